@@ -1,0 +1,5 @@
+#include "fan.h"
+
+Fan::Fan(QObject* parent) : QObject(parent) {}
+
+Fan::~Fan() = default;

@@ -1,0 +1,108 @@
+#include "fanconfig.h"
+
+#include "fan.h"
+#include "panel.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+
+#include <clocale>
+#include <locale.h>
+#include <pugixml.hpp>
+
+namespace {
+
+// pugixml reads floating-point attributes with strtod, which follows the C library's
+// numeric locale: under a locale with a decimal comma "25.5" would read as 25. The file
+// format always uses a dot, so parsing runs with the "C" numeric conventions on this
+// thread, whatever the process locale is.
+class CNumericLocaleScope
+{
+public:
+    CNumericLocaleScope()
+        : cLocale(newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr))),
+          previous(cLocale ? uselocale(cLocale) : static_cast<locale_t>(nullptr))
+    {
+    }
+    ~CNumericLocaleScope()
+    {
+        if (cLocale) {
+            uselocale(previous);
+            freelocale(cLocale);
+        }
+    }
+    CNumericLocaleScope(const CNumericLocaleScope&) = delete;
+    CNumericLocaleScope& operator=(const CNumericLocaleScope&) = delete;
+
+private:
+    locale_t cLocale;
+    locale_t previous;
+};
+
+QString textOf(const pugi::xml_node& node, const char* name)
+{
+    return QString::fromUtf8(node.attribute(name).as_string(""));
+}
+
+Fan* readFan(const pugi::xml_node& node)
+{
+    auto* fan = new Fan;
+    fan->diameter = node.attribute("diameter").as_double(0);
+    fan->ledpcs = node.attribute("ledpcs").as_int(0);
+    fan->y = node.attribute("y").as_double(0);
+    fan->x = node.attribute("x").as_double(0);
+    fan->z = node.attribute("z").as_int(0);
+    return fan;
+}
+
+Panel* readPanel(const pugi::xml_node& node)
+{
+    auto* panel = new Panel;
+    panel->hz = node.attribute("hz").as_double(0);
+    // A missing, empty or zero rate (either sign) means the default rate.
+    if (panel->hz == 0)
+        panel->hz = 18.0;
+    panel->width = node.attribute("width").as_double(0);
+    panel->height = node.attribute("height").as_double(0);
+    panel->model = textOf(node, "model");
+    panel->colorOffset0 = textOf(node, "colorOffset0");
+    panel->colorOffset1 = textOf(node, "colorOffset1");
+    panel->edgeOffset = node.attribute("edge-offset").as_int(0);
+    for (const pugi::xml_node& fanNode : node.children("fan"))
+        panel->fans.append(readFan(fanNode));
+    return panel;
+}
+
+} // namespace
+
+namespace FanConfig {
+
+QString defaultPath()
+{
+    return QCoreApplication::applicationDirPath() + "/fanconfig.xml";
+}
+
+bool load(const QString& path, QList<Panel*>& panels, const PanelAnnouncer& announce)
+{
+    qDebug() << path;
+
+    pugi::xml_document document;
+    const pugi::xml_parse_result result =
+        document.load_file(path.toLocal8Bit().constData(), pugi::parse_default, pugi::encoding_auto);
+    if (!result)
+        qDebug() << -1;
+
+    for (const pugi::xml_node& panelNode : document.child("panels").children("panel")) {
+        Panel* panel = nullptr;
+        {
+            CNumericLocaleScope cNumbers;
+            panel = readPanel(panelNode);
+        }
+        panels.append(panel);
+        if (announce)
+            announce(panel);
+    }
+    return bool(result);
+}
+
+} // namespace FanConfig

@@ -1,0 +1,70 @@
+#include "fan.h"
+#include "panel.h"
+
+#include <QPointer>
+#include <QtTest>
+
+class TestModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void panelStartsWithDefaultRateAndEmptySelection()
+    {
+        Panel panel;
+        QCOMPARE(panel.hz, 18.0);
+        QCOMPARE(panel.selection, QRectF(0, 0, 0, 0));
+        QVERIFY(panel.fans.isEmpty());
+        QVERIFY(panel.model.isEmpty());
+        QVERIFY(panel.colorOffset0.isEmpty());
+        QVERIFY(panel.colorOffset1.isEmpty());
+        QCOMPARE(panel.parent(), nullptr);
+    }
+
+    void fanStartsCentredAtOriginWithoutOutput()
+    {
+        Fan fan;
+        QCOMPARE(fan.x, 0.0);
+        QCOMPARE(fan.y, 0.0);
+        QCOMPARE(fan.stream, nullptr);
+        QCOMPARE(fan.file, nullptr);
+    }
+
+    void objectsAnswerTheirClassNames()
+    {
+        Panel panel;
+        Fan fan;
+        QObject* asPanel = &panel;
+        QObject* asFan = &fan;
+        QCOMPARE(qobject_cast<Panel*>(asPanel), &panel);
+        QCOMPARE(qobject_cast<Fan*>(asPanel), nullptr);
+        QCOMPARE(qobject_cast<Fan*>(asFan), &fan);
+        QCOMPARE(QString(panel.metaObject()->className()), QString("Panel"));
+        QCOMPARE(QString(fan.metaObject()->className()), QString("Fan"));
+    }
+
+    void panelPointerTravelsThroughQueuedConnections()
+    {
+        Panel panel;
+        const int id = QMetaType::type("Panel*");
+        QVERIFY(id != QMetaType::UnknownType);
+        QCOMPARE(id, qMetaTypeId<Panel*>());
+        const QVariant carried = QVariant::fromValue(&panel);
+        QCOMPARE(carried.value<Panel*>(), &panel);
+    }
+
+    void destroyingAPanelLeavesItsFansAlive()
+    {
+        auto* fan = new Fan;
+        QPointer<Fan> watch(fan);
+        {
+            Panel panel;
+            panel.fans.append(fan);
+        }
+        QVERIFY(!watch.isNull());
+        delete fan;
+    }
+};
+
+QTEST_GUILESS_MAIN(TestModel)
+#include "tst_model.moc"
