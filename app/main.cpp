@@ -15,8 +15,8 @@ int main(int argc, char* argv[])
     QTextStream out(stdout);
     for (int i = 0; i < panels.size(); ++i) {
         const Panel* panel = panels.at(i);
-        out << i << ": " << panel->model << " (" << panel->width << " x " << panel->height
-            << ", " << panel->hz << " Hz)\n";
+        out << i << ": " << panel->model << " (" << panel->width << " x " << panel->height << ", "
+            << panel->hz << " Hz)\n";
         for (const Fan* fan : panel->fans)
             out << "    fan of " << fan->ledpcs << " LEDs at (" << fan->x << ", " << fan->y
                 << "), layer " << fan->z << "\n";

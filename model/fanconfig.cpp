@@ -87,8 +87,8 @@ bool load(const QString& path, QList<Panel*>& panels, const PanelAnnouncer& anno
     qDebug() << path;
 
     pugi::xml_document document;
-    const pugi::xml_parse_result result =
-        document.load_file(path.toLocal8Bit().constData(), pugi::parse_default, pugi::encoding_auto);
+    const pugi::xml_parse_result result = document.load_file(
+        path.toLocal8Bit().constData(), pugi::parse_default, pugi::encoding_auto);
     if (!result)
         qDebug() << -1;
 

@@ -229,8 +229,8 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << false;
         QTest::newRow("only blanks") << QByteArray("  \n ") << false;
         QTest::newRow("not xml") << QByteArray("hz=18 width=300") << false;
-        QTest::newRow("no panels element") << QByteArray(R"(<panel model="a"><fan/></panel>)")
-                                           << true;
+        QTest::newRow("no panels element")
+            << QByteArray(R"(<panel model="a"><fan/></panel>)") << true;
         QTest::newRow("panels nested too deep")
             << QByteArray(R"(<config><panels><panel/></panels></config>)") << true;
         QTest::newRow("empty panels") << QByteArray("<panels/>") << true;
@@ -254,7 +254,8 @@ private slots:
 
     void malformedDocumentDoesNotCrash()
     {
-        const QString path = writeFile(R"(<panels><panel model="cut"><fan ledpcs="5"/></panel><panel model=)");
+        const QString path =
+            writeFile(R"(<panels><panel model="cut"><fan ledpcs="5"/></panel><panel model=)");
         QTest::ignoreMessage(QtDebugMsg, qPrintable(QString("\"%1\"").arg(path)));
         QTest::ignoreMessage(QtDebugMsg, "-1");
         LoadedPanels loaded;
@@ -298,15 +299,17 @@ private slots:
 
     void eachPanelIsAnnouncedAfterItIsListed()
     {
-        const QString path =
-            writeFile(R"(<panels><panel model="a"><fan/><fan/></panel><panel model="b"/></panels>)");
+        const QString path = writeFile(
+            R"(<panels><panel model="a"><fan/><fan/></panel><panel model="b"/></panels>)");
         LoadedPanels loaded;
         QStringList announced;
         loaded.ok = FanConfig::load(path, loaded.panels, [&](Panel* panel) {
             // The list already holds the panel, with all of its fans read.
             QCOMPARE(loaded.panels.last(), panel);
-            announced << QString("%1/%2/%3").arg(panel->model).arg(panel->fans.size()).arg(
-                             loaded.panels.size());
+            announced << QString("%1/%2/%3")
+                             .arg(panel->model)
+                             .arg(panel->fans.size())
+                             .arg(loaded.panels.size());
         });
         QVERIFY(loaded.ok);
         QCOMPARE(announced, QStringList({"a/2/1", "b/0/2"}));

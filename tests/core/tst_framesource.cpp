@@ -1,0 +1,375 @@
+#include "core.h"
+#include "messagecapture.h"
+#include "panel.h"
+#include "testmedia.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+// What the frame source handed to the callback.
+struct Delivery
+{
+    QList<int> indices;
+    QList<QImage> frames;
+    int stopAtCall = -1; // raise the stop request during this call (0-based)
+};
+Delivery delivery;
+
+void recordFrame(QImage* frame, Core* core, int frameIndex)
+{
+    QCOMPARE(frame->format(), QImage::Format_RGB888);
+    if (delivery.indices.size() == delivery.stopAtCall)
+        core->stopRequested = true;
+    delivery.indices << frameIndex;
+    delivery.frames << frame->copy();
+}
+
+// Standard output of the frame source (the "videoFPS:" line) while it lives.
+class StdoutCapture
+{
+public:
+    StdoutCapture() : previous(std::cout.rdbuf(buffer.rdbuf())) {}
+    ~StdoutCapture() { std::cout.rdbuf(previous); }
+    std::string text() const { return buffer.str(); }
+
+private:
+    std::ostringstream buffer;
+    std::streambuf* previous;
+};
+
+QList<int> range(int first, int last)
+{
+    QList<int> values;
+    for (int i = first; i <= last; ++i)
+        values << i;
+    return values;
+}
+
+bool rowsEqual(const QImage& image, const QByteArray& raw, int frameNumber)
+{
+    const int rowBytes = image.width() * 3;
+    const qsizetype frameBytes = qsizetype(rowBytes) * image.height();
+    if (raw.size() < frameBytes * (frameNumber + 1))
+        return false;
+    const char* frame = raw.constData() + frameBytes * frameNumber;
+    for (int y = 0; y < image.height(); ++y) {
+        if (memcmp(image.constScanLine(y), frame + qsizetype(y) * rowBytes, size_t(rowBytes)) != 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class TestFrameSource : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    Panel panel18;
+
+    VideoInfo decode(const QString& path, Panel* panel, int limit = 999999)
+    {
+        Core core;
+        core.setFileName(path);
+        core.panel = panel;
+        return Core::decodeVideo(recordFrame, &core, limit, false);
+    }
+
+    QString clip(const QString& name, const QString& rate, int frames,
+                 const QSize& size = QSize(33, 24))
+    {
+        const QString existing = dir.filePath(name);
+        if (QFile::exists(existing))
+            return existing;
+        return TestMedia::pngClip(dir.path(), name, rate, frames, size);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        QString error;
+        QVERIFY2(TestMedia::ffmpeg({"-version"}, &error), qPrintable(error));
+    }
+
+    void init()
+    {
+        delivery = Delivery();
+        panel18.hz = 18.0;
+    }
+
+    void deliversAtThePanelRate_data()
+    {
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<int>("pictures");
+        QTest::addColumn<QList<int>>("indices");
+        QTest::newRow("12 fps") << "12" << 8 << QList<int>{0, 1, 2, 2, 3, 4, 4, 5, 6, 6, 7};
+        QTest::newRow("18 fps") << "18" << 8 << range(0, 7);
+        QTest::newRow("24 fps") << "24" << 10 << QList<int>{0, 1, 2, 3, 5, 6, 7, 9};
+        QTest::newRow("25 fps") << "25" << 10 << QList<int>{0, 1, 2, 4, 5, 7, 8};
+        QTest::newRow("30 fps") << "30" << 10 << QList<int>{0, 1, 3, 5, 7, 9};
+        QTest::newRow("29.97 fps") << "30000/1001" << 10 << QList<int>{0, 1, 3, 5, 7, 9};
+        QTest::newRow("60 fps") << "60" << 10 << QList<int>{0};
+        // Slower than half the panel rate: every picture after the first twice.
+        QTest::newRow("6 fps") << "6" << 5 << QList<int>{0, 1, 1, 2, 2, 3, 3, 4, 4};
+    }
+
+    void deliversAtThePanelRate()
+    {
+        QFETCH(QString, rate);
+        QFETCH(int, pictures);
+        QFETCH(QList<int>, indices);
+        const QString path =
+            clip(QString("rate-%1.mkv").arg(QString(rate).replace('/', '_')), rate, pictures);
+        QVERIFY(!path.isEmpty());
+        const QByteArray reference = TestMedia::rgbFrames(path);
+        QVERIFY(!reference.isEmpty());
+
+        MessageCapture messages;
+        const VideoInfo info = decode(path, &panel18);
+        QCOMPARE(delivery.indices, indices);
+        // Every delivery carries the decoded picture of its index, pixel for pixel.
+        for (int call = 0; call < delivery.frames.size(); ++call) {
+            const QImage& frame = delivery.frames.at(call);
+            QCOMPARE(frame.size(), QSize(33, 24));
+            QVERIFY2(rowsEqual(frame, reference, delivery.indices.at(call)),
+                     qPrintable(QString("call %1").arg(call)));
+        }
+        QVERIFY(rowsEqual(info.firstFrame, reference, 0));
+        QCOMPARE(messages.count("begin!"), 1);
+        QCOMPARE(messages.count("break"), 1);
+        QCOMPARE(messages.count("ok"), 1);
+        QCOMPARE(messages.lines().last(), QString("ok"));
+        // One "frame" line per delivered picture (a repeat counts once), numbered from 1.
+        const int distinct = QSet<int>(indices.begin(), indices.end()).size();
+        QCOMPARE(messages.lines().filter(QRegularExpression("^frame \\d+$")).size(), distinct);
+        QCOMPARE(messages.count("frame 1"), 1);
+        // One "xxx" per dropped or repeated picture.
+        const int changed = (pictures - distinct) + (indices.size() - distinct);
+        QCOMPARE(messages.count("xxx"), changed);
+    }
+
+    void reportsTheStreamRate_data()
+    {
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<double>("fps");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("25") << "25" << 25.0 << "videoFPS:25\n";
+        QTest::newRow("29.97") << "30000/1001" << 30000.0 / 1001 << "videoFPS:29.97\n";
+    }
+
+    void reportsTheStreamRate()
+    {
+        QFETCH(QString, rate);
+        QFETCH(double, fps);
+        QFETCH(QString, printed);
+        const QString path =
+            clip(QString("fps-%1.mkv").arg(QString(rate).replace('/', '_')), rate, 4);
+        QVERIFY(!path.isEmpty());
+        MessageCapture messages;
+        StdoutCapture output;
+        const VideoInfo info = decode(path, &panel18);
+        QCOMPARE(info.fps, fps);
+        QCOMPARE(QString::fromStdString(output.text()), printed);
+        // 4 pictures: the container knows the length.
+        QVERIFY(info.durationMs > 0);
+        QVERIFY(info.durationMs <= 4 * 1000 / int(fps) + 100);
+    }
+
+    void oddWidthYuvClipMatchesTheToolsConversion()
+    {
+        // A 4:2:0 clip 333 pixels wide: the right-hand columns must be converted too.
+        const QString path = dir.filePath("odd-width.mkv");
+        QString error;
+        QVERIFY2(TestMedia::ffmpeg({"-f", "lavfi", "-i", "testsrc=size=333x60:rate=18", "-frames:v",
+                                    "3", "-c:v", "ffv1", "-pix_fmt", "yuv420p", path},
+                                   &error),
+                 qPrintable(error));
+        const QByteArray reference = TestMedia::rgbFrames(path, {"-sws_flags", "bilinear"});
+        QCOMPARE(reference.size(), 333 * 60 * 3 * 3);
+        MessageCapture messages;
+        decode(path, &panel18);
+        QCOMPARE(delivery.indices, QList<int>({0, 1, 2}));
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(rowsEqual(delivery.frames.at(i), reference, i),
+                     qPrintable(QString::number(i)));
+    }
+
+    void stillImageIsOnePicture()
+    {
+        const QString path = dir.filePath("still.png");
+        QImage image(17, 9, QImage::Format_RGB888);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, qRgb(x * 15, y * 28, (x + y) * 7));
+        QVERIFY(image.save(path));
+
+        MessageCapture messages;
+        const VideoInfo info = decode(path, &panel18);
+        QCOMPARE(delivery.indices, QList<int>{0});
+        QCOMPARE(delivery.frames.first(), image);
+        QCOMPARE(info.firstFrame, image);
+        QCOMPARE(messages.count("break"), 1);
+        QCOMPARE(messages.count("ok"), 1);
+    }
+
+    void videoAfterAnAudioStream()
+    {
+        const QString path = dir.filePath("audio-first.mkv");
+        QString error;
+        QVERIFY2(TestMedia::ffmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-f",
+                                    "lavfi", "-i", "testsrc=size=32x24:rate=18:duration=0.5",
+                                    "-map", "0:a", "-map", "1:v", "-c:a", "pcm_s16le", "-c:v",
+                                    "png", "-pix_fmt", "rgb24", path},
+                                   &error),
+                 qPrintable(error));
+        MessageCapture messages;
+        const VideoInfo info = decode(path, &panel18);
+        QCOMPARE(info.fps, 18.0);
+        QCOMPARE(delivery.indices, range(0, 8));
+    }
+
+    void limitEndsTheRun()
+    {
+        const QString path = clip("rate-18.mkv", "18", 8);
+        MessageCapture messages;
+        decode(path, &panel18, 5);
+        QCOMPARE(delivery.indices, range(0, 4));
+        QCOMPARE(messages.count("break"), 0);
+        QCOMPARE(messages.count("ok"), 1);
+    }
+
+    void droppedPicturesCountTowardsTheLimit()
+    {
+        // 24 fps: picture 4 is dropped; picture 5 would be the sixth, beyond a limit of 5.
+        const QString path = clip("rate-24.mkv", "24", 10);
+        MessageCapture messages;
+        decode(path, &panel18, 5);
+        QCOMPARE(delivery.indices, range(0, 3));
+    }
+
+    void firstFrameReadOfAFastClipDecodesTheWholeFile()
+    {
+        // At 60 fps every picture after the first is dropped, so the run only ends at the
+        // end of the file.
+        const QString path = clip("rate-60.mkv", "60", 10);
+        const QByteArray reference = TestMedia::rgbFrames(path);
+        MessageCapture messages;
+        Core core;
+        core.setFileName(path);
+        const VideoInfo info = core.readFirstFrame();
+        QVERIFY(rowsEqual(info.firstFrame, reference, 0));
+        QCOMPARE(messages.count("xxx"), 9);
+        QCOMPARE(messages.count("break"), 1);
+    }
+
+    void firstFrameReadStopsAtTheSecondPicture()
+    {
+        const QString path = clip("rate-18.mkv", "18", 8);
+        MessageCapture messages;
+        Core core;
+        core.setFileName(path);
+        const VideoInfo info = core.readFirstFrame();
+        QCOMPARE(info.fps, 18.0);
+        QCOMPARE(info.firstFrame.size(), QSize(33, 24));
+        QCOMPARE(messages.count("frame 1"), 1);
+        QCOMPARE(messages.count("frame 2"), 0);
+        QCOMPARE(messages.count("break"), 0);
+    }
+
+    void stopRequestEndsTheRunAfterTheCurrentPicture()
+    {
+        const QString path = clip("rate-18.mkv", "18", 8);
+        MessageCapture messages;
+        delivery.stopAtCall = 2;
+        Core core;
+        core.setFileName(path);
+        core.panel = &panel18;
+        Core::decodeVideo(recordFrame, &core, 999999, false);
+        QCOMPARE(delivery.indices, range(0, 2));
+        QCOMPARE(core.stopRequested.load(), false);
+        QCOMPARE(messages.count("break"), 0);
+        QCOMPARE(messages.count("ok"), 1);
+    }
+
+    void stopRaisedWhileIdleIsForgotten()
+    {
+        const QString path = clip("rate-18.mkv", "18", 8);
+        MessageCapture messages;
+        Core core;
+        core.setFileName(path);
+        core.panel = &panel18;
+        core.stopRequested = true;
+        Core::decodeVideo(recordFrame, &core, 999999, false);
+        QCOMPARE(delivery.indices, range(0, 7));
+        QCOMPARE(core.stopRequested.load(), false);
+    }
+
+    void unreadableFilesGiveTheDefaults_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing") << "missing";
+        QTest::newRow("zero bytes") << "empty";
+        QTest::newRow("text named .mp4") << "text";
+        QTest::newRow("no file name") << "none";
+    }
+
+    void unreadableFilesGiveTheDefaults()
+    {
+        QFETCH(QString, kind);
+        QString path;
+        if (kind == "missing") {
+            path = dir.filePath("does-not-exist.mp4");
+        } else if (kind != "none") {
+            path = dir.filePath(kind + ".mp4");
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            if (kind == "text")
+                file.write("This is not a video, just a few words of plain text.\n");
+        }
+        MessageCapture messages;
+        StdoutCapture output;
+        Core core;
+        core.setFileName(path);
+        core.panel = &panel18;
+        core.stopRequested = true;
+        const VideoInfo info = Core::decodeVideo(recordFrame, &core, 999999, false);
+        QCOMPARE(info.fps, 0.0);
+        QVERIFY(info.firstFrame.isNull());
+        QCOMPARE(info.durationMs, qint64(0));
+        QVERIFY(delivery.indices.isEmpty());
+        QCOMPARE(core.stopRequested.load(), false);
+        QCOMPARE(messages.count("begin!"), 0);
+    }
+
+    void truncatedClipDeliversWhatIsThere()
+    {
+        const QString whole = clip("rate-18-long.mkv", "18", 30);
+        QFile source(whole);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QByteArray bytes = source.readAll();
+        const QString path = dir.filePath("truncated.mkv");
+        QFile cut(path);
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write(bytes.left(bytes.size() / 2));
+        cut.close();
+
+        MessageCapture messages;
+        decode(path, &panel18);
+        QVERIFY(!delivery.indices.isEmpty());
+        QVERIFY(delivery.indices.size() < 30);
+        QCOMPARE(delivery.indices, range(0, delivery.indices.size() - 1));
+        QCOMPARE(messages.count("ok"), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFrameSource)
+#include "tst_framesource.moc"

@@ -1,0 +1,74 @@
+#include "testmedia.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+
+namespace TestMedia {
+
+namespace {
+
+bool runFfmpeg(const QStringList& arguments, QByteArray* output, QString* error)
+{
+    QProcess process;
+    process.start("ffmpeg",
+                  QStringList{"-hide_banner", "-loglevel", "error", "-nostdin", "-y"} + arguments);
+    if (!process.waitForStarted(30000)) {
+        if (error)
+            *error = "ffmpeg could not be started";
+        return false;
+    }
+    process.closeWriteChannel();
+    // Media for a test takes seconds at most; a tool that hangs must not hang the test.
+    QByteArray collected;
+    QElapsedTimer clock;
+    clock.start();
+    while (process.state() != QProcess::NotRunning) {
+        if (clock.hasExpired(120000)) {
+            process.kill();
+            process.waitForFinished();
+            if (error)
+                *error = "ffmpeg did not finish";
+            return false;
+        }
+        process.waitForReadyRead(1000);
+        collected += process.readAllStandardOutput();
+    }
+    collected += process.readAllStandardOutput();
+    const bool ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (!ok && error)
+        *error = QString::fromLocal8Bit(process.readAllStandardError());
+    if (output)
+        *output = collected;
+    return ok;
+}
+
+} // namespace
+
+bool ffmpeg(const QStringList& arguments, QString* error)
+{
+    return runFfmpeg(arguments, nullptr, error);
+}
+
+QString pngClip(const QString& directory, const QString& name, const QString& rate, int frames,
+                const QSize& size)
+{
+    const QString path = directory + "/" + name;
+    const QString source =
+        QString("testsrc=size=%1x%2:rate=%3").arg(size.width()).arg(size.height()).arg(rate);
+    const bool ok = ffmpeg({"-f", "lavfi", "-i", source, "-frames:v", QString::number(frames),
+                            "-c:v", "png", "-pix_fmt", "rgb24", path});
+    return ok ? path : QString();
+}
+
+QByteArray rgbFrames(const QString& path, const QStringList& extraArguments)
+{
+    QByteArray output;
+    QStringList arguments{"-i", path};
+    arguments << extraArguments
+              << QStringList{"-f", "rawvideo", "-pix_fmt", "rgb24", "-vsync", "passthrough", "-"};
+    if (!runFfmpeg(arguments, &output, nullptr))
+        return QByteArray();
+    return output;
+}
+
+} // namespace TestMedia
