@@ -1,0 +1,105 @@
+#include "sampling.h"
+
+#include "ledprocessing.h"
+#include "panel.h"
+
+#include <cmath>
+
+namespace {
+constexpr double twoPi = 6.283185307179586;
+constexpr int blockSide = int(imageScale);
+} // namespace
+
+QSize layerImageSize(const Panel& panel)
+{
+    return QSize(int(imageScale * panel.width), int(panel.height * imageScale));
+}
+
+LayerImages buildLayerImages(const QImage& frame, const Panel& panel)
+{
+    // Sampling reads three bytes per pixel; anything else would be read out of bounds.
+    const QImage rgb = frame.format() == QImage::Format_RGB888
+                           ? frame
+                           : frame.convertToFormat(QImage::Format_RGB888);
+    // copy() fills the part outside the frame with zero bytes and copies the whole frame for
+    // a null rectangle.
+    const QImage selected = rgb.copy(panel.selection.toRect());
+    const QSize size = layerImageSize(panel);
+
+    LayerImages layers;
+    layers.frameImage_z0 = selected.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    layers.frameImage_z1 = selected.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    return layers;
+}
+
+FanLines sampleLines(const uchar* bits, double x, double y, double ledpcs, double W, double H,
+                     int bytesPerLine, int L)
+{
+    FanLines lines;
+    if (L > 0)
+        lines.reserve(L);
+    for (int k = 0; k < L; ++k) {
+        const double theta = (double(-k) / L) * 180;
+        lines.append(Line(sampleHalfLine(bits, x, y, ledpcs, theta, W, H, bytesPerLine),
+                          sampleHalfLine(bits, x, y, ledpcs, theta + 180, W, H, bytesPerLine)));
+    }
+    return lines;
+}
+
+HalfLine sampleHalfLine(const uchar* bits, double x, double y, double ledpcs, double theta,
+                        double W, double H, int bytesPerLine)
+{
+    HalfLine half;
+    if (ledpcs > 0)
+        half.reserve(int(std::ceil(ledpcs * 0.5)));
+    for (int d = 0; d < ledpcs * 0.5; ++d)
+        half.append(samplePixelBlock(bits, x, y, theta, d, W, H, bytesPerLine));
+    return half;
+}
+
+int samplePixelBlock(const uchar* bits, double x, double y, double theta, double d, double W,
+                     double H, int bytesPerLine)
+{
+    const double phi = theta / 360 * twoPi;
+    const double X = std::cos(phi) * d + x;
+    const double Y = std::sin(phi) * d + y;
+    // The point in panel units is held against the picture's size in pixels; the per-pixel
+    // tests below keep the block inside. Written so that a NaN point counts as outside too.
+    if (!(X <= W) || !(Y <= H) || !(X > 0) || !(Y > 0))
+        return 0;
+
+    int sum0 = 0;
+    int sum1 = 0;
+    int sum2 = 0;
+    for (int i = 0; i < blockSide; ++i) {
+        for (int j = 0; j < blockSide; ++j) {
+            // Columns and rows count from 1 here.
+            const int col = int(imageScale * X + i);
+            const int row = int(imageScale * Y + j);
+            if (col > W || row > H || col <= 0 || row <= 0)
+                continue;
+            const uchar* pixel = bits + qptrdiff(row - 1) * bytesPerLine + 3 * qptrdiff(col - 1);
+            sum0 += pixel[0];
+            sum1 += pixel[1];
+            sum2 += pixel[2];
+        }
+    }
+    const int divisor = blockSide * blockSide;
+    return (sum0 / divisor) << 16 | (sum1 / divisor) << 8 | (sum2 / divisor);
+}
+
+QByteArray assembleLine(const Line& line, int lineIndex)
+{
+    const int size = 3 * (line.first.size() + line.second.size());
+    QByteArray data(lineBufferSize(size), '\0');
+    uchar* out = reinterpret_cast<uchar*>(data.data());
+    for (const HalfLine* half : {&line.first, &line.second}) {
+        for (const int sample : *half) {
+            *out++ = uchar((sample >> 16) & 0xFF);
+            *out++ = uchar((sample >> 8) & 0xFF);
+            *out++ = uchar(sample & 0xFF);
+        }
+    }
+    processLine(reinterpret_cast<uchar*>(data.data()), lineIndex, size);
+    return data;
+}

@@ -1,0 +1,58 @@
+#ifndef ROTAVIS_SAMPLING_H
+#define ROTAVIS_SAMPLING_H
+
+#include <QByteArray>
+#include <QImage>
+#include <QPair>
+#include <QSize>
+#include <QVector>
+
+class Panel;
+
+// Layer-image pixels per panel unit; truncated, also the side of the block one sample averages.
+constexpr float imageScale = 3.0f;
+
+// Samples 0x00RRGGBB from the hub outwards, one per panel unit.
+using HalfLine = QVector<int>;
+// One diameter of the fan: the half-line at angle theta, then the one at theta + 180.
+using Line = QPair<HalfLine, HalfLine>;
+// The diameters of one fan for one frame, in blade-position order.
+using FanLines = QVector<Line>;
+
+// The two working pictures of a frame: the panel's selection at three pixels per panel unit.
+// Fans of layer 0 are read from frameImage_z0, all others from frameImage_z1.
+struct LayerImages
+{
+    QImage frameImage_z0;
+    QImage frameImage_z1;
+};
+
+// W x H of the layer images: trunc(3 x width) by trunc(height x 3).
+QSize layerImageSize(const Panel& panel);
+
+// Cuts the panel's selection (rounded like QRectF::toRect()) out of the frame, black where it
+// leaves the frame, and scales it to W x H without smoothing, twice. A selection that rounds
+// to nothing takes the whole frame. Frames that are not RGB888 are converted first.
+LayerImages buildLayerImages(const QImage& frame, const Panel& panel);
+
+// The L diameters of a fan centred at (x, y) panel units, read from the RGB888 picture at
+// `bits` (W x H pixels, `bytesPerLine` bytes a row). Line k points at -180 k / L degrees.
+FanLines sampleLines(const uchar* bits, double x, double y, double ledpcs, double W, double H,
+                     int bytesPerLine, int L);
+
+// ceil(ledpcs / 2) samples along angle `theta` (degrees; the picture's y axis points down).
+HalfLine sampleHalfLine(const uchar* bits, double x, double y, double ledpcs, double theta,
+                        double W, double H, int bytesPerLine);
+
+// The average of the 3 x 3 pixel block at distance d and angle theta from (x, y), always
+// divided by 9, so a block hanging over the picture's edge comes out darker. A point outside
+// the picture is black.
+int samplePixelBlock(const uchar* bits, double x, double y, double theta, double d, double W,
+                     double H, int bytesPerLine);
+
+// The processed LED bytes of one line: R, G, B of each sample of the first half-line, then of
+// the second, through processLine. The buffer holds 3 x (n1 + n2) bytes, or the whole
+// 768-byte packed block for the packed blade types.
+QByteArray assembleLine(const Line& line, int lineIndex);
+
+#endif

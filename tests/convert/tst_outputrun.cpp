@@ -1,0 +1,327 @@
+#include "fan.h"
+#include "fandatafile.h"
+#include "ledprocessing.h"
+#include "outputrun.h"
+#include "panel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+struct FanPanel
+{
+    Panel panel;
+    std::vector<std::unique_ptr<Fan>> fans;
+
+    FanPanel(double width, double height)
+    {
+        panel.width = width;
+        panel.height = height;
+    }
+    Fan* addFan(int ledpcs, double x, double y, int z = 0)
+    {
+        fans.push_back(std::make_unique<Fan>());
+        Fan* fan = fans.back().get();
+        fan->ledpcs = ledpcs;
+        fan->x = x;
+        fan->y = y;
+        fan->diameter = 10;
+        fan->z = z;
+        panel.fans.append(fan);
+        return fan;
+    }
+};
+
+QImage filled(int w, int h, QColor colour)
+{
+    QImage image(w, h, QImage::Format_RGB888);
+    image.fill(colour);
+    return image;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(char(v));
+    return out;
+}
+
+// Converts `frames` frames of `frame` into files under `outputPath`.
+bool convert(Panel& panel, const QString& outputPath, const QImage& frame, int frames = 1)
+{
+    OutputRun run;
+    if (!run.open(outputPath, &panel))
+        return false;
+    for (int i = 0; i < frames; ++i) {
+        if (!run.convertFrame(frame))
+            return false;
+    }
+    return true;
+}
+
+// Lets files grow to `bytes` at most while it lives; writes beyond fail with EFBIG.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &previous);
+        rlimit limit = previous;
+        limit.rlim_cur = bytes;
+        active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous); }
+    bool active = false;
+
+private:
+    rlimit previous{};
+};
+
+} // namespace
+
+class TestOutputRun : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        QLoggingCategory::setFilterRules("default.debug=false"); // one line per frame
+    }
+
+    void filesAreNamedByFanCount()
+    {
+        FanPanel one(10, 10);
+        one.addFan(20, 5, 5);
+        QVERIFY(convert(one.panel, path("one"), filled(10, 10, Qt::red)));
+        QVERIFY(QFile::exists(path("one.bin")));
+        QVERIFY(!QFile::exists(path("one__0.bin")));
+
+        FanPanel three(10, 10);
+        for (int i = 0; i < 3; ++i)
+            three.addFan(20, 5, 5);
+        QVERIFY(convert(three.panel, path("three"), filled(10, 10, Qt::red)));
+        for (const char* name : {"three__0.bin", "three__1.bin", "three__2.bin"})
+            QVERIFY(QFile::exists(path(name)));
+        QVERIFY(!QFile::exists(path("three.bin")));
+    }
+
+    void frameRecordSizePerLedCount_data()
+    {
+        QTest::addColumn<int>("ledpcs");
+        QTest::addColumn<qint64>("size");
+        QTest::newRow("1088") << 1088 << qint64(399 * 4 * 824); // 1,315,104
+        QTest::newRow("704") << 704 << qint64(857600);
+        QTest::newRow("512") << 512 << qint64(627200);
+        QTest::newRow("320") << 320 << qint64(400 * 968);
+        QTest::newRow("224") << 224 << qint64(400 * 680);
+        QTest::newRow("192") << 192 << qint64(400 * 584);
+        QTest::newRow("99") << 99 << qint64(400 * 305);
+        QTest::newRow("703") << 703 << qint64(400 * (8 + 2109));
+        QTest::newRow("0") << 0 << qint64(400 * 8);
+    }
+    void frameRecordSizePerLedCount()
+    {
+        QFETCH(int, ledpcs);
+        QFETCH(qint64, size);
+        FanPanel fans(20, 20);
+        fans.addFan(ledpcs, 10, 10);
+        const QString name = QString("size%1").arg(ledpcs);
+        QVERIFY(convert(fans.panel, path(name), filled(60, 60, Qt::white), 2));
+        QCOMPARE(QFileInfo(path(name + ".bin")).size(), 2 * size);
+        QCOMPARE(frameRecordSize(ledpcs), size);
+    }
+
+    void chunkedPacketsCarryOffsetAndType()
+    {
+        FanPanel fans(10, 10);
+        fans.addFan(1088, 5, 5);
+        fans.addFan(704, 5, 5);
+        fans.addFan(512, 5, 5);
+        QVERIFY(convert(fans.panel, path("chunked"), filled(30, 30, Qt::white)));
+        const QByteArray f1088 = readAll(path("chunked__0.bin"));
+        const QByteArray f704 = readAll(path("chunked__1.bin"));
+        const QByteArray f512 = readAll(path("chunked__2.bin"));
+
+        // Line 5, chunk 2: offset 2 x 816 = 1632 = 0x0660.
+        QCOMPARE(f1088.mid(5 * 4 * 824 + 2 * 824, 8),
+                 bytes({0x82, 0x05, 0x00, 0x60, 0x06, 0x30, 0x03, 0x03}));
+        // The last line is 398: 0x018E; chunk 3 at 2448 = 0x0990.
+        QCOMPARE(f1088.right(824).left(8), bytes({0x82, 0x8E, 0x01, 0x90, 0x09, 0x30, 0x03, 0x03}));
+        // 704 LEDs, line 1, chunk 3: 3 x 528 = 1584 = 0x0630.
+        QCOMPARE(f704.mid(4 * 536 + 3 * 536, 8),
+                 bytes({0x82, 0x01, 0x00, 0x30, 0x06, 0x10, 0x02, 0x02}));
+        // 512 LEDs, line 399 = 0x018F, chunk 1 at 384 = 0x0180.
+        QCOMPARE(f512.mid(399 * 4 * 392 + 392, 8),
+                 bytes({0x82, 0x8F, 0x01, 0x80, 0x01, 0x80, 0x01, 0x04}));
+    }
+
+    void otherCountsCarryOnePacketPerLine()
+    {
+        FanPanel fans(10, 10);
+        fans.addFan(320, 5, 5);
+        QVERIFY(convert(fans.panel, path("p320"), filled(30, 30, Qt::white)));
+        const QByteArray file = readAll(path("p320.bin"));
+        // Line 7: 7 + 400 = 407 = 0x0197, then 960 LED bytes.
+        QCOMPARE(file.mid(7 * 968, 8), bytes({0x82, 0x07, 0x00, 0x97, 0x01, 0x00, 0x00, 0x00}));
+        QCOMPARE(file.mid(8 * 968, 5), bytes({0x82, 0x08, 0x00, 0x98, 0x01}));
+    }
+
+    void packetsCarryOnlyTheBladesLeds()
+    {
+        // 99 LEDs sample 2 x 50 points; the 100th LED's bytes are not written. White stays
+        // white through the curve and 99 LEDs get no dimming.
+        FanPanel fans(120, 120);
+        fans.addFan(99, 60, 60);
+        QVERIFY(convert(fans.panel, path("p99"), filled(360, 360, Qt::white)));
+        const QByteArray file = readAll(path("p99.bin"));
+        QCOMPARE(file.mid(8, 297), QByteArray(297, char(0xFF)));
+        QCOMPARE(file.mid(305, 4), bytes({0x82, 0x01, 0x00, 0x91}));
+    }
+
+    void secondRunTruncatesTheFiles()
+    {
+        FanPanel fans(10, 10);
+        fans.addFan(20, 5, 5);
+        QVERIFY(convert(fans.panel, path("again"), filled(30, 30, Qt::white), 3));
+        QCOMPARE(QFileInfo(path("again.bin")).size(), 3 * 400 * 68);
+        QVERIFY(convert(fans.panel, path("again"), filled(30, 30, Qt::white), 1));
+        QCOMPARE(QFileInfo(path("again.bin")).size(), 400 * 68);
+    }
+
+    void runSetsAndReleasesFanFields()
+    {
+        FanPanel fans(10, 10);
+        Fan* a = fans.addFan(20, 5, 5);
+        Fan* b = fans.addFan(20, 5, 5);
+        {
+            OutputRun run;
+            QVERIFY(run.open(path("fields"), &fans.panel));
+            QVERIFY(a->file && a->stream && b->file && b->stream);
+            QVERIFY(a->file->isOpen());
+            run.close();
+            QVERIFY(!a->file && !a->stream && !b->file && !b->stream);
+            QVERIFY(run.open(path("fields"), &fans.panel));
+        }
+        QVERIFY(!a->file && !a->stream); // the destructor closes
+    }
+
+    void panelWithoutFansWritesNothing()
+    {
+        QTemporaryDir empty;
+        FanPanel fans(10, 10);
+        OutputRun run;
+        QVERIFY(run.open(empty.filePath("none"), &fans.panel));
+        QVERIFY(run.convertFrame(filled(30, 30, Qt::white)));
+        QVERIFY(QDir(empty.path()).entryList(QDir::Files).isEmpty());
+    }
+
+    void unopenableFileIsReported()
+    {
+        FanPanel fans(10, 10);
+        Fan* first = fans.addFan(20, 5, 5);
+        Fan* second = fans.addFan(20, 5, 5);
+        OutputRun run;
+        QVERIFY(!run.open(path("missing/out"), &fans.panel));
+        QVERIFY(run.errorString().contains("out__0.bin"));
+        QVERIFY(!run.convertFrame(filled(30, 30, Qt::white)));
+
+        QVERIFY(QDir(dir.path()).mkdir("blocked__1.bin")); // a directory where a file should go
+        QVERIFY(!run.open(path("blocked"), &fans.panel));
+        QVERIFY(run.errorString().contains("blocked__1.bin"));
+        QVERIFY(!first->file && !first->stream && !second->file && !second->stream);
+    }
+
+    void fullDiskIsReported()
+    {
+        if (!QFile::exists("/dev/full"))
+            QSKIP("no /dev/full here");
+        QVERIFY(QFile::link("/dev/full", path("full.bin")));
+        FanPanel fans(10, 10);
+        fans.addFan(20, 5, 5);
+        OutputRun run;
+        QVERIFY(run.open(path("full"), &fans.panel));
+        QVERIFY(!run.convertFrame(filled(30, 30, Qt::white)));
+        QVERIFY(run.errorString().contains("full.bin"));
+        QVERIFY(run.errorString().contains("No space left on device"));
+        QVERIFY(!run.convertFrame(filled(30, 30, Qt::white)));
+    }
+
+    void failedWriteLeavesWholeFrames()
+    {
+        FanPanel fans(10, 10);
+        fans.addFan(99, 5, 5);  // 122,000 bytes a frame
+        fans.addFan(320, 5, 5); // 387,200 bytes a frame: the third frame passes 1,000,000
+        const QImage frame = filled(30, 30, Qt::white);
+        OutputRun run;
+        QVERIFY(run.open(path("limit"), &fans.panel));
+        {
+            FileSizeLimit limit(1000000);
+            QVERIFY(limit.active);
+            QVERIFY(run.convertFrame(frame));
+            QVERIFY(run.convertFrame(frame));
+            QVERIFY(!run.convertFrame(frame));
+            QVERIFY(!run.convertFrame(frame));
+        }
+        QVERIFY(run.errorString().contains("limit__1.bin"));
+        QVERIFY(!run.convertFrame(frame)); // nothing more, even with room again
+        run.close();
+        QCOMPARE(QFileInfo(path("limit__0.bin")).size(), 2 * 122000);
+        QCOMPARE(QFileInfo(path("limit__1.bin")).size(), 2 * 387200);
+    }
+
+    void halvesSwapEvery300LinesAcrossFansAndFrames()
+    {
+        // Blue above the fans' centre, black below: from line 100 to 300 the first half-line
+        // (channels 0 ... 6) points up into the blue, the second (channels 7 ... 13) down.
+        QImage frame = filled(720, 720, Qt::black);
+        for (int r = 0; r < 360; ++r) {
+            for (int c = 0; c < 720; ++c)
+                frame.setPixel(c, r, qRgb(0, 0, 255));
+        }
+        FanPanel fans(240, 240);
+        fans.addFan(224, 120, 120);
+        fans.addFan(224, 120, 120);
+        resetBitPlaneState();
+        QVERIFY(convert(fans.panel, path("swap"), frame, 2));
+
+        const QByteArray files[] = {readAll(path("swap__0.bin")), readAll(path("swap__1.bin"))};
+        for (int f = 0; f < 2; ++f) {
+            for (int fan = 0; fan < 2; ++fan) {
+                for (int line = 100; line <= 300; ++line) {
+                    const int packed = 800 * f + 400 * fan + line; // lines packed before
+                    const bool swapped = packed / 300 % 2 == 1;
+                    // Group 8, blue's top bit: 7 channels lit, in the low or the high half.
+                    const int at = f * 272000 + line * 680 + 8 + 48 * 8;
+                    const int word = uchar(files[fan][at]) | uchar(files[fan][at + 1]) << 8;
+                    QCOMPARE(word, swapped ? 0x3F80 : 0x007F);
+                }
+            }
+        }
+    }
+};
+
+QTEST_MAIN(TestOutputRun)
+#include "tst_outputrun.moc"
