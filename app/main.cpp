@@ -1,25 +1,11 @@
-#include "fan.h"
-#include "fanconfig.h"
-#include "panel.h"
+#include "mainwindow.h"
 
-#include <QCoreApplication>
-#include <QTextStream>
+#include <QApplication>
 
-// Lists the installation described by fanconfig.xml beside the executable.
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    QList<Panel*> panels;
-    FanConfig::load(FanConfig::defaultPath(), panels);
-
-    QTextStream out(stdout);
-    for (int i = 0; i < panels.size(); ++i) {
-        const Panel* panel = panels.at(i);
-        out << i << ": " << panel->model << " (" << panel->width << " x " << panel->height << ", "
-            << panel->hz << " Hz)\n";
-        for (const Fan* fan : panel->fans)
-            out << "    fan of " << fan->ledpcs << " LEDs at (" << fan->x << ", " << fan->y
-                << "), layer " << fan->z << "\n";
-    }
-    return 0;
+    QApplication app(argc, argv);
+    MainWindow window;
+    window.show();
+    return app.exec();
 }

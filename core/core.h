@@ -33,6 +33,8 @@ public:
     QString fileName;
     Panel* panel = nullptr; // panel of the current or last run; not owned
     QMutex frameLock;       // the lock of frames and frameCount
+    // Whether the last run of the frame source ended on a stop request.
+    bool lastRunStopped = false;
 
     // Called by the window while the worker is idle.
     void setFileName(const QString& name);
@@ -58,5 +60,9 @@ public slots:
 
 // The preview run's frame callback: appends a copy of the frame to core's preview list.
 void collectFrame(QImage* frame, Core* core, int frameIndex);
+
+// The output run's frame callback: converts the frame for every fan of core's panel and
+// appends it to their data files; reports progress every sixth frame.
+void convertFrame(QImage* frame, Core* core, int frameIndex);
 
 #endif

@@ -74,6 +74,7 @@ VideoInfo Core::decodeVideo(FrameCallback callback, Core* core, int limit, bool 
 {
     VideoInfo info;
     core->stopRequested = false;
+    core->lastRunStopped = false;
 
     AVFormatContext* openedContext = nullptr;
     AVDictionary* options = nullptr;
@@ -148,8 +149,10 @@ VideoInfo Core::decodeVideo(FrameCallback callback, Core* core, int limit, bool 
     int index = 0;
 
     for (;;) {
-        if (core->stopRequested)
+        if (core->stopRequested) {
+            core->lastRunStopped = true;
             break;
+        }
         if (waitForWindow) {
             QThread::msleep(1);
             if (waitingForWindow(core)) {

@@ -163,17 +163,38 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 20000);
     }
 
-    void outputRunReportsCompletionForAnUnreadableFile()
+    void outputRunOfAnUnreadableFileReportsTheFailure()
     {
-        core->setFileName(dir.filePath("nothing-here.mp4"));
+        const QString missing = dir.filePath("nothing-here.mp4");
+        core->setFileName(missing);
         MessageCapture messages;
+        QSignalSpy failed(core, &Core::outputFailed);
         QSignalSpy completed(core, &Core::outputCompleted);
         QSignalSpy ended(core, &Core::runEnded);
         QMetaObject::invokeMethod(core, "beginOutput", Qt::QueuedConnection,
                                   Q_ARG(QString, dir.filePath("out")), Q_ARG(Panel*, &panel18));
         QVERIFY(ended.wait(10000));
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(failed.first().first().toString().contains("nothing-here.mp4"));
         QCOMPARE(completed.count(), 1);
         QCOMPARE(core->panel, &panel18);
+    }
+
+    void stopRaisedBeforeAnOutputRunIsForgotten()
+    {
+        MessageCapture messages;
+        QSignalSpy failed(core, &Core::outputFailed);
+        QSignalSpy completed(core, &Core::outputCompleted);
+        QSignalSpy ended(core, &Core::runEnded);
+        // Every run clears the stop request when it starts; a panel without fans writes
+        // nothing, yet every frame is still decoded.
+        core->stopRequested = true;
+        QMetaObject::invokeMethod(core, "beginOutput", Qt::QueuedConnection,
+                                  Q_ARG(QString, dir.filePath("out")), Q_ARG(Panel*, &panel18));
+        QVERIFY(ended.wait(20000));
+        QCOMPARE(failed.count(), 0);
+        QCOMPARE(completed.count(), 1);
+        QCOMPARE(core->lastRunStopped, false);
     }
 };
 

@@ -1,0 +1,10 @@
+#ifndef ROTAVIS_TIMEFORMAT_H
+#define ROTAVIS_TIMEFORMAT_H
+
+#include <QString>
+
+// A play position as hours:minutes:seconds, without leading zeros ("1:2:3"); whole days
+// are dropped and milliseconds are not shown.
+QString formatTime(int ms);
+
+#endif
