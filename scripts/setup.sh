@@ -9,7 +9,7 @@ PACKAGES=(
     qtbase5-dev qttools5-dev qttools5-dev-tools
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
     libpugixml-dev
-    ffmpeg xvfb xauth locales fonts-dejavu-core
+    ffmpeg xvfb xauth locales fonts-dejavu-core fonts-wqy-microhei
 )
 
 as_root() {
