@@ -9,15 +9,7 @@
 
 namespace {
 
-constexpr char packetMarker = char(0x82);
-constexpr int unchunkedLineOffset = 400;
-
-struct PacketFormat
-{
-    int chunks;     // packets per line
-    int chunkBytes; // LED bytes per packet
-    char type[3];   // blade type bytes; for chunked blades the first two are chunkBytes, LE16
-};
+} // namespace
 
 PacketFormat packetFormat(int ledpcs)
 {
@@ -32,6 +24,8 @@ PacketFormat packetFormat(int ledpcs)
         return {1, std::max(0, 3 * ledpcs), {0, 0, 0}};
     }
 }
+
+namespace {
 
 void appendLE16(QByteArray& out, int value)
 {

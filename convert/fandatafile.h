@@ -13,6 +13,20 @@ class QImage;
 // chunk's byte offset in the line or, unchunked, the line index + 400 (LE16), three bytes
 // naming the blade type, and the LED bytes.
 
+constexpr char packetMarker = char(0x82);
+// Unchunked packets carry the line index plus this where chunked ones carry the byte offset.
+constexpr int unchunkedLineOffset = 400;
+
+struct PacketFormat
+{
+    int chunks;     // packets per line
+    int chunkBytes; // LED bytes per packet
+    char type[3];   // blade type bytes; for chunked blades the first two are chunkBytes, LE16
+};
+
+// How the lines of a blade with `ledpcs` LEDs are cut into packets.
+PacketFormat packetFormat(int ledpcs);
+
 // The name of fan `fanIndex`'s file: `outputPath` + ".bin" when the panel has one fan,
 // otherwise `outputPath` + "__" + index + ".bin".
 QString fanDataFileName(const QString& outputPath, int fanIndex, int fanCount);

@@ -101,6 +101,24 @@ void advanceSwapTurn()
 
 } // namespace
 
+int bitPlaneChannels(int size)
+{
+    switch (size) {
+    case 768:
+        return 16;
+    case 672:
+    case 576:
+        return 14;
+    default:
+        return 0;
+    }
+}
+
+bool bitPlaneSwapAfter(qint64 packedLinesBefore)
+{
+    return (packedLinesBefore / linesPerSwapTurn) % 2 == 1;
+}
+
 int lineBufferSize(int size)
 {
     switch (size) {
@@ -183,4 +201,27 @@ void resetBitPlaneState()
 {
     swapState = false;
     packedLineCount = 0;
+}
+
+void unpackBitPlanes(uchar* out, const uchar* in, int channels, bool swapped)
+{
+    std::memset(out, 0, packedLineSize);
+    channels = std::clamp(channels, 0, 16);
+    const int half = channels / 2;
+    for (int group = 0; group < 16; ++group) {
+        const uchar* words = in + 48 * group;
+        for (int c = 0; c < channels; ++c) {
+            const int wordBit = !swapped ? c : (c < half ? c + half : c - half);
+            quint32 value = 0;
+            for (int bit = 23; bit >= 0; --bit) {
+                const uchar* word = words + 2 * (23 - bit);
+                const quint32 wordValue = quint32(word[0]) | quint32(word[1]) << 8;
+                value |= ((wordValue >> wordBit) & 1u) << bit;
+            }
+            uchar* led = out + 3 * (group + 16 * c);
+            led[0] = uchar(value & 0xFF);
+            led[1] = uchar((value >> 8) & 0xFF);
+            led[2] = uchar(value >> 16);
+        }
+    }
 }

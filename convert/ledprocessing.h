@@ -31,6 +31,17 @@ void processLine(uchar* data, int lineIndex, int size);
 // `channels` is at most 16.
 void packBitPlanes(uchar* out, const uchar* in, int channels, bool swapped);
 
+// The inverse of packBitPlanes: the 768 bytes at `in` back into the colours of LED g + 16 c.
+// LEDs of channels that do not exist come out black.
+void unpackBitPlanes(uchar* out, const uchar* in, int channels, bool swapped);
+
+// The bit-plane channels of a processed line of `size` bytes: 16 for 768 bytes (256 LEDs),
+// 14 for 672 and 576 bytes (224 and 192 LEDs), 0 for lines that are not packed.
+int bitPlaneChannels(int size);
+
+// The swap turn of a 14-channel line after `packedLinesBefore` such lines since program start.
+bool bitPlaneSwapAfter(qint64 packedLinesBefore);
+
 // The 14-channel controllers expect the two halves of the blade exchanged in turns of 300
 // lines. The turn is kept for the whole process, across fans, frames and output runs.
 bool bitPlaneSwap();

@@ -1,0 +1,221 @@
+#include "fandatareader.h"
+
+#include "fandatafile.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const int chunkedLedCounts[] = {1088, 704, 512};
+
+QString hexByte(char byte)
+{
+    return QStringLiteral("0x%1").arg(int(uchar(byte)), 2, 16, QLatin1Char('0'));
+}
+
+// The header that packet `chunk` of line `line` must have.
+QByteArray expectedHeader(int ledpcs, int line, int chunk)
+{
+    const PacketFormat format = packetFormat(ledpcs);
+    const int second = format.chunks > 1 ? format.chunkBytes * chunk : line + unchunkedLineOffset;
+    QByteArray header;
+    header.append(packetMarker);
+    header.append(char(line & 0xFF)).append(char(line >> 8));
+    header.append(char(second & 0xFF)).append(char(second >> 8));
+    header.append(format.type, 3);
+    return header;
+}
+
+const char* fieldAt(int headerByte)
+{
+    switch (headerByte) {
+    case 0:
+        return "marker";
+    case 1:
+    case 2:
+        return "line index";
+    case 3:
+    case 4:
+        return "chunk offset or line index + 400";
+    default:
+        return "blade type";
+    }
+}
+
+} // namespace
+
+bool FanDataReader::fail(qint64 offset, const QString& message)
+{
+    errorAt = offset;
+    error = QStringLiteral("byte %1: %2").arg(offset).arg(message);
+    return false;
+}
+
+void FanDataReader::reset()
+{
+    buffer.clear();
+    file.reset();
+    bytes = nullptr;
+    size = 0;
+    ledCount = lineCount = 0;
+    recordBytes = frames = 0;
+    error.clear();
+    errorAt = -1;
+}
+
+bool FanDataReader::open(const QString& path)
+{
+    reset();
+    file.reset(new QFile(path));
+    if (!file->open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot open %1: %2").arg(path, file->errorString());
+        return false;
+    }
+    size = file->size();
+    if (size > 0) {
+        bytes = reinterpret_cast<const char*>(file->map(0, size));
+        if (!bytes) {
+            error = QStringLiteral("cannot read %1: %2").arg(path, file->errorString());
+            return false;
+        }
+    }
+    return check();
+}
+
+bool FanDataReader::read(const QByteArray& contents)
+{
+    reset();
+    buffer = contents;
+    bytes = buffer.constData();
+    size = buffer.size();
+    return check();
+}
+
+bool FanDataReader::check()
+{
+    if (size == 0)
+        return fail(0, QStringLiteral("the file is empty"));
+    if (size < 8)
+        return fail(size, QStringLiteral("the file ends inside the first packet header"));
+    if (bytes[0] != packetMarker)
+        return fail(
+            0, QStringLiteral("expected the packet marker 0x82, found %1").arg(hexByte(bytes[0])));
+
+    for (int leds : chunkedLedCounts) {
+        if (std::memcmp(bytes + 5, packetFormat(leds).type, 3) == 0)
+            return checkPackets(leds, true);
+    }
+    if (std::memcmp(bytes + 5, "\0\0\0", 3) != 0)
+        return fail(5, QStringLiteral("unknown blade type %1 %2 %3")
+                           .arg(hexByte(bytes[5]), hexByte(bytes[6]), hexByte(bytes[7])));
+
+    const int leds = unchunkedLedCount();
+    if (leds == 0) {
+        // The header of the first packet says nothing of its length.
+        const QByteArray first = expectedHeader(0, 0, 0);
+        for (int i = 1; i < first.size(); ++i) {
+            if (bytes[i] != first.at(i))
+                return fail(i, QStringLiteral("the %1 of the first packet should be %2, found %3")
+                                   .arg(QLatin1String(fieldAt(i)), hexByte(first.at(i)),
+                                        hexByte(bytes[i])));
+        }
+        return fail(8, QStringLiteral("no packet of line 1 follows from which all packets "
+                                      "check out: the length of the packets cannot be told "
+                                      "(a truncated or damaged file)"));
+    }
+    return checkPackets(leds, true);
+}
+
+// Unchunked packets do not state their length: it is the distance from the first packet to
+// the first place where line 1's header stands and from where every packet checks out.
+int FanDataReader::unchunkedLedCount()
+{
+    const QByteArray needle = expectedHeader(0, 1, 0);
+    const char* end = bytes + size;
+    const char* from = bytes + 9;
+    for (;;) {
+        const char* found =
+            std::search(from, end, needle.constData(), needle.constData() + needle.size());
+        if (found == end)
+            return 0;
+        from = found + 1;
+        const qint64 at = found - bytes;
+        if ((at - 8) % 3 != 0)
+            continue;
+        const qint64 leds = (at - 8) / 3;
+        if (leds <= 0x7fffffff / 3 && checkPackets(int(leds), false))
+            return int(leds);
+    }
+}
+
+bool FanDataReader::checkPackets(int candidateLeds, bool reportErrors)
+{
+    const PacketFormat format = packetFormat(candidateLeds);
+    const int lines = fanLineCount(candidateLeds);
+    const qint64 packetBytes = 8 + format.chunkBytes;
+
+    qint64 at = 0;
+    for (qint64 frame = 0; at < size; ++frame) {
+        for (int line = 0; line < lines; ++line) {
+            for (int chunk = 0; chunk < format.chunks; ++chunk, at += packetBytes) {
+                const QString where =
+                    format.chunks > 1 ? QStringLiteral("frame %1, line %2, chunk %3")
+                                            .arg(frame)
+                                            .arg(line)
+                                            .arg(chunk)
+                                      : QStringLiteral("frame %1, line %2").arg(frame).arg(line);
+                if (at + packetBytes > size) {
+                    if (!reportErrors)
+                        return false;
+                    return fail(at, QStringLiteral("the file ends inside the packet of %1 "
+                                                   "(%2 bytes are left, a packet is %3): a "
+                                                   "truncated frame record")
+                                        .arg(where)
+                                        .arg(size - at)
+                                        .arg(packetBytes));
+                }
+                const QByteArray header = expectedHeader(candidateLeds, line, chunk);
+                for (int i = 0; i < header.size(); ++i) {
+                    if (bytes[at + i] == header.at(i))
+                        continue;
+                    if (!reportErrors)
+                        return false;
+                    QString message = QStringLiteral("the %1 of the packet of %2 should be %3, "
+                                                     "found %4")
+                                          .arg(QLatin1String(fieldAt(i)), where,
+                                               hexByte(header.at(i)), hexByte(bytes[at + i]));
+                    if (i == 0)
+                        message += QStringLiteral(" (a packet before it may have a wrong "
+                                                  "length)");
+                    return fail(at + i, message);
+                }
+            }
+        }
+    }
+
+    ledCount = candidateLeds;
+    lineCount = lines;
+    recordBytes = qint64(lines) * format.chunks * packetBytes;
+    frames = size / recordBytes;
+    return true;
+}
+
+QVector<QByteArray> FanDataReader::frameLines(qint64 frame) const
+{
+    QVector<QByteArray> lines;
+    if (frame < 0 || frame >= frames)
+        return lines;
+    const PacketFormat format = packetFormat(ledCount);
+    const qint64 packetBytes = 8 + format.chunkBytes;
+    qint64 at = frame * recordBytes;
+    lines.reserve(lineCount);
+    for (int line = 0; line < lineCount; ++line) {
+        QByteArray lineData;
+        lineData.reserve(format.chunks * format.chunkBytes);
+        for (int chunk = 0; chunk < format.chunks; ++chunk, at += packetBytes)
+            lineData.append(bytes + at + 8, format.chunkBytes);
+        lines.append(lineData);
+    }
+    return lines;
+}

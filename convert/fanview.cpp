@@ -1,0 +1,91 @@
+#include "fanview.h"
+
+#include "ledprocessing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Samples along one half of the blade, hub included.
+int halfLineLength(int ledpcs)
+{
+    return ledpcs > 0 ? (ledpcs + 1) / 2 : 0;
+}
+
+// Pixels per LED: at least 2, and enough for a picture about 800 pixels across.
+int pixelsPerLed(int halfLine)
+{
+    return std::max(2, (800 + 2 * halfLine - 1) / (2 * halfLine));
+}
+
+} // namespace
+
+QByteArray ledColours(const QByteArray& lineData, int ledpcs, bool bitPlanesSwapped)
+{
+    const int lineLeds = 2 * halfLineLength(ledpcs);
+    QByteArray colours(3 * lineLeds, '\0');
+    const int carried = std::min<int>(lineData.size(), 3 * std::max(0, ledpcs));
+    const int channels = bitPlaneChannels(3 * lineLeds);
+    if (channels == 0) {
+        std::memcpy(colours.data(), lineData.constData(), size_t(carried));
+        return colours;
+    }
+    // The packed block is 768 bytes, of which the file carries the first 3 x ledpcs.
+    uchar packed[packedLineSize] = {};
+    std::memcpy(packed, lineData.constData(), size_t(std::min(carried, packedLineSize)));
+    uchar unpacked[packedLineSize];
+    unpackBitPlanes(unpacked, packed, channels, bitPlanesSwapped);
+    // Groups past the carried bytes never reached the file: those LEDs stay black.
+    const int carriedGroups = (carried + 47) / 48;
+    for (int led = 0; led < lineLeds && 3 * led + 2 < packedLineSize; ++led) {
+        if (led % 16 < carriedGroups)
+            std::memcpy(colours.data() + 3 * led, unpacked + 3 * led, 3);
+    }
+    return colours;
+}
+
+QImage renderFanView(const QVector<QByteArray>& lines, int ledpcs, const SwapTurn& swapped)
+{
+    const int halfLine = halfLineLength(ledpcs);
+    const int lineCount = lines.size();
+    if (halfLine == 0 || lineCount == 0)
+        return QImage();
+
+    const bool fourteenChannels = bitPlaneChannels(6 * halfLine) == 14;
+    QVector<QByteArray> colours;
+    colours.reserve(lineCount);
+    for (int k = 0; k < lineCount; ++k)
+        colours.append(ledColours(lines.at(k), ledpcs, fourteenChannels && swapped && swapped(k)));
+
+    const int scale = pixelsPerLed(halfLine);
+    const int side = 2 * halfLine * scale;
+    QImage view(side, side, QImage::Format_RGB888);
+    view.fill(Qt::black);
+    const double centre = side / 2.0;
+    constexpr double pi = 3.14159265358979323846;
+
+    for (int y = 0; y < side; ++y) {
+        uchar* row = view.scanLine(y);
+        for (int x = 0; x < side; ++x) {
+            const double dx = (x + 0.5 - centre) / scale;
+            const double dy = (y + 0.5 - centre) / scale;
+            const int distance = int(std::lround(std::hypot(dx, dy)));
+            if (distance >= halfLine)
+                continue;
+            // Blade position k points its first half-line at -180 k / L degrees (y down) and
+            // its second half-line the opposite way: 2 L directions around the circle.
+            const double degrees = std::atan2(dy, dx) * 180 / pi;
+            const double turn = std::fmod(360 - degrees, 360) * lineCount / 180;
+            const int direction = int(std::lround(turn)) % (2 * lineCount);
+            const bool firstHalf = direction < lineCount;
+            const int line = firstHalf ? direction : direction - lineCount;
+            const int led = firstHalf ? distance : halfLine + distance;
+            if (led >= ledpcs)
+                continue;
+            std::memcpy(row + 3 * x, colours.at(line).constData() + 3 * led, 3);
+        }
+    }
+    return view;
+}

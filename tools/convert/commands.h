@@ -1,0 +1,11 @@
+#ifndef ROTAVIS_COMMANDS_H
+#define ROTAVIS_COMMANDS_H
+
+struct Options;
+
+// The three things rotavis-convert does; each returns the program's exit status.
+int runConversion(const Options& options);
+int listPanels(const Options& options);
+int inspectFanData(const Options& options);
+
+#endif

@@ -1,0 +1,85 @@
+#include "fanviews.h"
+
+#include "exitstatus.h"
+#include "fan.h"
+#include "fandatafile.h"
+#include "fandatareader.h"
+#include "fanview.h"
+#include "ledprocessing.h"
+#include "panel.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+bool packedInFourteenChannels(int ledpcs)
+{
+    return ledpcs > 0 && bitPlaneChannels(6 * ((ledpcs + 1) / 2)) == 14;
+}
+
+QString viewFileName(const QString& dataFile)
+{
+    QString name = dataFile;
+    name.chop(4); // ".bin"
+    return name + QStringLiteral(".view.png");
+}
+
+} // namespace
+
+SwapTurnOrigin SwapTurnOrigin::now()
+{
+    return {bitPlaneLineCount(), bitPlaneSwap()};
+}
+
+qint64 convertedFrames(const QString& outputPath, const Panel& panel)
+{
+    if (panel.fans.isEmpty())
+        return 0;
+    const Fan* fan = panel.fans.first();
+    const QFileInfo file(fanDataFileName(outputPath, 0, panel.fans.size()));
+    return file.size() / frameRecordSize(fan->ledpcs);
+}
+
+int writeFanViews(const QString& outputPath, const Panel& panel, int frame,
+                  const SwapTurnOrigin& origin, QString* error)
+{
+    // Each frame record packs the 14-channel fans one after the other, in list order.
+    int fourteenChannelFans = 0;
+    for (const Fan* fan : panel.fans)
+        fourteenChannelFans += packedInFourteenChannels(fan->ledpcs) ? 1 : 0;
+
+    int fourteenChannelFansBefore = 0;
+    for (int i = 0; i < panel.fans.size(); ++i) {
+        const Fan* fan = panel.fans.at(i);
+        const QString dataFile = fanDataFileName(outputPath, i, panel.fans.size());
+        FanDataReader reader;
+        if (!reader.open(dataFile)) {
+            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(dataFile),
+                                                  reader.errorString());
+            return ExitFailure;
+        }
+        if (frame >= reader.frameCount()) {
+            *error = QStringLiteral("no frame %1 for a fan view: the run converted %2 frames")
+                         .arg(frame)
+                         .arg(reader.frameCount());
+            return ExitFailure;
+        }
+        const qint64 linesBefore =
+            (qint64(frame) * fourteenChannelFans + fourteenChannelFansBefore) *
+            reader.linesPerFrame();
+        const SwapTurn swapped = [&](int line) {
+            return origin.swapped != bitPlaneSwapAfter(origin.packedLines + linesBefore + line);
+        };
+        const QImage view = renderFanView(reader.frameLines(frame), fan->ledpcs, swapped);
+        const QString viewFile = viewFileName(dataFile);
+        if (view.isNull() || !view.save(viewFile, "PNG")) {
+            *error = QStringLiteral("cannot write the fan view %1")
+                         .arg(QDir::toNativeSeparators(viewFile));
+            return ExitOutputUnwritable;
+        }
+        if (packedInFourteenChannels(fan->ledpcs))
+            ++fourteenChannelFansBefore;
+    }
+    return ExitSuccess;
+}

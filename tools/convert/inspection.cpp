@@ -1,0 +1,78 @@
+#include "commands.h"
+#include "exitstatus.h"
+#include "fan.h"
+#include "fandatareader.h"
+#include "fanview.h"
+#include "installation.h"
+#include "ledprocessing.h"
+#include "options.h"
+#include "panel.h"
+
+#include <QDir>
+
+#include <cstdio>
+
+namespace {
+
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+int listPanels(const Options& options)
+{
+    Installation installation;
+    QString error;
+    if (!installation.load(options.configPath, &error)) {
+        std::fprintf(stderr, "rotavis-convert: %s\n", qPrintable(error));
+        return ExitNoSuchPanel;
+    }
+    const QList<Panel*>& panels = installation.panels();
+    for (int i = 0; i < panels.size(); ++i) {
+        const Panel* panel = panels.at(i);
+        std::printf("%d  \"%s\"  %g x %g  %g Hz  %d fans\n", i, qPrintable(panel->model),
+                    panel->width, panel->height, panel->hz, panel->fans.size());
+        for (int f = 0; f < panel->fans.size(); ++f) {
+            const Fan* fan = panel->fans.at(f);
+            std::printf("     fan %d: %d LEDs, layer %d, centre (%g, %g), diameter %g\n", f,
+                        fan->ledpcs, fan->z, fan->x, fan->y, fan->diameter);
+        }
+    }
+    return ExitSuccess;
+}
+
+int inspectFanData(const Options& options)
+{
+    FanDataReader reader;
+    if (!reader.open(options.inspectPath)) {
+        std::fprintf(stderr, "rotavis-convert: %s: %s\n", qPrintable(native(options.inspectPath)),
+                     qPrintable(reader.errorString()));
+        return reader.errorOffset() < 0 ? ExitFailure : ExitBadFanData;
+    }
+    std::printf("%s: %d LEDs, %d lines per frame, %lld frames (%lld bytes a frame)\n",
+                qPrintable(native(options.inspectPath)), reader.ledpcs(), reader.linesPerFrame(),
+                static_cast<long long>(reader.frameCount()),
+                static_cast<long long>(reader.frameBytes()));
+    if (options.pngPath.isEmpty())
+        return ExitSuccess;
+
+    if (options.inspectFrame >= reader.frameCount()) {
+        std::fprintf(stderr, "rotavis-convert: no frame %d: the file holds %lld frames\n",
+                     options.inspectFrame, static_cast<long long>(reader.frameCount()));
+        return ExitUsage;
+    }
+    // The file does not record the bit-plane turn of 14-channel lines: assume it was the
+    // only such fan of a run in a fresh program, whose turns start unswapped at its line 0.
+    const qint64 linesBefore = qint64(options.inspectFrame) * reader.linesPerFrame();
+    const QImage view =
+        renderFanView(reader.frameLines(options.inspectFrame), reader.ledpcs(),
+                      [&](int line) { return bitPlaneSwapAfter(linesBefore + line); });
+    if (view.isNull() || !view.save(options.pngPath, "PNG")) {
+        std::fprintf(stderr, "rotavis-convert: cannot write %s\n",
+                     qPrintable(native(options.pngPath)));
+        return ExitOutputUnwritable;
+    }
+    return ExitSuccess;
+}

@@ -1,0 +1,31 @@
+#ifndef ROTAVIS_INSTALLATION_H
+#define ROTAVIS_INSTALLATION_H
+
+#include <QList>
+#include <QString>
+
+class Panel;
+
+// The panels of a configuration file, owned for the life of the program's run.
+class Installation
+{
+public:
+    Installation() = default;
+    ~Installation();
+    Installation(const Installation&) = delete;
+    Installation& operator=(const Installation&) = delete;
+
+    // False with the reason when the file cannot be read or describes no panel.
+    bool load(const QString& path, QString* error);
+
+    // The panel at a position (a whole number from 0) or, for any other text, the first
+    // panel whose model is exactly that text; null when there is none.
+    Panel* find(const QString& indexOrModel) const;
+
+    const QList<Panel*>& panels() const { return list; }
+
+private:
+    QList<Panel*> list;
+};
+
+#endif

@@ -1,0 +1,164 @@
+#include "options.h"
+
+#include <QCommandLineParser>
+
+#include <cmath>
+
+namespace {
+
+bool parseCount(const QString& text, int* value)
+{
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    if (!ok || number < 0)
+        return false;
+    *value = number;
+    return true;
+}
+
+// X,Y,W,H in source pixels; numbers with a decimal point, whatever the system language.
+bool parseSelection(const QString& text, QRectF* selection)
+{
+    const QStringList parts = text.split(',');
+    if (parts.size() != 4)
+        return false;
+    double values[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        values[i] = parts.at(i).trimmed().toDouble(&ok);
+        if (!ok || !std::isfinite(values[i]))
+            return false;
+    }
+    *selection = QRectF(values[0], values[1], values[2], values[3]);
+    return true;
+}
+
+} // namespace
+
+QString usageText()
+{
+    return QStringLiteral(
+        "Usage:\n"
+        "  rotavis-convert --panel INDEX|MODEL --input MEDIA --output DIR/NAME\n"
+        "                  [--selection X,Y,W,H] [--config FILE] [--fan-view N] [--quiet]\n"
+        "  rotavis-convert --list-panels [--config FILE]\n"
+        "  rotavis-convert --inspect FILE.bin [--frame N] [--png OUT.png]\n"
+        "\n"
+        "Converts a video or picture into the fan data files of one panel, exactly as the\n"
+        "Rotavis window saves them, without a display.\n"
+        "\n"
+        "Conversion:\n"
+        "  --panel INDEX|MODEL  the panel: its position in the configuration (from 0), or\n"
+        "                       its model name (a number is taken as a position)\n"
+        "  --input MEDIA        any video or picture file FFmpeg reads\n"
+        "  --output DIR/NAME    writes DIR/NAME.bin for a panel with one fan, otherwise\n"
+        "                       DIR/NAME__0.bin, DIR/NAME__1.bin, ... (one per fan);\n"
+        "                       DIR must exist; existing files are overwritten\n"
+        "  --selection X,Y,W,H  the region of the picture to show, in source pixels;\n"
+        "                       by default the largest region of the panel's proportions\n"
+        "                       centred on the picture (what the window selects when the\n"
+        "                       frame is not moved)\n"
+        "  --config FILE        the installation (default: fanconfig.xml beside this program)\n"
+        "  --fan-view N         also writes, for converted frame N (from 0), a picture of\n"
+        "                       what each fan shows: DIR/NAME.view.png or DIR/NAME__i.view.png\n"
+        "  --quiet              no progress\n"
+        "  --verbose            also the decoder's and converter's diagnostic lines\n"
+        "\n"
+        "  Progress goes to standard error: a live line on a terminal, a line every ten\n"
+        "  seconds otherwise. Ctrl-C stops the run; the files then hold whole frames only.\n"
+        "\n"
+        "Other forms:\n"
+        "  --list-panels        prints the panels: index, model, size, rate and fans\n"
+        "  --inspect FILE.bin   checks every packet of a fan data file and prints its LED\n"
+        "                       count, lines per frame and frame count, or what is wrong\n"
+        "                       at which byte\n"
+        "  --frame N            with --inspect: the frame to render (default 0)\n"
+        "  --png OUT.png        with --inspect: writes the picture of frame N\n"
+        "\n"
+        "  A 224- or 192-LED file does not record the bit-plane turn of its lines (the\n"
+        "  halves of the blade swap every 300 lines); --inspect assumes the file was the\n"
+        "  only such fan of the run that wrote it, in a fresh program.\n"
+        "\n"
+        "Exit status: 0 done; 1 other failure; 2 bad usage; 3 no such panel (or the\n"
+        "configuration cannot be read); 4 the input gives no picture; 5 an output file\n"
+        "cannot be written; 6 --inspect found a damaged file; 130 interrupted.\n");
+}
+
+bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath, Options* options,
+                  QString* error)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({"h", "help"}, "help");
+    const QCommandLineOption config("config", "config", "FILE");
+    const QCommandLineOption panel("panel", "panel", "INDEX|MODEL");
+    const QCommandLineOption input("input", "input", "MEDIA");
+    const QCommandLineOption output("output", "output", "DIR/NAME");
+    const QCommandLineOption selection("selection", "selection", "X,Y,W,H");
+    const QCommandLineOption listPanels("list-panels", "list");
+    const QCommandLineOption fanView("fan-view", "fan view", "N");
+    const QCommandLineOption quiet("quiet", "quiet");
+    const QCommandLineOption verbose("verbose", "verbose");
+    const QCommandLineOption inspect("inspect", "inspect", "FILE.bin");
+    const QCommandLineOption frame("frame", "frame", "N");
+    const QCommandLineOption png("png", "png", "OUT.png");
+    parser.addOptions({help, config, panel, input, output, selection, listPanels, fanView, quiet,
+                       verbose, inspect, frame, png});
+
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *error =
+            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first());
+        return false;
+    }
+
+    Options result;
+    result.configPath = parser.isSet(config) ? parser.value(config) : defaultConfigPath;
+    result.quiet = parser.isSet(quiet);
+    result.verbose = parser.isSet(verbose);
+
+    if (parser.isSet(help)) {
+        result.mode = Options::Mode::Help;
+    } else if (parser.isSet(inspect)) {
+        result.mode = Options::Mode::Inspect;
+        result.inspectPath = parser.value(inspect);
+        if (parser.isSet(frame) && !parseCount(parser.value(frame), &result.inspectFrame)) {
+            *error = QStringLiteral("--frame takes a frame number from 0");
+            return false;
+        }
+        result.pngPath = parser.value(png);
+    } else if (parser.isSet(listPanels)) {
+        result.mode = Options::Mode::ListPanels;
+    } else {
+        result.mode = Options::Mode::Convert;
+        for (const QCommandLineOption* required : {&panel, &input, &output}) {
+            if (!parser.isSet(*required) || parser.value(*required).isEmpty()) {
+                *error = QStringLiteral("--%1 is needed").arg(required->names().first());
+                return false;
+            }
+        }
+        result.panel = parser.value(panel);
+        result.input = parser.value(input);
+        result.outputPath = parser.value(output);
+        if (parser.isSet(selection)) {
+            result.hasSelection = true;
+            if (!parseSelection(parser.value(selection), &result.selection)) {
+                *error = QStringLiteral("--selection takes four numbers: X,Y,W,H");
+                return false;
+            }
+        }
+        if (parser.isSet(fanView) && !parseCount(parser.value(fanView), &result.fanViewFrame)) {
+            *error = QStringLiteral("--fan-view takes a frame number from 0");
+            return false;
+        }
+    }
+    if (result.mode != Options::Mode::Inspect && (parser.isSet(frame) || parser.isSet(png))) {
+        *error = QStringLiteral("--frame and --png go with --inspect");
+        return false;
+    }
+    *options = result;
+    return true;
+}
