@@ -128,37 +128,42 @@ bool FanDataReader::check()
 }
 
 // Unchunked packets do not state their length: it is the distance from the first packet to
-// the first place where line 1's header stands and from where every packet checks out.
+// a place where line 1's header stands. The first such place from where every packet checks
+// out wins; in a damaged file, the first from where the first frame record does, so that the
+// damage can be named.
 int FanDataReader::unchunkedLedCount()
 {
     const QByteArray needle = expectedHeader(0, 1, 0);
     const char* end = bytes + size;
-    const char* from = bytes + 9;
-    for (;;) {
+    int plausible = 0;
+    for (const char* from = bytes + 9;;) {
         const char* found =
             std::search(from, end, needle.constData(), needle.constData() + needle.size());
         if (found == end)
-            return 0;
+            return plausible;
         from = found + 1;
         const qint64 at = found - bytes;
-        if ((at - 8) % 3 != 0)
+        if ((at - 8) % 3 != 0 || (at - 8) / 3 > 0x7fffffff / 3)
             continue;
-        const qint64 leds = (at - 8) / 3;
-        if (leds <= 0x7fffffff / 3 && checkPackets(int(leds), false))
-            return int(leds);
+        const int leds = int((at - 8) / 3);
+        if (checkPackets(leds, false))
+            return leds;
+        if (plausible == 0 && checkPackets(leds, false, fanLineCount(leds)))
+            plausible = leds;
     }
 }
 
-bool FanDataReader::checkPackets(int candidateLeds, bool reportErrors)
+bool FanDataReader::checkPackets(int candidateLeds, bool reportErrors, qint64 packetLimit)
 {
     const PacketFormat format = packetFormat(candidateLeds);
     const int lines = fanLineCount(candidateLeds);
     const qint64 packetBytes = 8 + format.chunkBytes;
 
+    const qint64 end = packetLimit < 0 ? size : std::min(size, packetLimit * packetBytes);
     qint64 at = 0;
-    for (qint64 frame = 0; at < size; ++frame) {
-        for (int line = 0; line < lines; ++line) {
-            for (int chunk = 0; chunk < format.chunks; ++chunk, at += packetBytes) {
+    for (qint64 frame = 0; at < end; ++frame) {
+        for (int line = 0; line < lines && at < end; ++line) {
+            for (int chunk = 0; chunk < format.chunks && at < end; ++chunk, at += packetBytes) {
                 const QString where =
                     format.chunks > 1 ? QStringLiteral("frame %1, line %2, chunk %3")
                                             .arg(frame)
@@ -194,6 +199,8 @@ bool FanDataReader::checkPackets(int candidateLeds, bool reportErrors)
         }
     }
 
+    if (packetLimit >= 0)
+        return true;
     ledCount = candidateLeds;
     lineCount = lines;
     recordBytes = qint64(lines) * format.chunks * packetBytes;

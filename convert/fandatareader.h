@@ -36,7 +36,7 @@ private:
     void reset();
     bool check();
     bool fail(qint64 offset, const QString& message);
-    bool checkPackets(int candidateLeds, bool reportErrors);
+    bool checkPackets(int candidateLeds, bool reportErrors, qint64 packetLimit = -1);
     int unchunkedLedCount();
 
     QByteArray buffer;
