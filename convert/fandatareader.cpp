@@ -129,18 +129,19 @@ bool FanDataReader::check()
 
 // Unchunked packets do not state their length: it is the distance from the first packet to
 // a place where line 1's header stands. The first such place from where every packet checks
-// out wins; in a damaged file, the first from where the first frame record does, so that the
-// damage can be named.
+// out wins; in a damaged file, the first from where the first frame record does (or else the
+// first place at all), so that the damage can be named.
 int FanDataReader::unchunkedLedCount()
 {
     const QByteArray needle = expectedHeader(0, 1, 0);
     const char* end = bytes + size;
     int plausible = 0;
+    int first = 0;
     for (const char* from = bytes + 9;;) {
         const char* found =
             std::search(from, end, needle.constData(), needle.constData() + needle.size());
         if (found == end)
-            return plausible;
+            return plausible != 0 ? plausible : first;
         from = found + 1;
         const qint64 at = found - bytes;
         if ((at - 8) % 3 != 0 || (at - 8) / 3 > 0x7fffffff / 3)
@@ -148,6 +149,8 @@ int FanDataReader::unchunkedLedCount()
         const int leds = int((at - 8) / 3);
         if (checkPackets(leds, false))
             return leds;
+        if (first == 0)
+            first = leds;
         if (plausible == 0 && checkPackets(leds, false, fanLineCount(leds)))
             plausible = leds;
     }
