@@ -1,0 +1,188 @@
+#include "core.h"
+#include "fan.h"
+#include "fandatafile.h"
+#include "messagecapture.h"
+#include "panel.h"
+#include "testmedia.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+// Writes beyond `bytes` fail (with EFBIG) while this lives.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &previous);
+        rlimit limit = previous;
+        limit.rlim_cur = bytes;
+        active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous); }
+    bool active = false;
+
+private:
+    rlimit previous{};
+};
+
+} // namespace
+
+// The worker's output run: files, progress and the end of the run.
+class TestOutputJob : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    Panel panel;
+    Fan fans[3];
+
+    void setFans(int count)
+    {
+        panel.fans.clear();
+        for (int i = 0; i < count; ++i)
+            panel.fans.append(&fans[i]);
+    }
+
+    QString clip(int pictures)
+    {
+        const QString name = QString("clip%1.mkv").arg(pictures);
+        if (QFile::exists(dir.filePath(name)))
+            return dir.filePath(name);
+        return TestMedia::pngClip(dir.path(), name, "18", pictures, QSize(40, 30));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        panel.width = 40;
+        panel.height = 30;
+        panel.hz = 18;
+        for (Fan& fan : fans) {
+            fan.ledpcs = 20;
+            fan.diameter = 20;
+            fan.x = 20;
+            fan.y = 15;
+        }
+    }
+
+    void progressEverySixthFrame_data()
+    {
+        QTest::addColumn<int>("pictures");
+        QTest::addColumn<QList<int>>("reported");
+        QTest::newRow("13 frames") << 13 << QList<int>{5, 11};
+        QTest::newRow("5 frames") << 5 << QList<int>{};
+        QTest::newRow("12 frames") << 12 << QList<int>{5, 11};
+    }
+
+    void progressEverySixthFrame()
+    {
+        QFETCH(int, pictures);
+        QFETCH(QList<int>, reported);
+        setFans(1);
+        MessageCapture messages;
+        Core core;
+        core.setFileName(clip(pictures));
+        QSignalSpy progress(&core, &Core::outputProgress);
+        QSignalSpy completed(&core, &Core::outputCompleted);
+        QSignalSpy failed(&core, &Core::outputFailed);
+        QSignalSpy ended(&core, &Core::runEnded);
+        const QString out = dir.filePath("progress");
+        core.beginOutput(out, &panel);
+
+        QList<int> indices;
+        for (const QList<QVariant>& report : progress) {
+            indices << report.at(0).toInt();
+            // A copy of the source frame, not a layer image.
+            QCOMPARE(report.at(1).value<QImage>().size(), QSize(40, 30));
+        }
+        QCOMPARE(indices, reported);
+        QCOMPARE(completed.count(), 1);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(failed.count(), 0);
+        QCOMPARE(QFileInfo(out + ".bin").size(), pictures * frameRecordSize(20));
+        // The files are closed and forgotten at the end of the run.
+        QCOMPARE(fans[0].file, nullptr);
+        QCOMPARE(fans[0].stream, nullptr);
+    }
+
+    void repeatedPicturesGiveTwoRecords()
+    {
+        // 12 fps on an 18 Hz panel: pictures 2 and 4 are delivered twice.
+        setFans(1);
+        const QString slow = TestMedia::pngClip(dir.path(), "slow.mkv", "12", 6, QSize(40, 30));
+        MessageCapture messages;
+        Core core;
+        core.setFileName(slow);
+        const QString out = dir.filePath("repeated");
+        core.beginOutput(out, &panel);
+        QFile file(out + ".bin");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray data = file.readAll();
+        const qint64 record = frameRecordSize(20);
+        QCOMPARE(data.size(), 8 * record);
+        QCOMPARE(data.mid(2 * record, record), data.mid(3 * record, record));
+        QVERIFY(data.mid(1 * record, record) != data.mid(2 * record, record));
+    }
+
+    void fileThatCannotBeOpenedIsReported()
+    {
+        setFans(3);
+        const QString out = dir.filePath("blocked");
+        QVERIFY(QDir().mkpath(out + "__1.bin"));
+        MessageCapture messages;
+        Core core;
+        core.setFileName(clip(5));
+        QSignalSpy failed(&core, &Core::outputFailed);
+        QSignalSpy completed(&core, &Core::outputCompleted);
+        QSignalSpy progress(&core, &Core::outputProgress);
+        core.beginOutput(out, &panel);
+        QCOMPARE(failed.count(), 1);
+        QVERIFY2(failed.first().first().toString().contains("blocked__1.bin"),
+                 qPrintable(failed.first().first().toString()));
+        QCOMPARE(completed.count(), 1);
+        // Nothing was decoded for a run that could not start.
+        QCOMPARE(messages.count("begin!"), 0);
+        for (const Fan& fan : fans)
+            QCOMPARE(fan.file, nullptr);
+    }
+
+    void failedWriteStopsTheRunAtAWholeFrame()
+    {
+        setFans(2);
+        const qint64 record = frameRecordSize(20);
+        const QString out = dir.filePath("full");
+        MessageCapture messages;
+        Core core;
+        core.setFileName(clip(13));
+        QSignalSpy failed(&core, &Core::outputFailed);
+        QSignalSpy completed(&core, &Core::outputCompleted);
+        {
+            // Room for three and a half frame records a file.
+            const FileSizeLimit limit(rlim_t(3.5 * record));
+            QVERIFY(limit.active);
+            core.beginOutput(out, &panel);
+        }
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(failed.first().first().toString().contains("full__0.bin"));
+        QCOMPARE(completed.count(), 1);
+        QCOMPARE(QFileInfo(out + "__0.bin").size(), 3 * record);
+        QCOMPARE(QFileInfo(out + "__1.bin").size(), 3 * record);
+        // The run ended right after the failing frame instead of decoding the rest.
+        QVERIFY(messages.count("frame 5") == 0);
+        QCOMPARE(core.stopRequested.load(), false);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOutputJob)
+#include "tst_outputjob.moc"
