@@ -1,5 +1,6 @@
 #include "fan.h"
 #include "fandatafile.h"
+#include "filesizelimit.h"
 #include "ledprocessing.h"
 #include "outputrun.h"
 #include "panel.h"
@@ -12,7 +13,6 @@
 
 #include <csignal>
 #include <memory>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -74,25 +74,6 @@ bool convert(Panel& panel, const QString& outputPath, const QImage& frame, int f
     }
     return true;
 }
-
-// Lets files grow to `bytes` at most while it lives; writes beyond fail with EFBIG.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous);
-        rlimit limit = previous;
-        limit.rlim_cur = bytes;
-        active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous); }
-    bool active = false;
-
-private:
-    rlimit previous{};
-};
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "core.h"
 #include "fan.h"
 #include "fandatafile.h"
+#include "filesizelimit.h"
 #include "messagecapture.h"
 #include "panel.h"
 #include "testmedia.h"
@@ -9,32 +10,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <csignal>
-#include <sys/resource.h>
-
-namespace {
-
-// Writes beyond `bytes` fail (with EFBIG) while this lives.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous);
-        rlimit limit = previous;
-        limit.rlim_cur = bytes;
-        active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous); }
-    bool active = false;
-
-private:
-    rlimit previous{};
-};
-
-} // namespace
 
 // The worker's output run: files, progress and the end of the run.
 class TestOutputJob : public QObject

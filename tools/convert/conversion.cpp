@@ -3,6 +3,7 @@
 #include "exitstatus.h"
 #include "fanviews.h"
 #include "installation.h"
+#include "messages.h"
 #include "options.h"
 #include "progressreporter.h"
 
@@ -71,16 +72,6 @@ public:
 private:
     std::streambuf* previous;
 };
-
-void complain(const QString& message)
-{
-    std::fprintf(stderr, "rotavis-convert: %s\n", qPrintable(message));
-}
-
-QString native(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
 
 } // namespace
 

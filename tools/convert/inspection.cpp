@@ -5,6 +5,7 @@
 #include "fanview.h"
 #include "installation.h"
 #include "ledprocessing.h"
+#include "messages.h"
 #include "options.h"
 #include "panel.h"
 
@@ -12,21 +13,12 @@
 
 #include <cstdio>
 
-namespace {
-
-QString native(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
-} // namespace
-
 int listPanels(const Options& options)
 {
     Installation installation;
     QString error;
     if (!installation.load(options.configPath, &error)) {
-        std::fprintf(stderr, "rotavis-convert: %s\n", qPrintable(error));
+        complain(error);
         return ExitNoSuchPanel;
     }
     const QList<Panel*>& panels = installation.panels();
@@ -47,8 +39,7 @@ int inspectFanData(const Options& options)
 {
     FanDataReader reader;
     if (!reader.open(options.inspectPath)) {
-        std::fprintf(stderr, "rotavis-convert: %s: %s\n", qPrintable(native(options.inspectPath)),
-                     qPrintable(reader.errorString()));
+        complain(native(options.inspectPath) + ": " + reader.errorString());
         return reader.errorOffset() < 0 ? ExitFailure : ExitBadFanData;
     }
     std::printf("%s: %d LEDs, %d lines per frame, %lld frames (%lld bytes a frame)\n",
@@ -59,8 +50,9 @@ int inspectFanData(const Options& options)
         return ExitSuccess;
 
     if (options.inspectFrame >= reader.frameCount()) {
-        std::fprintf(stderr, "rotavis-convert: no frame %d: the file holds %lld frames\n",
-                     options.inspectFrame, static_cast<long long>(reader.frameCount()));
+        complain(QStringLiteral("no frame %1: the file holds %2 frames")
+                     .arg(options.inspectFrame)
+                     .arg(reader.frameCount()));
         return ExitUsage;
     }
     // The file does not record the bit-plane turn of 14-channel lines: assume it was the
@@ -70,8 +62,7 @@ int inspectFanData(const Options& options)
         renderFanView(reader.frameLines(options.inspectFrame), reader.ledpcs(),
                       [&](int line) { return bitPlaneSwapAfter(linesBefore + line); });
     if (view.isNull() || !view.save(options.pngPath, "PNG")) {
-        std::fprintf(stderr, "rotavis-convert: cannot write %s\n",
-                     qPrintable(native(options.pngPath)));
+        complain(QStringLiteral("cannot write %1").arg(native(options.pngPath)));
         return ExitOutputUnwritable;
     }
     return ExitSuccess;
