@@ -63,8 +63,8 @@ private slots:
     {
         Options options;
         QString error;
-        QVERIFY(parse({"--panel", "2", "--input", "clip.mp4", "--output", "out/name",
-                       "--selection", "1.5, 2,300,200.25", "--fan-view", "7", "--quiet"},
+        QVERIFY(parse({"--panel", "2", "--input", "clip.mp4", "--output", "out/name", "--selection",
+                       "1.5, 2,300,200.25", "--fan-view", "7", "--quiet"},
                       &options, &error));
         QCOMPARE(options.mode, Options::Mode::Convert);
         QCOMPARE(options.configPath, QString("/default/fanconfig.xml"));
@@ -95,21 +95,19 @@ private slots:
         QTest::newRow("three numbers")
             << QStringList{"--panel", "0", "--input", "a", "--output", "b", "--selection", "1,2,3"}
             << "--selection";
-        QTest::newRow("not numbers")
-            << QStringList{"--panel", "0", "--input", "a", "--output", "b", "--selection",
-                           "a,b,c,d"}
-            << "--selection";
-        QTest::newRow("decimal comma")
-            << QStringList{"--panel", "0", "--input", "a", "--output", "b", "--selection",
-                           "1,5;2;3;4"}
-            << "--selection";
+        QTest::newRow("not numbers") << QStringList{"--panel",  "0", "--input",     "a",
+                                                    "--output", "b", "--selection", "a,b,c,d"}
+                                     << "--selection";
+        QTest::newRow("decimal comma") << QStringList{"--panel",  "0", "--input",     "a",
+                                                      "--output", "b", "--selection", "1,5;2;3;4"}
+                                       << "--selection";
         QTest::newRow("negative frame")
             << QStringList{"--panel", "0", "--input", "a", "--output", "b", "--fan-view", "-1"}
             << "--fan-view";
         QTest::newRow("unknown option") << QStringList{"--colour"} << "colour";
         QTest::newRow("stray argument") << QStringList{"--list-panels", "extra"} << "extra";
-        QTest::newRow("frame without inspect") << QStringList{"--list-panels", "--frame", "2"}
-                                               << "--inspect";
+        QTest::newRow("frame without inspect")
+            << QStringList{"--list-panels", "--frame", "2"} << "--inspect";
     }
 
     void badUsage()

@@ -92,8 +92,8 @@ private:
     Result convert(const QString& panel, const QString& input, const QString& output,
                    const QStringList& more = {})
     {
-        return run(QStringList{"--config", config, "--panel", panel, "--input", input,
-                               "--output", output} +
+        return run(QStringList{"--config", config, "--panel", panel, "--input", input, "--output",
+                               output} +
                    more);
     }
 
@@ -119,8 +119,8 @@ private slots:
         QVERIFY(picture.save(still));
         solid = dir.filePath("solid.mkv");
         QString error;
-        QVERIFY2(TestMedia::ffmpeg({"-loop", "1", "-framerate", "18", "-i", still, "-frames:v",
-                                    "3", "-c:v", "png", "-pix_fmt", "rgb24", solid},
+        QVERIFY2(TestMedia::ffmpeg({"-loop", "1", "-framerate", "18", "-i", still, "-frames:v", "3",
+                                    "-c:v", "png", "-pix_fmt", "rgb24", solid},
                                    &error),
                  qPrintable(error));
     }
@@ -129,9 +129,9 @@ private slots:
     {
         const Result help = run({"--help"});
         QCOMPARE(help.status, 0);
-        for (const char* word : {"--config", "--panel", "--input", "--output", "--selection",
-                                 "--list-panels", "--fan-view", "--quiet", "--inspect",
-                                 "--frame", "--png", "Exit status", "130"})
+        for (const char* word :
+             {"--config", "--panel", "--input", "--output", "--selection", "--list-panels",
+              "--fan-view", "--quiet", "--inspect", "--frame", "--png", "Exit status", "130"})
             QVERIFY2(help.out.contains(word), word);
     }
 
@@ -157,13 +157,13 @@ private slots:
             << QStringList{"--config", config, "--panel", "9", "--input", clip, "--output", out}
             << 3 << "no panel '9'";
         QTest::newRow("no such model")
-            << QStringList{"--config", config, "--panel", "nope", "--input", clip, "--output",
-                           out}
+            << QStringList{"--config", config, "--panel", "nope", "--input", clip, "--output", out}
             << 3 << "no panel 'nope'";
-        QTest::newRow("no configuration")
-            << QStringList{"--config", dir.filePath("missing.xml"), "--panel", "0", "--input",
-                           clip, "--output", out}
-            << 3 << "missing.xml";
+        QTest::newRow("no configuration") << QStringList{"--config", dir.filePath("missing.xml"),
+                                                         "--panel",  "0",
+                                                         "--input",  clip,
+                                                         "--output", out}
+                                          << 3 << "missing.xml";
         QTest::newRow("unreadable media")
             << QStringList{"--config", config, "--panel", "0", "--input", config, "--output", out}
             << 4 << "gives no picture";
@@ -172,12 +172,12 @@ private slots:
                            "--output", out}
             << 4 << "no.mp4";
         QTest::newRow("unwritable output")
-            << QStringList{"--config", config, "--panel", "pair", "--input", clip, "--output",
-                           dir.filePath("no/such/dir/name")}
+            << QStringList{"--config", config, "--panel",  "pair",
+                           "--input",  clip,   "--output", dir.filePath("no/such/dir/name")}
             << 5 << "name__0.bin";
         QTest::newRow("fan view of a frame that was not converted")
-            << QStringList{"--config", config, "--panel", "0", "--input", clip, "--output", out,
-                           "--fan-view", "50"}
+            << QStringList{"--config", config,     "--panel", "0",          "--input",
+                           clip,       "--output", out,       "--fan-view", "50"}
             << 1 << "no frame 50";
         QTest::newRow("inspect a missing file")
             << QStringList{"--inspect", dir.filePath("none.bin")} << 1 << "none.bin";
@@ -290,8 +290,7 @@ private slots:
     {
         const QString out = outputDir("every") + "/every";
         const QString three = dir.filePath("three.mkv");
-        QVERIFY(QFile::copy(TestMedia::pngClip(dir.path(), "three-src.mkv", "18", 3,
-                                               QSize(80, 80)),
+        QVERIFY(QFile::copy(TestMedia::pngClip(dir.path(), "three-src.mkv", "18", 3, QSize(80, 80)),
                             three));
         QCOMPARE(convert("every blade", three, out, {"--quiet"}).status, 0);
         const int leds[] = {1088, 704, 512, 320, 256, 224, 192, 99};
@@ -312,9 +311,12 @@ private slots:
     {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("words");
-        QTest::newRow("truncated") << "truncated" << "ends inside";
-        QTest::newRow("wrong marker") << "marker" << "marker";
-        QTest::newRow("wrong length") << "length" << "marker";
+        QTest::newRow("truncated") << "truncated"
+                                   << "ends inside";
+        QTest::newRow("wrong marker") << "marker"
+                                      << "marker";
+        QTest::newRow("wrong length") << "length"
+                                      << "marker";
     }
 
     void inspectNamesTheDamage()
@@ -371,12 +373,13 @@ private slots:
 
     void interruptLeavesWholeFramesOnly()
     {
-        const QString longClip = TestMedia::pngClip(dir.path(), "long.mkv", "18", 90, QSize(64, 64));
+        const QString longClip =
+            TestMedia::pngClip(dir.path(), "long.mkv", "18", 90, QSize(64, 64));
         QVERIFY(!longClip.isEmpty());
         const QString out = outputDir("interrupted") + "/large";
         QProcess process;
-        process.start(ROTAVIS_CONVERT, {"--config", config, "--panel", "large", "--input",
-                                        longClip, "--output", out});
+        process.start(ROTAVIS_CONVERT, {"--config", config, "--panel", "large", "--input", longClip,
+                                        "--output", out});
         QVERIFY(process.waitForStarted());
         const qint64 record = frameRecordSize(1088);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out + ".bin").size() >= record, 120000);
