@@ -122,7 +122,23 @@ void MainWindow::stopWorker()
     timer->stop();
     core->stopRequested = true;
     workerThread->quit();
-    workerThread->wait();
+    // A run that was just starting clears the request as it starts: raise it until the
+    // thread has finished.
+    while (!workerThread->wait(10))
+        core->stopRequested = true;
+}
+
+// A run clears the stop request when it starts, so a stop raised just after the run was
+// asked for (a quick second press) could be lost and leave the run going for ever. The
+// request is raised again until the worker confirms the end of the job that was stopped.
+void MainWindow::raiseStop()
+{
+    core->stopRequested = true;
+    const int job = jobNumber;
+    QTimer::singleShot(10, this, [this, job] {
+        if (workerBusy && job == jobNumber)
+            raiseStop();
+    });
 }
 
 void MainWindow::setLanguage(QString lang)
@@ -206,6 +222,7 @@ void MainWindow::workerIdle()
 void MainWindow::startJob()
 {
     workerBusy = true;
+    jobNumber += 1;
     outputError.clear();
 }
 
@@ -283,7 +300,7 @@ void MainWindow::on_pushButton_preview_clicked()
     progressFrame = 0;
     updateProgress();
     if (isStopText(ui->pushButton_preview->text())) {
-        core->stopRequested = true;
+        raiseStop();
         timer->stop();
         playCompleted();
         return;
@@ -295,6 +312,13 @@ void MainWindow::on_pushButton_preview_clicked()
     ui->pushButton_open->setEnabled(false);
     ui->pushButton_save->setEnabled(false);
     startJob();
+    {
+        // A stopped run finishes the picture in hand after the list was emptied; such a
+        // leftover belongs to no preview and must not open this one.
+        QMutexLocker locker(&core->frameLock);
+        core->frameCount = 0;
+        core->frames.clear();
+    }
     emit playPreviewer(selectedPanel);
     timer->start(previewInterval(selectedPanel->hz));
     ui->pushButton_preview->setText(tr("stop"));
@@ -305,7 +329,7 @@ void MainWindow::on_pushButton_save_clicked()
     progressFrame = 0;
     updateProgress();
     if (isStopText(ui->pushButton_save->text())) {
-        core->stopRequested = true;
+        raiseStop();
         return;
     }
     if (workerBusy || !selectedPanel)
@@ -401,7 +425,7 @@ void MainWindow::showVideo()
         // The display has caught up with what the worker delivered: the preview ends, and a
         // run that is still decoding is told to end too rather than wait for ever.
         timer->stop();
-        core->stopRequested = true;
+        raiseStop();
         playCompleted();
         return;
     }

@@ -1,0 +1,917 @@
+// The window's commands driven as the operator drives them, dialogs included: open and the
+// fitting of the picture and the frame, preview playback with its batches and its ends,
+// save with its dialogs, its stop and its failure, the button states, progress, and the
+// window going away while the worker runs.
+#include "core.h"
+#include "messagecapture.h"
+#include "panel.h"
+#include "testmedia.h"
+#include "windowtesting.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace WindowTesting;
+
+namespace {
+
+// Panels by index: 0 one fan, 18 Hz; 1 two fans, 25 Hz; 2 one 512-LED fan, slow to convert;
+// 3 and 4 rates that give no timer period of their own.
+const char* const panels =
+    R"(<panel model="One fan" hz="18" width="320" height="320">
+         <fan diameter="320" ledpcs="64" x="160" y="160" z="0"/>
+       </panel>
+       <panel model="Two fans" hz="25" width="200" height="100">
+         <fan diameter="100" ledpcs="64" x="50" y="50" z="0"/>
+         <fan diameter="100" ledpcs="64" x="150" y="50" z="1"/>
+       </panel>
+       <panel model="Big fan" hz="18" width="512" height="512">
+         <fan diameter="512" ledpcs="512" x="256" y="256" z="0"/>
+       </panel>
+       <panel model="Backwards" hz="-5" width="100" height="100"/>
+       <panel model="Crawling" hz="1e-40" width="100" height="100"/>)";
+enum PanelIndex
+{
+    oneFan,
+    twoFans,
+    bigFan,
+    backwards,
+    crawling
+};
+
+// Bytes of one frame record of a 512-LED fan: 400 lines of four 8 + 384-byte packets.
+constexpr qint64 bigFanRecord = 400 * 4 * (8 + 384);
+
+// The window's states of the button table, plus the moment between the end of a job on
+// the screen and the worker's confirmation that its run is over.
+enum class State
+{
+    Start,
+    Idle,
+    Previewing,
+    Saving,
+    WorkerEnding
+};
+
+QStringList stateProblems(const Parts& ui, State state)
+{
+    struct Expected
+    {
+        bool open, preview, save;
+        const char* previewText;
+        const char* saveText;
+        bool frameShown, masked;
+    };
+    Expected e{};
+    switch (state) {
+    case State::Start:
+        e = {true, false, false, "preview", "save", true, false};
+        break;
+    case State::Idle:
+        e = {true, true, true, "preview", "save", true, false};
+        break;
+    case State::Previewing:
+        e = {false, true, false, "stop", "save", true, true};
+        break;
+    case State::Saving:
+        e = {false, false, true, "preview", "stop", false, true};
+        break;
+    case State::WorkerEnding:
+        e = {false, false, false, "preview", "save", true, false};
+        break;
+    }
+    QStringList problems;
+    auto check = [&problems](bool ok, const QString& what) {
+        if (!ok)
+            problems << what;
+    };
+    check(ui.open->isEnabled() == e.open, "open enabled " + QString::number(e.open));
+    check(ui.preview->isEnabled() == e.preview, "preview enabled " + QString::number(e.preview));
+    check(ui.save->isEnabled() == e.save, "save enabled " + QString::number(e.save));
+    check(ui.open->text() == translated("open"), "open text " + ui.open->text());
+    check(ui.preview->text() == translated(e.previewText), "preview text " + ui.preview->text());
+    check(ui.save->text() == translated(e.saveText), "save text " + ui.save->text());
+    check(ui.frame->isHidden() != e.frameShown, "frame shown " + QString::number(e.frameShown));
+    check(ui.area->mask().isEmpty() != e.masked, "masked " + QString::number(e.masked));
+    return problems;
+}
+
+#define CHECK_STATE(ui, state)                                                                     \
+    do {                                                                                           \
+        const QStringList problems = stateProblems(ui, state);                                     \
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));                             \
+    } while (false)
+
+int pending(Core* core)
+{
+    QMutexLocker locker(&core->frameLock);
+    return core->frames.size();
+}
+
+// Picture k of a clip as the ffmpeg tool decodes it (all pictures of `all`, packed RGB24).
+QImage clipPicture(const QByteArray& all, const QSize& size, int k)
+{
+    const int bytes = size.width() * size.height() * 3;
+    QImage picture(size, QImage::Format_RGB888);
+    for (int y = 0; y < size.height(); ++y)
+        memcpy(picture.scanLine(y), all.constData() + k * bytes + y * size.width() * 3,
+               size.width() * 3);
+    return picture;
+}
+
+// Whether `shown` is `picture` enlarged `scale` times (a whole number): the centre of each
+// block has the colour of its source pixel.
+bool showsPicture(const QImage& shown, const QImage& picture, int scale)
+{
+    if (shown.size() != picture.size() * scale)
+        return false;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb expected = picture.pixel(x, y);
+            if (shown.pixel(x * scale + scale / 2, y * scale + scale / 2) != expected)
+                return false;
+        }
+    }
+    return true;
+}
+
+// A picture whose left half is red and right half blue.
+QString writeHalves(const QString& path, const QSize& size)
+{
+    QImage image(size, QImage::Format_RGB888);
+    image.fill(Qt::blue);
+    QPainter(&image).fillRect(0, 0, size.width() / 2, size.height(), Qt::red);
+    return image.save(path, "PNG") ? path : QString();
+}
+
+// Keeps the worker's thread busy until released, so that a command sent meanwhile waits.
+class WorkerHold
+{
+public:
+    explicit WorkerHold(Core* core)
+    {
+        QMetaObject::invokeMethod(
+            core,
+            [this] {
+                started.release();
+                released.acquire();
+            },
+            Qt::QueuedConnection);
+        started.acquire();
+    }
+    ~WorkerHold() { release(); }
+    void release()
+    {
+        if (!done)
+            released.release();
+        done = true;
+    }
+
+private:
+    QSemaphore started, released;
+    bool done = false;
+};
+
+} // namespace
+
+class TestWindowCommands : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MessageCapture> messages;
+    QTemporaryDir media;
+    QString wide, tall, small, unreadable;
+    QString shortClip; // clip.final.mkv: 10 pictures, 16 x 8, 18 fps
+    QString batchClip; // 70 pictures: a batch of 52 and one of 18
+    QString longClip;  // 400 pictures: a preview that lasts
+    QString slowClip;  // 2000 pictures: a save that lasts
+    QString clip25;    // 100 pictures at 25 fps: 4 s
+    QByteArray batchPictures, shortPictures, longPictures;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<DialogAnswerer> dialogs;
+    std::unique_ptr<QTemporaryDir> output;
+
+    MainWindow& newWindow(int panel = oneFan)
+    {
+        window = std::make_unique<MainWindow>();
+        window->show();
+        if (panel != oneFan)
+            choose(Parts(*window).panels, panel);
+        return *window;
+    }
+
+    // Waits until the window is idle with the worker's run confirmed over.
+    bool becomesIdle(const Parts& ui, int timeout = 30000)
+    {
+        return QTest::qWaitFor([&] { return stateProblems(ui, State::Idle).isEmpty(); }, timeout);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        messages = std::make_unique<MessageCapture>();
+        qRegisterMetaType<Panel*>();
+        QVERIFY(media.isValid());
+        wide = writeHalves(media.filePath("wide.png"), QSize(1600, 900));
+        tall = writeHalves(media.filePath("tall.png"), QSize(400, 1100));
+        small = writeHalves(media.filePath("small.png"), QSize(200, 100));
+        QVERIFY(!wide.isEmpty() && !tall.isEmpty() && !small.isEmpty());
+        unreadable = media.filePath("notes.txt");
+        QFile notes(unreadable);
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write("not a picture\n");
+        notes.close();
+
+        const QSize size(16, 8);
+        shortClip = TestMedia::pngClip(media.path(), "clip.final.mkv", "18", 10, size);
+        batchClip = TestMedia::pngClip(media.path(), "batch.mkv", "18", 70, size);
+        longClip = TestMedia::pngClip(media.path(), "long.mkv", "18", 400, size);
+        slowClip = TestMedia::pngClip(media.path(), "slow.mkv", "18", 2000, size);
+        clip25 = TestMedia::pngClip(media.path(), "clip25.mkv", "25", 100, size);
+        for (const QString& clip : {shortClip, batchClip, longClip, slowClip, clip25})
+            QVERIFY(!clip.isEmpty());
+        batchPictures = TestMedia::rgbFrames(batchClip);
+        shortPictures = TestMedia::rgbFrames(shortClip);
+        longPictures = TestMedia::rgbFrames(longClip, {"-frames:v", "1"});
+        QCOMPARE(batchPictures.size(), 70 * 16 * 8 * 3);
+        QCOMPARE(shortPictures.size(), 10 * 16 * 8 * 3);
+        QCOMPARE(longPictures.size(), 16 * 8 * 3);
+    }
+
+    void init()
+    {
+        writeConfig(panels);
+        dialogs = std::make_unique<DialogAnswerer>();
+        output = std::make_unique<QTemporaryDir>();
+        QVERIFY(output->isValid());
+    }
+
+    void cleanup()
+    {
+        window.reset();
+        QVERIFY2(dialogs->problems().isEmpty(), qPrintable(dialogs->problems().join("\n")));
+        QCOMPARE(dialogs->pending(), 0);
+        dialogs.reset();
+    }
+
+    void cleanupTestCase() { removeConfig(); }
+
+    // 800 x 550 view; the one-fan panel is square and its frame is fitted onto the picture
+    // (the view lies at (50, 40) in the picture area).
+    void openFitsThePictureAndTheFrame_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QRect>("imageRect");
+        QTest::addColumn<QRect>("frame");
+        QTest::newRow("landscape 1600 x 900")
+            << "wide.png" << 0.5 << QRect(0, 50, 800, 450) << QRect(225, 90, 450, 450);
+        QTest::newRow("portrait 400 x 1100")
+            << "tall.png" << 0.5 << QRect(300, 0, 200, 550) << QRect(350, 215, 200, 200);
+        QTest::newRow("small 200 x 100, enlarged")
+            << "small.png" << 4.0 << QRect(0, 75, 800, 400) << QRect(250, 115, 400, 400);
+    }
+
+    void openFitsThePictureAndTheFrame()
+    {
+        QFETCH(QString, file);
+        QFETCH(double, scale);
+        QFETCH(QRect, imageRect);
+        QFETCH(QRect, frame);
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        CHECK_STATE(ui, State::Start);
+        open(ui.open, *dialogs, media.filePath(file));
+
+        QCOMPARE(dialogs->seen().size(), 1);
+        QCOMPARE(dialogs->seen().first().className, QString("QFileDialog"));
+        QCOMPARE(dialogs->seen().first().title, translated("Open File"));
+        QCOMPARE(ui.view->scale, scale);
+        QCOMPARE(ui.view->imageRect, imageRect);
+        // The scene's origin is the picture's top-left corner.
+        QCOMPARE(ui.view->scene()->sceneRect(), QRectF(-imageRect.x(), -imageRect.y(), 800, 550));
+        const QImage shown = shownPicture(ui.view);
+        QCOMPARE(shown.size(), imageRect.size());
+        QCOMPARE(QColor(shown.pixel(1, 1)), QColor(Qt::red));
+        QCOMPARE(QColor(shown.pixel(shown.width() - 2, shown.height() - 2)), QColor(Qt::blue));
+        QCOMPARE(ui.frame->geometry(), frame);
+        CHECK_STATE(ui, State::Idle);
+    }
+
+    void choosingAPanelFitsItsFrameOntoThePicture()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, wide);
+        // 2:1 into the 800 x 450 picture at (50, 90): 800 x 400, 25 below its top.
+        choose(ui.panels, twoFans);
+        QCOMPARE(ui.frame->geometry(), QRect(50, 115, 800, 400));
+        choose(ui.panels, oneFan);
+        QCOMPARE(ui.frame->geometry(), QRect(225, 90, 450, 450));
+    }
+
+    // The square frame on the 1600 x 900 picture is its centred square; moved, it selects
+    // what lies under it, also above the picture.
+    void saveStoresTheFrameInSourcePixels_data()
+    {
+        QTest::addColumn<QPoint>("shift");
+        QTest::addColumn<QRectF>("selection");
+        QTest::newRow("as fitted") << QPoint(0, 0) << QRectF(350, 0, 900, 900);
+        QTest::newRow("moved right and up") << QPoint(20, -10) << QRectF(390, -20, 900, 900);
+    }
+
+    void saveStoresTheFrameInSourcePixels()
+    {
+        QFETCH(QPoint, shift);
+        QFETCH(QRectF, selection);
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, wide);
+        QCOMPARE(ui.frame->geometry(), QRect(225, 90, 450, 450));
+        ui.frame->move(ui.frame->pos() + shift);
+
+        QSignalSpy requested(&w, &MainWindow::beginOutput);
+        startSave(ui.save, *dialogs, "square", output->path());
+        dialogs->accept(); // "Saved"
+        QVERIFY(becomesIdle(ui));
+        QCOMPARE(requested.count(), 1);
+        QCOMPARE(requested.first().at(0).toString(), output->path() + "/square");
+        auto* panel = requested.first().at(1).value<Panel*>();
+        QVERIFY(panel);
+        QCOMPARE(panel->model, QString("One fan"));
+        QCOMPARE(panel->selection, selection);
+        QCOMPARE(w.worker()->panel, panel);
+        // One fan, one file, one frame of a still picture: 400 x (8 + 3 x 64) bytes.
+        QCOMPARE(QFileInfo(output->filePath("square.bin")).size(), qint64(80000));
+    }
+
+    void unreadableFileWarnsAndClearsThePicture()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, wide);
+        CHECK_STATE(ui, State::Idle);
+
+        dialogs->chooseFile(unreadable);
+        dialogs->accept(); // the warning
+        ui.open->click();
+        QCOMPARE(dialogs->seen().size(), 3);
+        const DialogAnswerer::Seen warning = dialogs->seen().last();
+        QCOMPARE(warning.className, QString("QMessageBox"));
+        QCOMPARE(warning.title, translated("Open File"));
+        QCOMPARE(warning.text, translated("This file could not be read as a picture or video:\n%1")
+                                   .arg(QDir::toNativeSeparators(unreadable)));
+        QCOMPARE(ui.view->scale, 0.0);
+        QVERIFY(ui.view->imageRect.isNull());
+        QVERIFY(shownPicture(ui.view).isNull());
+        QCOMPARE(ui.frame->geometry(), QRect(175, 40, 550, 550));
+        CHECK_STATE(ui, State::Start);
+
+        // A readable file brings the commands back.
+        open(ui.open, *dialogs, small);
+        CHECK_STATE(ui, State::Idle);
+        QCOMPARE(ui.view->scale, 4.0);
+    }
+
+    // Without a panel a picture can be opened and looked at, but not previewed or saved.
+    void emptyInstallationOpensButNeitherPreviewsNorSaves()
+    {
+        removeConfig();
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, wide);
+        QCOMPARE(ui.view->imageRect, QRect(0, 50, 800, 450));
+        CHECK_STATE(ui, State::Start);
+        QSignalSpy previews(&w, &MainWindow::playPreviewer);
+        QVERIFY(QMetaObject::invokeMethod(&w, "on_pushButton_preview_clicked"));
+        QVERIFY(QMetaObject::invokeMethod(&w, "on_pushButton_save_clicked"));
+        QCOMPARE(previews.count(), 0);
+        QCOMPARE(dialogs->seen().size(), 1);
+        CHECK_STATE(ui, State::Start);
+    }
+
+    void cancelledOpenKeepsThePictureAndForgetsTheName()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, shortClip);
+        // The name proposed is the file's name up to its first dot.
+        dialogs->reject();
+        ui.save->click();
+        QCOMPARE(dialogs->seen().last().value, QString("clip"));
+
+        dialogs->reject();
+        ui.open->click();
+        QCOMPARE(ui.view->imageRect, QRect(0, 75, 800, 400)); // 16 x 8 at 50 x, as before
+        CHECK_STATE(ui, State::Idle);
+        dialogs->reject();
+        ui.save->click();
+        QCOMPARE(dialogs->seen().last().value, QString());
+        QCOMPARE(dialogs->seen().size(), 4);
+    }
+
+    void nameDialogSaysWhatItAsks()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, shortClip);
+        QSignalSpy requested(&w, &MainWindow::beginOutput);
+        dialogs->reject();
+        ui.save->click();
+        const DialogAnswerer::Seen asked = dialogs->seen().last();
+        QCOMPARE(asked.className, QString("QInputDialog"));
+        QCOMPARE(asked.title, translated("Input FileName"));
+        QCOMPARE(asked.text, translated("Input FileName:"));
+        QCOMPARE(asked.buttons, QStringList({translated("ok"), translated("cancel")}));
+        QCOMPARE(requested.count(), 0);
+        CHECK_STATE(ui, State::Idle);
+    }
+
+    void emptyNameEndsTheSave()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, shortClip);
+        QSignalSpy requested(&w, &MainWindow::beginOutput);
+        dialogs->enterText("");
+        ui.save->click();
+        // No directory is asked for.
+        QCOMPARE(dialogs->seen().size(), 2);
+        QCOMPARE(requested.count(), 0);
+        CHECK_STATE(ui, State::Idle);
+    }
+
+    void cancelledDirectoryEndsTheSave()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, shortClip);
+        QSignalSpy requested(&w, &MainWindow::beginOutput);
+        QFileDialog::FileMode mode = QFileDialog::AnyFile;
+        bool dirsOnly = false;
+        dialogs->enterText("out");
+        dialogs->answerWith([&](QWidget* dialog) {
+            auto* files = qobject_cast<QFileDialog*>(dialog);
+            QVERIFY(files);
+            mode = files->fileMode();
+            dirsOnly = files->testOption(QFileDialog::ShowDirsOnly);
+            files->reject();
+        });
+        ui.save->click();
+        QCOMPARE(dialogs->seen().size(), 3);
+        QCOMPARE(dialogs->seen().last().title, translated("Choose output directory"));
+        QVERIFY(mode != QFileDialog::AnyFile && mode != QFileDialog::ExistingFile);
+        QVERIFY(dirsOnly);
+        QCOMPARE(requested.count(), 0);
+        QVERIFY(QDir(output->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+        CHECK_STATE(ui, State::Idle);
+    }
+
+    void savedBoxEndsASave()
+    {
+        MainWindow& w = newWindow(twoFans);
+        Parts ui(w);
+        open(ui.open, *dialogs, shortClip);
+        dialogs->accept(); // the proposed name, "clip"
+        dialogs->chooseDirectory(output->path());
+        QWidget* boxParent = &w;
+        dialogs->answerWith([&boxParent](QWidget* box) {
+            boxParent = box->parentWidget();
+            if (auto* message = qobject_cast<QMessageBox*>(box);
+                message && message->button(QMessageBox::Ok))
+                message->button(QMessageBox::Ok)->click();
+            else
+                static_cast<QDialog*>(box)->reject();
+        });
+        ui.save->click();
+        CHECK_STATE(ui, State::Saving);
+        QVERIFY(becomesIdle(ui));
+        QCOMPARE(boxParent, nullptr);
+        const DialogAnswerer::Seen saved = dialogs->seen().last();
+        QCOMPARE(saved.className, QString("QMessageBox"));
+        QCOMPARE(saved.title, translated("Saved"));
+        QCOMPARE(saved.text, translated("OK"));
+        QCOMPARE(saved.buttons, QStringList{translated("ok")});
+        // Two fans: two files, no extension added to the name before the fan's number.
+        QCOMPARE(QDir(output->path()).entryList(QDir::Files),
+                 QStringList({"clip__0.bin", "clip__1.bin"}));
+        QCOMPARE(ui.progressBar->value(), 0);
+    }
+
+    void previewMasksTheSelectionAndTicksAtThePanelRate_data()
+    {
+        QTest::addColumn<int>("panel");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<bool>("ellipse");
+        QTest::newRow("one fan, 18 Hz") << int(oneFan) << 55 << true;
+        QTest::newRow("two fans, 25 Hz") << int(twoFans) << 40 << false;
+        QTest::newRow("negative rate") << int(backwards) << 55 << true;
+        QTest::newRow("rate too small for a period") << int(crawling) << 55 << true;
+    }
+
+    void previewMasksTheSelectionAndTicksAtThePanelRate()
+    {
+        QFETCH(int, panel);
+        QFETCH(int, interval);
+        QFETCH(bool, ellipse);
+        MainWindow& w = newWindow(panel);
+        Parts ui(w);
+        open(ui.open, *dialogs, wide);
+        QSignalSpy requested(&w, &MainWindow::playPreviewer);
+        ui.preview->click();
+        CHECK_STATE(ui, State::Previewing);
+        QCOMPARE(requested.count(), 1);
+        QVERIFY(ui.timer->isActive());
+        QCOMPARE(ui.timer->interval(), interval);
+
+        const QRect frame = ui.frame->geometry();
+        const QRegion mask = ui.area->mask();
+        QCOMPARE(mask.boundingRect(), frame);
+        QVERIFY(mask.contains(frame.center()));
+        if (ellipse) {
+            QVERIFY(!mask.contains(frame.topLeft() + QPoint(3, 3)));
+            QVERIFY(!mask.contains(frame.bottomRight() - QPoint(3, 3)));
+            QVERIFY(mask.contains(QPoint(frame.center().x(), frame.top() + 2)));
+        } else {
+            QCOMPARE(mask, QRegion(frame));
+        }
+        // A still picture: one frame, then the display has caught up.
+        QVERIFY(becomesIdle(ui));
+        QVERIFY(!ui.timer->isActive());
+    }
+
+    void previewPlaysToTheEnd()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, shortClip);
+        QSignalSpy ended(w.worker(), &Core::runEnded);
+        ui.preview->click();
+        CHECK_STATE(ui, State::Previewing);
+        QVERIFY(becomesIdle(ui));
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(!ui.timer->isActive());
+        QCOMPARE(pending(w.worker()), 0);
+        // Every picture was played: the last one is still on the screen.
+        QVERIFY(showsPicture(shownPicture(ui.view), clipPicture(shortPictures, {16, 8}, 9), 50));
+    }
+
+    // "stop" ends the preview on the screen at once; open, preview and save come back
+    // when the worker confirms that its run is over. Meanwhile open does nothing.
+    void stoppedPreviewWaitsForTheWorker()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, longClip);
+        QSignalSpy ended(w.worker(), &Core::runEnded);
+        ui.preview->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!shownPicture(ui.view).isNull() && pending(w.worker()) > 3, 10000);
+        QVERIFY(QMetaObject::invokeMethod(&w, "on_pushButton_open_clicked"));
+
+        ui.preview->click();
+        CHECK_STATE(ui, State::WorkerEnding);
+        QVERIFY(!ui.timer->isActive());
+        // The progress is back at zero: 400 pictures at 18 fps last 22 s and a bit.
+        QCOMPARE(ui.label->text(), QString("0:0:0 / 0:0:22"));
+        QCOMPARE(ui.progressBar->value(), 0);
+        // Refused while the worker has not confirmed: no dialog comes up.
+        QVERIFY(QMetaObject::invokeMethod(&w, "on_pushButton_open_clicked"));
+        QCOMPARE(dialogs->seen().size(), 1);
+
+        QVERIFY(becomesIdle(ui, 10000));
+        QCOMPARE(ended.count(), 1);
+    }
+
+    // A stop pressed before the worker has begun the run (a quick second press) is not
+    // wiped out when the run starts: the run still ends.
+    void previewStoppedBeforeItsRunBegins()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, longClip);
+        QSignalSpy ended(w.worker(), &Core::runEnded);
+        WorkerHold hold(w.worker());
+        ui.preview->click();
+        ui.preview->click();
+        hold.release();
+        CHECK_STATE(ui, State::WorkerEnding);
+        QVERIFY(becomesIdle(ui, 10000));
+        QCOMPARE(ended.count(), 1);
+    }
+
+    void saveStoppedBeforeItsRunBegins()
+    {
+        MainWindow& w = newWindow(bigFan);
+        Parts ui(w);
+        open(ui.open, *dialogs, slowClip);
+        WorkerHold hold(w.worker());
+        startSave(ui.save, *dialogs, "big", output->path());
+        dialogs->accept(); // "Saved"
+        ui.save->click();
+        hold.release();
+        QVERIFY(becomesIdle(ui, 60000));
+        QCOMPARE(dialogs->titles().last(), translated("Saved"));
+        const qint64 size = QFileInfo(output->filePath("big.bin")).size();
+        QVERIFY(size < 2000 * bigFanRecord);
+        QCOMPARE(size % bigFanRecord, qint64(0));
+    }
+
+    // The display shows batches of 52 frames; after the 52nd (index 51) it hands the list
+    // back and the worker fills the next batch. Ticks are driven one by one here.
+    void previewPlaysBatchAfterBatch()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, batchClip);
+        Core* core = w.worker();
+        QSignalSpy ended(core, &Core::runEnded);
+        ui.preview->click();
+        ui.timer->stop();
+        QTRY_COMPARE_WITH_TIMEOUT(pending(core), 52, 10000);
+
+        const QSize size(16, 8);
+        for (int k = 0; k < 52; ++k) {
+            w.showVideo();
+            QVERIFY2(showsPicture(shownPicture(ui.view), clipPicture(batchPictures, size, k), 50),
+                     qPrintable(QString("tick %1").arg(k)));
+            if (k < 51)
+                QCOMPARE(pending(core), 52); // the worker waits for the batch
+            // 18 ticks make a second at 18 Hz; 70 pictures last 3.9 s.
+            if (k == 16)
+                QVERIFY(ui.label->text().startsWith("0:0:0 / 0:0:3"));
+            if (k == 17) {
+                QCOMPARE(ui.label->text(), QString("0:0:1 / 0:0:3"));
+                QCOMPARE(ui.progressBar->value(), 1000);
+            }
+        }
+        // The rest, 18 pictures, and the run ends at the end of the clip.
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 10000);
+        QCOMPARE(pending(core), 18);
+        for (int k = 52; k < 70; ++k) {
+            w.showVideo();
+            QVERIFY2(showsPicture(shownPicture(ui.view), clipPicture(batchPictures, size, k), 50),
+                     qPrintable(QString("tick %1").arg(k)));
+        }
+        QCOMPARE(ui.preview->text(), translated("stop"));
+        w.showVideo(); // caught up
+        QVERIFY(becomesIdle(ui));
+        QCOMPARE(pending(core), 0);
+    }
+
+    // A preview whose display catches up while the worker still decodes ends the worker's
+    // run too, instead of leaving it waiting for a display that no longer takes frames.
+    void catchingUpEndsTheWorkersRun()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, longClip);
+        Core* core = w.worker();
+        QSignalSpy ended(core, &Core::runEnded);
+        ui.preview->click();
+        ui.timer->stop();
+        QTRY_COMPARE_WITH_TIMEOUT(pending(core), 52, 10000);
+        {
+            // Only two frames left to show; the worker still counts 52 and keeps waiting.
+            QMutexLocker locker(&core->frameLock);
+            core->frames.erase(core->frames.begin() + 2, core->frames.end());
+        }
+        w.showVideo();
+        w.showVideo();
+        QCOMPARE(ended.count(), 0);
+        w.showVideo();
+        CHECK_STATE(ui, State::WorkerEnding);
+        QVERIFY(becomesIdle(ui, 5000));
+        QCOMPARE(ended.count(), 1);
+
+        // The next preview starts again from the first picture.
+        ui.preview->click();
+        ui.timer->stop();
+        QTRY_VERIFY_WITH_TIMEOUT(pending(core) > 0, 10000);
+        w.showVideo();
+        QVERIFY(showsPicture(shownPicture(ui.view), clipPicture(longPictures, {16, 8}, 0), 50));
+        ui.preview->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 10000);
+    }
+
+    // The language box re-texts the buttons but keeps "stop" on a running job's toggle, so
+    // that the toggle still stops it.
+    void languageBoxDuringAPreviewKeepsStop()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, longClip);
+        QSignalSpy requested(&w, &MainWindow::playPreviewer);
+        ui.preview->click();
+        choose(ui.language, 1);
+        QCOMPARE(ui.open->text(), QString("open"));
+        QCOMPARE(ui.save->text(), QString("save"));
+        QCOMPARE(ui.preview->text(), QString("stop"));
+        CHECK_STATE(ui, State::Previewing);
+        ui.preview->click();
+        CHECK_STATE(ui, State::WorkerEnding);
+        QVERIFY(becomesIdle(ui));
+        QCOMPARE(requested.count(), 1);
+    }
+
+    // setLanguage on its own re-texts all three buttons; the preview toggle then reads
+    // "preview", and pressing it starts no second preview on top of the running one.
+    void setLanguageDuringAPreviewRetextsTheToggle()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, shortClip);
+        QSignalSpy requested(&w, &MainWindow::playPreviewer);
+        ui.preview->click();
+        w.setLanguage("en");
+        QCOMPARE(ui.preview->text(), QString("preview"));
+        ui.preview->click();
+        QCOMPARE(requested.count(), 1);
+        QVERIFY(ui.timer->isActive());
+        QVERIFY(becomesIdle(ui));
+        QCOMPARE(requested.count(), 1);
+    }
+
+    // Start -> open -> preview -> stop -> (worker done) -> preview to its end -> save ->
+    // "Saved" -> idle, and a cancelled open on the way.
+    void buttonStatesFollowTheStateTable()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        QSignalSpy ended(w.worker(), &Core::runEnded);
+        CHECK_STATE(ui, State::Start);
+        dialogs->reject();
+        ui.open->click();
+        CHECK_STATE(ui, State::Start);
+        open(ui.open, *dialogs, shortClip);
+        CHECK_STATE(ui, State::Idle);
+
+        ui.preview->click();
+        CHECK_STATE(ui, State::Previewing);
+        ui.preview->click();
+        CHECK_STATE(ui, State::WorkerEnding);
+        QVERIFY(becomesIdle(ui, 10000));
+        QCOMPARE(ended.count(), 1);
+
+        ui.preview->click();
+        CHECK_STATE(ui, State::Previewing);
+        QVERIFY(becomesIdle(ui));
+        QCOMPARE(ended.count(), 2);
+
+        dialogs->accept();
+        dialogs->chooseDirectory(output->path());
+        dialogs->accept();
+        ui.save->click();
+        CHECK_STATE(ui, State::Saving);
+        QVERIFY(becomesIdle(ui));
+        QCOMPARE(dialogs->titles().last(), translated("Saved"));
+        QCOMPARE(ended.count(), 3);
+        // The panel box stays usable throughout.
+        QVERIFY(ui.panels->isEnabled());
+    }
+
+    // "stop" during a save (after a language change, which keeps the toggle at "stop")
+    // still ends with the "Saved" box; the files hold whole frames only.
+    void stopDuringASave()
+    {
+        MainWindow& w = newWindow(bigFan);
+        Parts ui(w);
+        open(ui.open, *dialogs, slowClip);
+        QSignalSpy progress(w.worker(), &Core::outputProgress);
+        startSave(ui.save, *dialogs, "big", output->path());
+        dialogs->accept(); // "Saved"
+        QTRY_VERIFY_WITH_TIMEOUT(progress.count() > 0, 30000);
+        // Open does nothing while the run goes on.
+        QVERIFY(QMetaObject::invokeMethod(&w, "on_pushButton_open_clicked"));
+        choose(ui.language, 1);
+        QCOMPARE(ui.save->text(), QString("stop"));
+        CHECK_STATE(ui, State::Saving);
+
+        ui.save->click();
+        CHECK_STATE(ui, State::Saving); // until the worker reports the end
+        QVERIFY(becomesIdle(ui));
+        QCOMPARE(ui.save->text(), QString("save"));
+        QCOMPARE(dialogs->titles().last(), QString("Saved"));
+        QCOMPARE(dialogs->seen().size(), 4); // open, name, directory, "Saved"
+        const qint64 size = QFileInfo(output->filePath("big.bin")).size();
+        QVERIFY(size >= 6 * bigFanRecord);
+        QVERIFY(size < 2000 * bigFanRecord);
+        QCOMPARE(size % bigFanRecord, qint64(0));
+    }
+
+    // A data file that cannot be written: "Not saved" naming the file, instead of "Saved".
+    void failedSaveSaysSo()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, shortClip);
+        QVERIFY(QDir(output->path()).mkdir("clip.bin"));
+        startSave(ui.save, *dialogs, "clip", output->path());
+        dialogs->accept();
+        QVERIFY(becomesIdle(ui));
+        const DialogAnswerer::Seen box = dialogs->seen().last();
+        QCOMPARE(box.className, QString("QMessageBox"));
+        QCOMPARE(box.title, translated("Not saved"));
+        const QString intro = translated("The fan data could not be written.\n\n%1").arg("");
+        QVERIFY2(box.text.startsWith(intro), qPrintable(box.text));
+        QVERIFY2(box.text.contains(QDir::toNativeSeparators(output->filePath("clip.bin"))),
+                 qPrintable(box.text));
+        QCOMPARE(box.buttons, QStringList{translated("ok")});
+        QVERIFY(!dialogs->titles().contains(translated("Saved")));
+
+        // The next save works.
+        QVERIFY(QDir(output->path()).rmdir("clip.bin"));
+        startSave(ui.save, *dialogs, "clip", output->path());
+        dialogs->accept();
+        QVERIFY(becomesIdle(ui));
+        QCOMPARE(dialogs->titles().last(), translated("Saved"));
+        QCOMPARE(QFileInfo(output->filePath("clip.bin")).size() % 80000, qint64(0));
+    }
+
+    // Progress of an output run: panel frames at the panel's rate, shown as a time.
+    void progressFollowsTheOutputRun()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        // No file: neither a stream rate nor a duration. The frame index is the panel
+        // frame; 36 frames at 18 Hz are 2 s; the bar stays empty.
+        w.outputProgress(36, QImage());
+        QCOMPARE(ui.label->text(), QString("0:0:2"));
+        QCOMPARE(ui.progressBar->value(), 0);
+        QCOMPARE(ui.progressBar->maximum(), 1);
+
+        // A still picture has a rate (25) but no duration: picture 50 is panel frame 36.
+        open(ui.open, *dialogs, wide);
+        w.outputProgress(50, QImage());
+        QCOMPARE(ui.label->text(), QString("0:0:2"));
+        QCOMPARE(ui.progressBar->value(), 0);
+
+        // 100 pictures at 25 fps: 4 s.
+        open(ui.open, *dialogs, clip25);
+        const QByteArray pictures = TestMedia::rgbFrames(clip25);
+        const QImage picture = clipPicture(pictures, {16, 8}, 50);
+        w.outputProgress(50, picture);
+        QCOMPARE(ui.label->text(), QString("0:0:2 / 0:0:4"));
+        QCOMPARE(ui.progressBar->maximum(), 4000);
+        QCOMPARE(ui.progressBar->value(), 2000);
+        QVERIFY(showsPicture(shownPicture(ui.view), picture, 50));
+        // 18 / 25 x 99 = 71.28 frames: 71 / 18 s = 3944 ms.
+        w.outputProgress(99, picture);
+        QCOMPARE(ui.label->text(), QString("0:0:3 / 0:0:4"));
+        QCOMPARE(ui.progressBar->value(), 3944);
+    }
+
+    // The window going away stops the worker and waits for it: the data files end on a
+    // whole frame, and no box comes up.
+    void destroyingTheWindowDuringASave()
+    {
+        MainWindow& w = newWindow(bigFan);
+        Parts ui(w);
+        open(ui.open, *dialogs, slowClip);
+        QSignalSpy progress(w.worker(), &Core::outputProgress);
+        QSignalSpy requested(&w, &MainWindow::beginOutput);
+        startSave(ui.save, *dialogs, "cut", output->path());
+        QTRY_VERIFY_WITH_TIMEOUT(progress.count() > 0, 30000);
+        const QPointer<Panel> panel = requested.first().at(1).value<Panel*>();
+        const QPointer<Core> worker = w.worker();
+        QVERIFY(panel && worker);
+        window.reset();
+        // The worker and the installation go with the window.
+        QVERIFY(worker.isNull());
+        QVERIFY(panel.isNull());
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        const qint64 size = QFileInfo(output->filePath("cut.bin")).size();
+        QVERIFY(size >= 6 * bigFanRecord);
+        QVERIFY(size < 2000 * bigFanRecord);
+        QCOMPARE(size % bigFanRecord, qint64(0));
+        QCOMPARE(dialogs->seen().size(), 3); // open, name, directory
+    }
+
+    void destroyingTheWindowDuringAPreview()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, longClip);
+        ui.preview->click();
+        ui.timer->stop();
+        // The worker waits for the display to take its batch.
+        QTRY_COMPARE_WITH_TIMEOUT(pending(w.worker()), 52, 10000);
+        const QPointer<Core> worker = w.worker();
+        // A run left waiting would hang here.
+        window.reset();
+        QVERIFY(worker.isNull());
+    }
+};
+
+QTEST_MAIN(TestWindowCommands)
+#include "tst_windowcommands.moc"

@@ -1,0 +1,81 @@
+#include "windowtesting.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+
+namespace WindowTesting {
+
+QString configPath()
+{
+    return QCoreApplication::applicationDirPath() + "/fanconfig.xml";
+}
+
+void writeConfig(const QString& panels)
+{
+    QFile file(configPath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(configPath()));
+    file.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<panels>\n");
+    file.write(panels.toUtf8());
+    file.write("\n</panels>\n");
+}
+
+void removeConfig()
+{
+    QFile::remove(configPath());
+}
+
+QString translated(const char* source)
+{
+    return QCoreApplication::translate("MainWindow", source);
+}
+
+Parts::Parts(MainWindow& window)
+    : open(window.findChild<QPushButton*>("pushButton_open")),
+      preview(window.findChild<QPushButton*>("pushButton_preview")),
+      save(window.findChild<QPushButton*>("pushButton_save")),
+      panels(window.findChild<QComboBox*>("comboBox_panels")),
+      label(window.findChild<QLabel*>("label")), groupBox(window.findChild<QGroupBox*>("groupBox")),
+      area(window.findChild<QWidget*>("widget_2")),
+      view(window.findChild<PlayWidget*>("graphicsView")),
+      frame(window.findChild<DragWidget*>("widget")),
+      progressBar(window.findChild<QProgressBar*>("progressBar")),
+      language(window.findChild<QComboBox*>("comboBox")), timer(window.findChild<QTimer*>())
+{
+}
+
+void choose(QComboBox* box, int index)
+{
+    if (index >= 0 && index < box->count())
+        box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+void open(QPushButton* openButton, DialogAnswerer& dialogs, const QString& path)
+{
+    dialogs.chooseFile(path);
+    openButton->click();
+}
+
+void startSave(QPushButton* saveButton, DialogAnswerer& dialogs, const QString& name,
+               const QString& directory)
+{
+    dialogs.enterText(name);
+    dialogs.chooseDirectory(directory);
+    saveButton->click();
+}
+
+QImage shownPicture(const PlayWidget* view)
+{
+    if (!view->scene())
+        return QImage();
+    for (QGraphicsItem* item : view->scene()->items()) {
+        if (auto* pixmap = qgraphicsitem_cast<QGraphicsPixmapItem*>(item))
+            return pixmap->pixmap().toImage();
+    }
+    return QImage();
+}
+
+} // namespace WindowTesting
