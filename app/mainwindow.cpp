@@ -46,7 +46,7 @@ int previewInterval(double hz)
 {
     const float rate = float(hz);
     const float interval = 1000 / rate;
-    if (!(rate > 0) || !(interval < float(INT_MAX)))
+    if (!(rate > 0) || !std::isfinite(rate) || !(interval < float(INT_MAX)))
         return int(1000 / 18.0f);
     return int(interval);
 }

@@ -38,14 +38,16 @@ const char* const panels =
          <fan diameter="512" ledpcs="512" x="256" y="256" z="0"/>
        </panel>
        <panel model="Backwards" hz="-5" width="100" height="100"/>
-       <panel model="Crawling" hz="1e-40" width="100" height="100"/>)";
+       <panel model="Crawling" hz="1e-40" width="100" height="100"/>
+       <panel model="Endless" hz="inf" width="100" height="100"/>)";
 enum PanelIndex
 {
     oneFan,
     twoFans,
     bigFan,
     backwards,
-    crawling
+    crawling,
+    endless
 };
 
 // Bytes of one frame record of a 512-LED fan: 400 lines of four 8 + 384-byte packets.
@@ -517,6 +519,7 @@ private slots:
         QTest::newRow("two fans, 25 Hz") << int(twoFans) << 40 << false;
         QTest::newRow("negative rate") << int(backwards) << 55 << true;
         QTest::newRow("rate too small for a period") << int(crawling) << 55 << true;
+        QTest::newRow("infinite rate") << int(endless) << 55 << true;
     }
 
     void previewMasksTheSelectionAndTicksAtThePanelRate()
