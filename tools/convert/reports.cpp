@@ -1,3 +1,5 @@
+// The converter's reports: the panels of an installation, and the check and picture of a fan
+// data file.
 #include "commands.h"
 #include "exitstatus.h"
 #include "fan.h"
