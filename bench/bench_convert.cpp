@@ -4,6 +4,7 @@
 
 #include "fan.h"
 #include "fandatafile.h"
+#include "noiseimage.h"
 #include "outputrun.h"
 #include "panel.h"
 #include "sampling.h"
@@ -18,20 +19,6 @@
 #include <vector>
 
 namespace {
-
-QImage noiseFrame(int w, int h)
-{
-    QImage image(w, h, QImage::Format_RGB888);
-    quint32 state = 2024;
-    for (int r = 0; r < h; ++r) {
-        uchar* row = image.scanLine(r);
-        for (int i = 0; i < 3 * w; ++i) {
-            state = state * 1664525u + 1013904223u;
-            row[i] = uchar(state >> 24);
-        }
-    }
-    return image;
-}
 
 template <typename Work>
 double medianMs(int repeats, Work work)
@@ -57,7 +44,7 @@ int main()
         std::fprintf(stderr, "no temporary directory\n");
         return 1;
     }
-    const QImage frame = noiseFrame(1920, 1080);
+    const QImage frame = noiseImage(1920, 1080, 2024);
     const int repeats = 7;
 
     std::printf("%6s %8s %14s %14s\n", "LEDs", "points", "record ms", "run frame ms");

@@ -108,8 +108,8 @@ private slots:
         const qint64 packet320 = 8 + 960;
         const qint64 packet704 = 8 + 528;
         QTest::newRow("empty") << 320 << "empty" << qint64(0) << "empty";
-        QTest::newRow("truncated record") << 320 << "truncate" << 2 * 400 * packet320 + 5 * packet320
-                                          << "ends inside";
+        QTest::newRow("truncated record")
+            << 320 << "truncate" << 2 * 400 * packet320 + 5 * packet320 << "ends inside";
         QTest::newRow("truncated chunked record")
             << 704 << "truncate" << (400 * 4 + 9) * packet704 << "ends inside";
         QTest::newRow("wrong marker") << 320 << "marker" << 405 * packet320 << "marker";

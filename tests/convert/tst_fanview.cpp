@@ -136,8 +136,8 @@ private slots:
             QCOMPARE(pixelAt(view, f, 0.5), lit);
             QCOMPARE(pixelAt(view, 0.5, f), lit);
         }
-        for (QPointF corner : {QPointF(0, 0), QPointF(0.99, 0), QPointF(0, 0.99),
-                               QPointF(0.99, 0.99)})
+        for (QPointF corner :
+             {QPointF(0, 0), QPointF(0.99, 0), QPointF(0, 0.99), QPointF(0.99, 0.99)})
             QCOMPARE(pixelAt(view, corner.x(), corner.y()), QColor(Qt::black));
     }
 

@@ -1,5 +1,6 @@
 #include "fan.h"
 #include "frontfanblending.h"
+#include "noiseimage.h"
 #include "panel.h"
 
 #include <QPainter>
@@ -38,20 +39,6 @@ QImage filled(int w, int h, QColor colour)
 {
     QImage image(w, h, QImage::Format_RGB888);
     image.fill(colour);
-    return image;
-}
-
-QImage noise(int w, int h)
-{
-    QImage image(w, h, QImage::Format_RGB888);
-    quint32 state = 12345;
-    for (int r = 0; r < h; ++r) {
-        uchar* row = image.scanLine(r);
-        for (int i = 0; i < 3 * w; ++i) {
-            state = state * 1664525u + 1013904223u;
-            row[i] = uchar(state >> 24);
-        }
-    }
     return image;
 }
 
@@ -154,7 +141,7 @@ private slots:
         fans.addFan(10, 10, 10, 2);
         fans.panel.colorOffset0 = "0:(255,0,0,255)";
         fans.panel.colorOffset1 = "0:(255,0,0,255)";
-        const QImage original = noise(120, 120);
+        const QImage original = noiseImage(120, 120, 12345);
         QImage layer0 = original;
         QImage layer1 = original;
         {
@@ -172,7 +159,7 @@ private slots:
         fans.addFan(20, 20, 20, 1);
         fans.panel.colorOffset0 = "1:(0,0,255,255)";
         fans.panel.colorOffset1 = "0:(255,0,0,255)";
-        const QImage original = noise(120, 120);
+        const QImage original = noiseImage(120, 120, 12345);
         QImage layer0 = original;
         QImage layer1 = original;
         paintFrontFanBlending(layer0, layer1, fans.panel);
