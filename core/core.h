@@ -13,6 +13,9 @@
 
 class Panel;
 
+// An output run reports its progress after every this many converted frames.
+constexpr int outputProgressInterval = 6;
+
 // The worker. It lives on a thread of its own, runs one job (a preview or an output run) at a
 // time for the window and answers with signals. It also holds what the window and the runs
 // share: the media file, the stop request and the preview frames.

@@ -5,9 +5,8 @@
 
 namespace {
 
-// Frames converted by the output run in progress; it reports progress every sixth one.
+// Frames converted by the output run in progress.
 int convertedCount = 0;
-constexpr int progressInterval = 6;
 
 // The files of the output run in progress, for convertFrame.
 OutputRun* currentRun = nullptr;
@@ -49,6 +48,6 @@ void convertFrame(QImage* frame, Core* core, int frameIndex)
         core->stopRequested = true;
         return;
     }
-    if (convertedCount % progressInterval == 0)
+    if (convertedCount % outputProgressInterval == 0)
         emit core->outputProgress(frameIndex, frame->copy());
 }

@@ -111,7 +111,7 @@ int runConversion(const Options& options)
     int framesDone = 0;
     QString failure;
     QObject::connect(&core, &Core::outputProgress, &core, [&](int frameIndex, const QImage&) {
-        framesDone += 6;
+        framesDone += outputProgressInterval;
         if (!options.quiet)
             progress.update(framesDone, frameIndex);
     });
