@@ -115,30 +115,15 @@ Core* MainWindow::worker() const
     return core;
 }
 
-// A run in progress ends at its next loop pass once the stop is raised; the thread is then
-// let go only after it has finished, so data files are never cut off mid-record.
+// The stop ends the job in progress and any job still waiting in the worker's queue; the
+// thread is let go only after the run has finished, so data files are never cut off
+// mid-record.
 void MainWindow::stopWorker()
 {
     timer->stop();
-    core->stopRequested = true;
+    core->stopRequested.raise();
     workerThread->quit();
-    // A run that was just starting clears the request as it starts: raise it until the
-    // thread has finished.
-    while (!workerThread->wait(10))
-        core->stopRequested = true;
-}
-
-// A run clears the stop request when it starts, so a stop raised just after the run was
-// asked for (a quick second press) could be lost and leave the run going for ever. The
-// request is raised again until the worker confirms the end of the job that was stopped.
-void MainWindow::raiseStop()
-{
-    core->stopRequested = true;
-    const int job = jobNumber;
-    QTimer::singleShot(10, this, [this, job] {
-        if (workerBusy && job == jobNumber)
-            raiseStop();
-    });
+    workerThread->wait();
 }
 
 void MainWindow::setLanguage(QString lang)
@@ -219,11 +204,13 @@ void MainWindow::workerIdle()
         enableIdleCommands();
 }
 
+// Announced to the worker before the request is sent, so that a stop pressed before the
+// run has even started still ends it.
 void MainWindow::startJob()
 {
     workerBusy = true;
-    jobNumber += 1;
     outputError.clear();
+    core->stopRequested.announceJob();
 }
 
 void MainWindow::on_pushButton_open_clicked()
@@ -300,7 +287,7 @@ void MainWindow::on_pushButton_preview_clicked()
     progressFrame = 0;
     updateProgress();
     if (isStopText(ui->pushButton_preview->text())) {
-        raiseStop();
+        core->stopRequested.raise();
         timer->stop();
         playCompleted();
         return;
@@ -312,13 +299,9 @@ void MainWindow::on_pushButton_preview_clicked()
     ui->pushButton_open->setEnabled(false);
     ui->pushButton_save->setEnabled(false);
     startJob();
-    {
-        // A stopped run finishes the picture in hand after the list was emptied; such a
-        // leftover belongs to no preview and must not open this one.
-        QMutexLocker locker(&core->frameLock);
-        core->frameCount = 0;
-        core->frames.clear();
-    }
+    // A stopped run finishes the picture in hand after the list was emptied; such a leftover
+    // belongs to no preview and must not open this one.
+    core->clearPreviewFrames();
     emit playPreviewer(selectedPanel);
     timer->start(previewInterval(selectedPanel->hz));
     ui->pushButton_preview->setText(tr("stop"));
@@ -329,7 +312,7 @@ void MainWindow::on_pushButton_save_clicked()
     progressFrame = 0;
     updateProgress();
     if (isStopText(ui->pushButton_save->text())) {
-        raiseStop();
+        core->stopRequested.raise();
         return;
     }
     if (workerBusy || !selectedPanel)
@@ -366,11 +349,7 @@ void MainWindow::on_pushButton_save_clicked()
 void MainWindow::playCompleted()
 {
     playIndex = 0;
-    {
-        QMutexLocker locker(&core->frameLock);
-        core->frameCount = 0;
-        core->frames.clear();
-    }
+    core->clearPreviewFrames();
     ui->widget_2->clearMask();
     ui->widget->show();
     ui->pushButton_preview->setText(tr("preview"));
@@ -425,7 +404,7 @@ void MainWindow::showVideo()
         // The display has caught up with what the worker delivered: the preview ends, and a
         // run that is still decoding is told to end too rather than wait for ever.
         timer->stop();
-        raiseStop();
+        core->stopRequested.raise();
         playCompleted();
         return;
     }
@@ -433,9 +412,7 @@ void MainWindow::showVideo()
 
     if (playIndex >= lastIndexOfBatch) {
         playIndex = 0;
-        QMutexLocker locker(&core->frameLock);
-        core->frameCount = 0;
-        core->frames.clear();
+        core->clearPreviewFrames();
     } else {
         playIndex += 1;
     }

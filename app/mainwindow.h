@@ -68,7 +68,6 @@ private:
     void switchLanguage(int index);
     void startJob();
     void stopWorker();
-    void raiseStop();
 
     Ui::MainWindow* ui;
     QTimer* timer;
@@ -82,7 +81,6 @@ private:
     QTranslator translator;
     QThread* workerThread = nullptr;
     bool workerBusy = false;    // a preview or output run was requested and has not ended
-    int jobNumber = 0;          // counts the runs requested
     bool pictureOpened = false; // the last file opened gave a first frame
     QString outputError;        // why the output run in progress failed, if it did
 };

@@ -1,5 +1,8 @@
 #include "core.h"
 
+#include "framesource.h"
+#include "outputjob.h"
+
 #include <QMutexLocker>
 
 Core::Core() : QObject(nullptr) {}
@@ -16,10 +19,39 @@ VideoInfo Core::readFirstFrame()
     return decodeVideo(nullptr, this, 1, false);
 }
 
+VideoInfo Core::decodeVideo(const FrameCallback& callback, Core* core, int limit,
+                            bool waitForWindow)
+{
+    FrameSource source(core, core->stopRequested.beginRun(), limit, waitForWindow);
+    const VideoInfo info = source.run(callback);
+    core->lastRunStopped = source.stopped();
+    return info;
+}
+
+void Core::clearPreviewFrames()
+{
+    QMutexLocker locker(&frameLock);
+    frames.clear();
+    frameCount = 0;
+    framesTaken.wakeAll();
+}
+
 void Core::playPreviewer(Panel* panel)
 {
     this->panel = panel;
     decodeVideo(collectFrame, this, 999999, true);
+    emit runEnded();
+}
+
+void Core::beginOutput(QString outputPath, Panel* panel)
+{
+    this->panel = panel;
+    // The job holds its ticket from here on, even when its files cannot be opened.
+    OutputJob job(this, stopRequested.beginRun());
+    const QString failure = job.run(outputPath, panel);
+    if (!failure.isEmpty())
+        emit outputFailed(failure);
+    emit outputCompleted();
     emit runEnded();
 }
 

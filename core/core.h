@@ -1,6 +1,7 @@
 #ifndef ROTAVIS_CORE_H
 #define ROTAVIS_CORE_H
 
+#include "stoprequest.h"
 #include "videoinfo.h"
 
 #include <QImage>
@@ -8,8 +9,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QString>
-
-#include <atomic>
+#include <QWaitCondition>
 
 class Panel;
 
@@ -31,11 +31,13 @@ public:
     // it last emptied the list. Both are guarded by frameLock.
     QList<QImage> frames;
     int frameCount = 0;
-    // Raised by the window to end the run in progress; cleared when a run starts and ends.
-    std::atomic<bool> stopRequested{false};
+    // Raised by the window to end the job it asked for, also one that has not started yet.
+    StopRequest stopRequested;
     QString fileName;
     Panel* panel = nullptr; // panel of the current or last run; not owned
     QMutex frameLock;       // the lock of frames and frameCount
+    // Signalled when the window empties the preview list, which releases a waiting run.
+    QWaitCondition framesTaken;
     // Whether the last run of the frame source ended on a stop request.
     bool lastRunStopped = false;
 
@@ -43,9 +45,13 @@ public:
     void setFileName(const QString& name);
     VideoInfo readFirstFrame();
 
+    // Empties the preview list (under its lock) and releases a run waiting for room.
+    void clearPreviewFrames();
+
     // The frame source: decodes fileName into RGB888 frames at the rate of core's panel and
-    // hands each to callback. See framesource.cpp.
-    static VideoInfo decodeVideo(FrameCallback callback, Core* core, int limit, bool waitForWindow);
+    // hands each to callback, as a job of its own. See FrameSource.
+    static VideoInfo decodeVideo(const FrameCallback& callback, Core* core, int limit,
+                                 bool waitForWindow);
 
 signals:
     void outputCompleted();
@@ -63,9 +69,5 @@ public slots:
 
 // The preview run's frame callback: appends a copy of the frame to core's preview list.
 void collectFrame(QImage* frame, Core* core, int frameIndex);
-
-// The output run's frame callback: converts the frame for every fan of core's panel and
-// appends it to their data files; reports progress every sixth frame.
-void convertFrame(QImage* frame, Core* core, int frameIndex);
 
 #endif

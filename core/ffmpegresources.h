@@ -4,7 +4,6 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/mem.h>
 #include <libswscale/swscale.h>
 }
 
@@ -43,12 +42,6 @@ struct ScalerFreer
     void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
 };
 using ScalerPtr = std::unique_ptr<SwsContext, ScalerFreer>;
-
-struct BufferFreer
-{
-    void operator()(uint8_t* buffer) const { av_free(buffer); }
-};
-using BufferPtr = std::unique_ptr<uint8_t, BufferFreer>;
 
 // Drops the reference a packet holds when a loop pass is over, however it ends.
 class PacketReference

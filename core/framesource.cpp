@@ -1,18 +1,13 @@
+#include "framesource.h"
+
 #include "core.h"
 #include "ffmpegresources.h"
 #include "panel.h"
-#include "rateconversion.h"
 
 #include <QDebug>
 #include <QMutexLocker>
-#include <QThread>
 
-#include <cstring>
 #include <iostream>
-
-extern "C" {
-#include <libavutil/imgutils.h>
-}
 
 namespace {
 
@@ -20,6 +15,9 @@ namespace {
 constexpr double firstFrameRate = 18.0;
 // A preview run waits while more than this many frames are pending in the window.
 constexpr int pendingPreviewLimit = 51;
+// How long a waiting preview run sleeps before it looks at the stop request again, when the
+// window takes no frames.
+constexpr unsigned long stopPollMs = 10;
 
 int firstVideoStream(const AVFormatContext* context)
 {
@@ -33,7 +31,7 @@ int firstVideoStream(const AVFormatContext* context)
 // Bytes per row of the scaler's RGB output. The SIMD YUV-to-RGB converters write whole
 // blocks of pixels and leave the tail of a row unconverted when the row has no room for the
 // overhang, so rows get room for 16-pixel blocks and 64-byte alignment. Only width x 3
-// bytes of each row are used.
+// bytes of each row belong to the picture.
 int paddedRgbRowBytes(int width)
 {
     const int blockedWidth = (width + 15) / 16 * 16;
@@ -49,160 +47,243 @@ qint64 durationInMs(const AVFormatContext* context)
     return context->duration / 1000;
 }
 
-// Decodes at most one picture from the packet; further pictures that the decoder produces
-// for it are not collected.
-bool decodePicture(AVCodecContext* decoder, const AVPacket* packet, AVFrame* picture)
+void freeRgbBuffer(void* buffer)
 {
-    const int sent = avcodec_send_packet(decoder, packet);
-    const bool gotPicture = avcodec_receive_frame(decoder, picture) == 0;
-    // A decoder with a picture waiting takes no input until that picture is fetched; hand
-    // the packet over again now that there is room, so that its data is not lost.
-    if (sent == AVERROR(EAGAIN))
-        avcodec_send_packet(decoder, packet);
-    return gotPicture;
-}
-
-bool waitingForWindow(Core* core)
-{
-    QMutexLocker locker(&core->frameLock);
-    return core->frameCount > pendingPreviewLimit;
+    av_free(buffer);
 }
 
 } // namespace
 
-VideoInfo Core::decodeVideo(FrameCallback callback, Core* core, int limit, bool waitForWindow)
+struct FrameSource::Media
 {
-    VideoInfo info;
-    core->stopRequested = false;
-    core->lastRunStopped = false;
+    ffmpeg::FormatContextPtr context;
+    int videoStream = -1;
+    ffmpeg::CodecContextPtr decoder;
+    ffmpeg::FramePtr picture;
+    ffmpeg::PacketPtr packet;
+    ffmpeg::ScalerPtr scaler;
+    uchar* rgbPixels = nullptr; // the frame image's buffer, rgbRowBytes a row
+    int rgbRowBytes = 0;
+    int width = 0;
+    int height = 0;
+};
 
-    AVFormatContext* openedContext = nullptr;
+FrameSource::FrameSource(Core* core, quint64 job, int limit, bool waitForWindow)
+    : core(core), job(job), limit(limit), waitForWindow(waitForWindow),
+      media(std::make_unique<Media>())
+{
+}
+
+FrameSource::~FrameSource() = default;
+
+VideoInfo FrameSource::run(const FrameCallback& frameCallback)
+{
+    callback = frameCallback;
+    if (!open())
+        return info;
+    qDebug() << "begin!";
+    decodeAll();
+    qDebug() << "ok";
+    return info;
+}
+
+bool FrameSource::open()
+{
+    return openInput() && openDecoder() && prepareRgbConversion();
+}
+
+bool FrameSource::openInput()
+{
+    AVFormatContext* opened = nullptr;
     AVDictionary* options = nullptr;
-    const int openResult =
-        avformat_open_input(&openedContext, core->fileName.toUtf8().constData(), nullptr, &options);
+    const int result =
+        avformat_open_input(&opened, core->fileName.toUtf8().constData(), nullptr, &options);
     av_dict_free(&options);
-    if (openResult != 0)
-        return info;
-    const ffmpeg::FormatContextPtr context(openedContext);
+    if (result != 0)
+        return false;
+    media->context.reset(opened);
 
-    if (avformat_find_stream_info(context.get(), nullptr) < 0)
-        return info;
+    if (avformat_find_stream_info(media->context.get(), nullptr) < 0)
+        return false;
+    media->videoStream = firstVideoStream(media->context.get());
+    if (media->videoStream < 0)
+        return false;
 
-    const int videoStream = firstVideoStream(context.get());
-    if (videoStream < 0)
-        return info;
-    const AVStream* stream = context->streams[videoStream];
-
+    const AVStream* stream = media->context->streams[media->videoStream];
     info.fps = double(stream->r_frame_rate.num) / double(stream->r_frame_rate.den);
     std::cout << "videoFPS:" << info.fps << std::endl;
+    return true;
+}
 
+bool FrameSource::openDecoder()
+{
+    const AVStream* stream = media->context->streams[media->videoStream];
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec) {
         std::cerr << "Unsupported codec!\n";
-        return info;
+        return false;
     }
-    const ffmpeg::CodecContextPtr decoder(avcodec_alloc_context3(codec));
-    if (!decoder || avcodec_parameters_to_context(decoder.get(), stream->codecpar) < 0) {
+    media->decoder.reset(avcodec_alloc_context3(codec));
+    if (!media->decoder ||
+        avcodec_parameters_to_context(media->decoder.get(), stream->codecpar) < 0) {
         std::cerr << "Couldn't copy codec context";
-        return info;
+        return false;
     }
-    // Decoder threads hold pictures back, and the input is not drained at its end: every
-    // extra thread would lose one more picture at the end of each clip.
-    decoder->thread_count = 1;
-    if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
-        return info;
+    // Threads hold pictures back while they work; the drain at the end of the input hands
+    // out every one of them, in order.
+    media->decoder->thread_count = decoderThreads;
+    media->decoder->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    return avcodec_open2(media->decoder.get(), codec, nullptr) >= 0;
+}
 
-    const ffmpeg::FramePtr picture(av_frame_alloc());
-    if (!picture)
-        return info;
+bool FrameSource::prepareRgbConversion()
+{
+    media->picture.reset(av_frame_alloc());
+    media->packet.reset(av_packet_alloc());
+    if (!media->picture || !media->packet)
+        return false;
 
-    const int width = decoder->width;
-    const int height = decoder->height;
-    if (width <= 0 || height <= 0)
-        return info;
+    media->width = media->decoder->width;
+    media->height = media->decoder->height;
+    if (media->width <= 0 || media->height <= 0)
+        return false;
 
-    const int rgbRowBytes = paddedRgbRowBytes(width);
-    const ffmpeg::BufferPtr rgbBuffer(
-        static_cast<uint8_t*>(av_malloc(size_t(rgbRowBytes) * size_t(height))));
-    if (!rgbBuffer)
-        return info;
-    uint8_t* const rgbData[4] = {rgbBuffer.get(), nullptr, nullptr, nullptr};
-    const int rgbLinesize[4] = {rgbRowBytes, 0, 0, 0};
+    media->scaler.reset(sws_getContext(media->width, media->height, media->decoder->pix_fmt,
+                                       media->width, media->height, AV_PIX_FMT_RGB24, SWS_BILINEAR,
+                                       nullptr, nullptr, nullptr));
+    if (!media->scaler)
+        return false;
 
-    const ffmpeg::ScalerPtr scaler(sws_getContext(width, height, decoder->pix_fmt, width, height,
-                                                  AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr,
-                                                  nullptr));
-    if (!scaler)
-        return info;
-
-    const ffmpeg::PacketPtr packet(av_packet_alloc());
-    if (!packet)
-        return info;
-    qDebug() << "begin!";
-    QImage frameImage(width, height, QImage::Format_RGB888);
-    if (frameImage.isNull())
-        return info;
+    // The scaler writes straight into the frame image, whose rows are padded for it. The
+    // image owns the buffer, so a frame that a callback keeps (against the rules) cannot
+    // outlive it.
+    media->rgbRowBytes = paddedRgbRowBytes(media->width);
+    auto* buffer =
+        static_cast<uchar*>(av_malloc(size_t(media->rgbRowBytes) * size_t(media->height)));
+    if (!buffer)
+        return false;
+    frameImage = QImage(buffer, media->width, media->height, media->rgbRowBytes,
+                        QImage::Format_RGB888, freeRgbBuffer, buffer);
+    if (frameImage.isNull()) {
+        av_free(buffer);
+        return false;
+    }
+    media->rgbPixels = buffer;
 
     const double targetRate = (limit == 1 || !core->panel) ? firstFrameRate : core->panel->hz;
-    const RateConversion rate(info.fps, targetRate);
-    const size_t rowBytes = size_t(width) * 3;
-    int index = 0;
+    rate = std::make_unique<RateConversion>(info.fps, targetRate);
+    info.durationMs = durationInMs(media->context.get());
+    return true;
+}
 
-    for (;;) {
-        if (core->stopRequested) {
-            core->lastRunStopped = true;
-            break;
-        }
-        if (waitForWindow) {
-            QThread::msleep(1);
-            if (waitingForWindow(core)) {
-                qDebug() << "continue";
-                continue;
-            }
-        }
-        info.durationMs = durationInMs(context.get());
-
-        if (av_read_frame(context.get(), packet.get()) < 0) {
+void FrameSource::decodeAll()
+{
+    while (!shouldEnd()) {
+        if (av_read_frame(media->context.get(), media->packet.get()) < 0) {
             qDebug() << "break";
-            break;
+            // The end of the input: the decoder hands out the pictures it still holds.
+            if (sendPacket(true))
+                receivePictures();
+            return;
         }
-        const ffmpeg::PacketReference packetReference(packet.get());
-        if (packet->stream_index != videoStream)
+        const ffmpeg::PacketReference packetReference(media->packet.get());
+        if (media->packet->stream_index != media->videoStream)
             continue;
-        if (!decodePicture(decoder.get(), packet.get(), picture.get()))
-            continue;
-
-        const RateConversion::Action action = rate.actionFor(index);
-        if (action != RateConversion::Action::Deliver)
-            qDebug() << "xxx";
-        if (action == RateConversion::Action::Drop) {
-            index += 1;
-            continue;
-        }
-        qDebug() << "space" << rate.step();
-
-        sws_scale(scaler.get(), picture->data, picture->linesize, 0, height, rgbData, rgbLinesize);
-
-        const int next = index + 1;
-        if (limit < next)
-            break;
-
-        for (int y = 0; y < height; ++y)
-            std::memcpy(frameImage.scanLine(y), rgbData[0] + size_t(y) * size_t(rgbRowBytes),
-                        rowBytes);
-
-        if (callback) {
-            callback(&frameImage, core, index);
-            if (action == RateConversion::Action::Repeat)
-                callback(&frameImage, core, index);
-        }
-        if (next == 1)
-            info.firstFrame = frameImage.copy();
-        qDebug() << "frame" << next;
-        index = next;
+        if (sendPacket(false))
+            receivePictures();
     }
+}
 
-    qDebug() << "ok";
-    core->stopRequested = false;
-    return info;
+// Hands the packet just read to the decoder, or at the end of the input the empty packet
+// that asks it for the pictures it still holds.
+bool FrameSource::sendPacket(bool endOfInput)
+{
+    const AVPacket* input = endOfInput ? nullptr : media->packet.get();
+    int result = avcodec_send_packet(media->decoder.get(), input);
+    if (result == AVERROR(EAGAIN)) {
+        // Every ready picture is taken after each packet, so the decoder should always have
+        // room; should it not, make room and hand the packet over again.
+        receivePictures();
+        if (shouldEnd())
+            return false;
+        result = avcodec_send_packet(media->decoder.get(), input);
+    }
+    // A packet that does not decode is skipped.
+    return result >= 0;
+}
+
+bool FrameSource::receivePictures()
+{
+    while (!shouldEnd()) {
+        if (avcodec_receive_frame(media->decoder.get(), media->picture.get()) < 0)
+            return true;
+        const int count = rate->deliveries(index);
+        if (count != 1)
+            qDebug() << "xxx";
+        if (count > 0) {
+            if (index >= limit) {
+                finished = true;
+                return false;
+            }
+            qDebug() << "space" << rate->step();
+            convertToRgb();
+            if (!deliver(count))
+                return false;
+            if (index == 0)
+                info.firstFrame = frameImage.copy();
+            qDebug() << "frame" << index + 1;
+        }
+        av_frame_unref(media->picture.get());
+        index += 1;
+    }
+    return false;
+}
+
+void FrameSource::convertToRgb()
+{
+    // Through the buffer's own address: the image must not detach from it.
+    uint8_t* const rgbData[4] = {media->rgbPixels, nullptr, nullptr, nullptr};
+    const int rgbLinesize[4] = {media->rgbRowBytes, 0, 0, 0};
+    sws_scale(media->scaler.get(), media->picture->data, media->picture->linesize, 0, media->height,
+              rgbData, rgbLinesize);
+}
+
+bool FrameSource::deliver(int count)
+{
+    for (int call = 0; call < count; ++call) {
+        if (waitForWindow && !waitForRoom())
+            return false;
+        if (callback)
+            callback(&frameImage, core, index);
+        if (endRequested) {
+            finished = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool FrameSource::shouldEnd()
+{
+    if (finished || stoppedByRequest)
+        return true;
+    if (core->stopRequested.isRaisedFor(job)) {
+        stoppedByRequest = true;
+        return true;
+    }
+    return false;
+}
+
+// The preview runs at most one batch ahead of the window: while a whole batch is pending it
+// waits until the window takes the frames, or until it is stopped.
+bool FrameSource::waitForRoom()
+{
+    QMutexLocker locker(&core->frameLock);
+    while (core->frameCount > pendingPreviewLimit) {
+        if (shouldEnd())
+            return false;
+        qDebug() << "continue";
+        core->framesTaken.wait(&core->frameLock, stopPollMs);
+    }
+    return !shouldEnd();
 }

@@ -1,53 +1,40 @@
+#include "outputjob.h"
+
 #include "core.h"
-#include "outputrun.h"
+#include "framesource.h"
 
 #include <QDir>
 
-namespace {
+OutputJob::OutputJob(Core* core, quint64 job) : core(core), job(job) {}
 
-// Frames converted by the output run in progress.
-int convertedCount = 0;
-
-// The files of the output run in progress, for convertFrame.
-OutputRun* currentRun = nullptr;
-
-} // namespace
-
-void Core::beginOutput(QString outputPath, Panel* panel)
+QString OutputJob::run(const QString& outputPath, Panel* panel)
 {
-    convertedCount = 0;
-    this->panel = panel;
+    converted = 0;
+    if (!files.open(outputPath, panel))
+        return files.errorString();
 
-    OutputRun run;
-    QString failure;
-    if (run.open(outputPath, panel)) {
-        currentRun = &run;
-        decodeVideo(convertFrame, this, 999999, false);
-        currentRun = nullptr;
-        if (!run.errorString().isEmpty())
-            failure = run.errorString();
-        else if (convertedCount == 0 && !lastRunStopped)
-            failure = QStringLiteral("No picture could be read from %1")
-                          .arg(QDir::toNativeSeparators(fileName));
-        run.close();
-    } else {
-        failure = run.errorString();
-    }
+    FrameSource source(core, job, 999999, false);
+    source.run([this, &source](QImage* frame, Core*, int frameIndex) {
+        convertFrame(*frame, frameIndex, source);
+    });
+    core->lastRunStopped = source.stopped();
 
-    if (!failure.isEmpty())
-        emit outputFailed(failure);
-    emit outputCompleted();
-    emit runEnded();
+    QString failure = files.errorString();
+    if (failure.isEmpty() && converted == 0 && !source.stopped())
+        failure = QStringLiteral("No picture could be read from %1")
+                      .arg(QDir::toNativeSeparators(core->fileName));
+    files.close();
+    return failure;
 }
 
-void convertFrame(QImage* frame, Core* core, int frameIndex)
+void OutputJob::convertFrame(const QImage& frame, int frameIndex, FrameSource& source)
 {
-    convertedCount += 1;
-    if (!currentRun->convertFrame(*frame)) {
-        // Nothing more can be written: end the run after this picture.
-        core->stopRequested = true;
+    converted += 1;
+    if (!files.convertFrame(frame)) {
+        // Nothing more can be written: the run ends after this picture.
+        source.endRun();
         return;
     }
-    if (convertedCount % outputProgressInterval == 0)
-        emit core->outputProgress(frameIndex, frame->copy());
+    if (converted % outputProgressInterval == 0)
+        emit core->outputProgress(frameIndex, frame.copy());
 }

@@ -1,14 +1,30 @@
 #include "rateconversion.h"
 
-#include <algorithm>
 #include <climits>
 #include <cmath>
 
-RateConversion::RateConversion(double sourceFps, double targetRate)
+namespace {
+
+bool finitePositive(double rate)
 {
-    // A stream without a usable rate (0/0, 0/n) or a target that is no number: nothing can
-    // be said about the ratio, so every picture is delivered once.
-    if (!(std::isfinite(sourceFps) && sourceFps > 0 && std::isfinite(targetRate)))
+    return std::isfinite(rate) && rate > 0;
+}
+
+// Ticks of the panel's clock before source time i / f: ceil(i x t / f), taken in double in
+// exactly this order (multiply, then divide) so that every build counts alike.
+double ticksBefore(int index, double sourceFps, double targetRate)
+{
+    return std::ceil(double(index) * targetRate / sourceFps);
+}
+
+} // namespace
+
+RateConversion::RateConversion(double sourceFps, double targetRate)
+    : sourceFps(sourceFps), targetRate(targetRate)
+{
+    // A stream without a usable rate (0/0, 0/n) or a panel rate that is no positive number:
+    // nothing can be said about the ratio, so every picture is delivered once.
+    if (!(finitePositive(sourceFps) && finitePositive(targetRate)))
         return;
 
     // The whole-number difference of the rates, kept in double so that absurd stream rates
@@ -19,15 +35,26 @@ RateConversion::RateConversion(double sourceFps, double targetRate)
     if (difference == 0)
         return;
 
-    // A source slower than half the target rate gives a step below 1; repeating every
-    // picture is the closest this scheme gets to the target rate.
     const double step = std::trunc(sourceFps / difference);
-    stepLength = step >= double(INT_MAX) ? INT_MAX : std::max(1, int(step));
+    stepLength = step >= double(INT_MAX) ? INT_MAX : int(step);
+
+    // Dropping at step 1 would keep picture 0 only, and step 0 would change nothing at all:
+    // there the pictures are delivered in proportion instead.
+    if (stepLength == 0 || (stepLength == 1 && !repeat)) {
+        inProportion = true;
+        stepLength = 0;
+    }
 }
 
-RateConversion::Action RateConversion::actionFor(int index) const
+int RateConversion::deliveries(int index) const
 {
+    if (inProportion) {
+        const double count = ticksBefore(index + 1, sourceFps, targetRate) -
+                             ticksBefore(index, sourceFps, targetRate);
+        // Rates that are finite but absurd apart could ask for more than a run can make.
+        return count >= double(INT_MAX) ? INT_MAX : int(count);
+    }
     if (stepLength == 0 || index == 0 || index % stepLength != 0)
-        return Action::Deliver;
-    return repeat ? Action::Repeat : Action::Drop;
+        return 1;
+    return repeat ? 2 : 0;
 }

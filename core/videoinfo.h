@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QtGlobal>
 
+#include <functional>
+
 class Core;
 
 // What a decoding run learned about the media file.
@@ -15,8 +17,10 @@ struct VideoInfo
 };
 
 // Called for every delivered frame with the run's reused RGB888 image, the worker and the
-// frame's index among all decoded pictures (dropped ones included). A repeated picture
-// arrives in two consecutive calls with the same arguments.
-using FrameCallback = void (*)(QImage* frame, Core* core, int frameIndex);
+// frame's index among all decoded pictures (dropped ones included). A picture delivered n
+// times arrives in n consecutive calls with the same arguments. The image is overwritten by
+// the next picture: a callback that keeps a frame keeps a copy. A callback may carry state
+// of its own (a lambda with captures).
+using FrameCallback = std::function<void(QImage* frame, Core* core, int frameIndex)>;
 
 #endif

@@ -58,7 +58,7 @@ private slots:
 
     void cleanup()
     {
-        core->stopRequested = true;
+        core->stopRequested.raise();
         thread->quit();
         QVERIFY(thread->wait(10000));
         delete core;
@@ -70,7 +70,6 @@ private slots:
         Core fresh;
         QVERIFY(fresh.frames.isEmpty());
         QCOMPARE(fresh.frameCount, 0);
-        QCOMPARE(fresh.stopRequested.load(), false);
         QVERIFY(fresh.fileName.isEmpty());
         QCOMPARE(fresh.panel, nullptr);
         QCOMPARE(fresh.parent(), nullptr);
@@ -106,7 +105,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(pending(*core), 52, 20000);
         takeAll(*core);
         // 120 pictures: 52 + 52 + the last 16, after which the run ends by itself.
-        QVERIFY(ended.wait(20000));
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 20000);
         QCOMPARE(pending(*core), 16);
         QCOMPARE(played.count(), 0);
     }
@@ -118,9 +117,8 @@ private slots:
         QMetaObject::invokeMethod(core, "playPreviewer", Qt::QueuedConnection,
                                   Q_ARG(Panel*, &panel18));
         QTRY_COMPARE_WITH_TIMEOUT(pending(*core), 52, 20000);
-        core->stopRequested = true;
-        QVERIFY(ended.wait(5000));
-        QCOMPARE(core->stopRequested.load(), false);
+        core->stopRequested.raise();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 5000);
         // The frames stay for the window to discard.
         QCOMPARE(pending(*core), 52);
     }
@@ -134,7 +132,7 @@ private slots:
         QSignalSpy ended(core, &Core::runEnded);
         QMetaObject::invokeMethod(core, "playPreviewer", Qt::QueuedConnection,
                                   Q_ARG(Panel*, &panel18));
-        QVERIFY(ended.wait(20000));
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 20000);
         // 12 fps to 18 Hz: pictures 2 and 4 are repeated: 0 1 2 2 3 4 4 5.
         QMutexLocker locker(&core->frameLock);
         QCOMPARE(core->frames.size(), 8);
@@ -158,7 +156,7 @@ private slots:
         // The output waits while the preview holds the worker.
         QCOMPARE(completed.count(), 0);
         QCOMPARE(ended.count(), 0);
-        core->stopRequested = true;
+        core->stopRequested.raise();
         QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 1, 20000);
         QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 20000);
     }
@@ -173,28 +171,46 @@ private slots:
         QSignalSpy ended(core, &Core::runEnded);
         QMetaObject::invokeMethod(core, "beginOutput", Qt::QueuedConnection,
                                   Q_ARG(QString, dir.filePath("out")), Q_ARG(Panel*, &panel18));
-        QVERIFY(ended.wait(10000));
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 10000);
         QCOMPARE(failed.count(), 1);
         QVERIFY(failed.first().first().toString().contains("nothing-here.mp4"));
         QCOMPARE(completed.count(), 1);
         QCOMPARE(core->panel, &panel18);
     }
 
-    void stopRaisedBeforeAnOutputRunIsForgotten()
+    void stopRaisedWhileIdleDoesNotStopTheNextRun()
     {
         MessageCapture messages;
         QSignalSpy failed(core, &Core::outputFailed);
         QSignalSpy completed(core, &Core::outputCompleted);
         QSignalSpy ended(core, &Core::runEnded);
-        // Every run clears the stop request when it starts; a panel without fans writes
-        // nothing, yet every frame is still decoded.
-        core->stopRequested = true;
+        // A panel without fans writes nothing, yet every frame is still decoded: a run that
+        // was not stopped ends without a failure.
+        core->stopRequested.raise();
+        core->stopRequested.announceJob();
         QMetaObject::invokeMethod(core, "beginOutput", Qt::QueuedConnection,
                                   Q_ARG(QString, dir.filePath("out")), Q_ARG(Panel*, &panel18));
-        QVERIFY(ended.wait(20000));
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 20000);
         QCOMPARE(failed.count(), 0);
         QCOMPARE(completed.count(), 1);
         QCOMPARE(core->lastRunStopped, false);
+    }
+
+    // A stop pressed right after the job was asked for, before the worker began it, ends
+    // that job: without it this preview would fill a batch and wait for the window forever.
+    void stopRaisedBeforeItsRunStartsStopsThatRun()
+    {
+        MessageCapture messages;
+        QSignalSpy ended(core, &Core::runEnded);
+        QMetaObject::invokeMethod(
+            core, [] { QThread::msleep(50); }, Qt::QueuedConnection);
+        core->stopRequested.announceJob();
+        QMetaObject::invokeMethod(core, "playPreviewer", Qt::QueuedConnection,
+                                  Q_ARG(Panel*, &panel18));
+        core->stopRequested.raise();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 10000);
+        QVERIFY(core->lastRunStopped);
+        QCOMPARE(pending(*core), 0);
     }
 };
 

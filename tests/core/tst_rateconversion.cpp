@@ -5,29 +5,32 @@
 #include <cmath>
 #include <limits>
 
-using Action = RateConversion::Action;
-
 namespace {
 
-// The first `count` decisions, written as D (delivered), x (dropped) and R (repeated).
+// How often each of the first `count` pictures is delivered, one digit a picture
+// (0 dropped, 1 once, 2 twice, ...).
 QString pattern(const RateConversion& rate, int count)
 {
     QString text;
-    for (int index = 0; index < count; ++index) {
-        switch (rate.actionFor(index)) {
-        case Action::Deliver:
-            text += 'D';
-            break;
-        case Action::Drop:
-            text += 'x';
-            break;
-        case Action::Repeat:
-            text += 'R';
-            break;
-        }
-    }
+    for (int index = 0; index < count; ++index)
+        text += QString::number(rate.deliveries(index));
     return text;
 }
+
+// The delivered indices among the first `count` pictures, a repeated one as often as it is
+// delivered.
+QList<int> delivered(const RateConversion& rate, int count)
+{
+    QList<int> indices;
+    for (int index = 0; index < count; ++index) {
+        for (int n = rate.deliveries(index); n > 0; --n)
+            indices << index;
+    }
+    return indices;
+}
+
+constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
+constexpr double infinity = std::numeric_limits<double>::infinity();
 
 } // namespace
 
@@ -36,78 +39,117 @@ class TestRateConversion : public QObject
     Q_OBJECT
 
 private slots:
-    void towardsEighteenHertz_data()
-    {
-        QTest::addColumn<double>("fps");
-        QTest::addColumn<int>("step");
-        QTest::addColumn<QString>("decisions");
-        // difference = trunc(fps - 18), step = trunc(fps / |difference|)
-        QTest::newRow("24 fps: every fourth dropped") << 24.0 << 4 << "DDDDxDDDxDDDxD";
-        QTest::newRow("25 fps: every third dropped") << 25.0 << 3 << "DDDxDDxDDxDDxD";
-        QTest::newRow("30 fps: every other dropped") << 30.0 << 2 << "DDxDxDxDxDxDxD";
-        QTest::newRow("29.97 fps: every other dropped") << 30000.0 / 1001 << 2 << "DDxDxDxDxDxDxD";
-        QTest::newRow("36 fps: every other dropped") << 36.0 << 2 << "DDxDxDxDxDxDxD";
-        QTest::newRow("12 fps: every other repeated") << 12.0 << 2 << "DDRDRDRDRDRDRD";
-        QTest::newRow("18 fps: unchanged") << 18.0 << 0 << "DDDDDDDDDDDDDD";
-        QTest::newRow("18.9 fps: less than one apart") << 18.9 << 0 << "DDDDDDDDDDDDDD";
-        QTest::newRow("17.5 fps: less than one apart") << 17.5 << 0 << "DDDDDDDDDDDDDD";
-        QTest::newRow("50 fps: only the first kept") << 50.0 << 1 << "Dxxxxxxxxxxxxx";
-        QTest::newRow("60 fps: only the first kept") << 60.0 << 1 << "Dxxxxxxxxxxxxx";
-        // 9 fps: difference -9, step 1: every picture after the first is repeated.
-        QTest::newRow("9 fps: all repeated") << 9.0 << 1 << "DRRRRRRRRRRRRR";
-    }
-
-    void towardsEighteenHertz()
-    {
-        QFETCH(double, fps);
-        QFETCH(int, step);
-        QFETCH(QString, decisions);
-        const RateConversion rate(fps, 18.0);
-        QCOMPARE(rate.step(), step);
-        QCOMPARE(pattern(rate, decisions.size()), decisions);
-    }
-
-    void slowSourceRepeatsEveryPictureAfterTheFirst()
-    {
-        // 6 fps to 18 Hz: difference -12, and 6 / 12 would give a step of 0.
-        const RateConversion rate(6.0, 18.0);
-        QCOMPARE(rate.step(), 1);
-        QCOMPARE(pattern(rate, 8), QString("DRRRRRRR"));
-        const RateConversion verySlow(0.5, 25.0);
-        QCOMPARE(pattern(verySlow, 4), QString("DRRR"));
-    }
-
-    void unknownRateDeliversEveryPictureOnce_data()
+    void closeRatesDropOrRepeatAtAStep_data()
     {
         QTest::addColumn<double>("fps");
         QTest::addColumn<double>("target");
-        QTest::newRow("0/n") << 0.0 << 18.0;
-        QTest::newRow("0/0") << std::numeric_limits<double>::quiet_NaN() << 18.0;
-        QTest::newRow("n/0") << std::numeric_limits<double>::infinity() << 18.0;
-        QTest::newRow("negative") << -25.0 << 18.0;
-        QTest::newRow("target not a number") << 25.0 << std::numeric_limits<double>::quiet_NaN();
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QString>("deliveries");
+        // difference = trunc(fps - target), step = trunc(fps / |difference|)
+        QTest::newRow("24 fps: every fourth dropped") << 24.0 << 18.0 << 4 << "11110111011101";
+        QTest::newRow("25 fps: every third dropped") << 25.0 << 18.0 << 3 << "11101101101101";
+        QTest::newRow("30 fps: every other dropped") << 30.0 << 18.0 << 2 << "11010101010101";
+        QTest::newRow("29.97 fps: every other dropped")
+            << 30000.0 / 1001 << 18.0 << 2 << "11010101010101";
+        QTest::newRow("36 fps: every other dropped") << 36.0 << 18.0 << 2 << "11010101010101";
+        QTest::newRow("12 fps: every other repeated") << 12.0 << 18.0 << 2 << "11212121212121";
+        QTest::newRow("9 fps: step 1 repeats all") << 9.0 << 18.0 << 1 << "12222222222222";
+        QTest::newRow("18 fps: unchanged") << 18.0 << 18.0 << 0 << "11111111111111";
+        QTest::newRow("18.9 fps: less than one apart") << 18.9 << 18.0 << 0 << "11111111111111";
+        QTest::newRow("17.5 fps: less than one apart") << 17.5 << 18.0 << 0 << "11111111111111";
+        // Step 2 at 25 Hz: the stepped rule still applies.
+        QTest::newRow("50 fps at 25 Hz") << 50.0 << 25.0 << 2 << "11010101010101";
+        QTest::newRow("40 fps at 25 Hz") << 40.0 << 25.0 << 2 << "11010101010101";
     }
 
-    void unknownRateDeliversEveryPictureOnce()
+    void closeRatesDropOrRepeatAtAStep()
+    {
+        QFETCH(double, fps);
+        QFETCH(double, target);
+        QFETCH(int, step);
+        QFETCH(QString, deliveries);
+        const RateConversion rate(fps, target);
+        QVERIFY(!rate.proportional());
+        QCOMPARE(rate.step(), step);
+        QCOMPARE(pattern(rate, deliveries.size()), deliveries);
+    }
+
+    // Where the step would drop everything after picture 0, or come out as 0, the pictures
+    // are delivered in proportion: over N pictures about N x t / f deliveries, never more
+    // than one away, and picture 0 always.
+    void fastAndSlowSourcesDeliverInProportion_data()
+    {
+        QTest::addColumn<double>("fps");
+        QTest::addColumn<double>("target");
+        for (const double fps : {40.0, 50.0, 60.0, 60000.0 / 1001})
+            QTest::addRow("%g fps at 18 Hz", fps) << fps << 18.0;
+        for (const double fps : {60.0, 60000.0 / 1001})
+            QTest::addRow("%g fps at 25 Hz", fps) << fps << 25.0;
+        for (const double fps : {1.0, 6.0, 8.0})
+            QTest::addRow("%g fps at 18 Hz", fps) << fps << 18.0;
+    }
+
+    void fastAndSlowSourcesDeliverInProportion()
     {
         QFETCH(double, fps);
         QFETCH(double, target);
         const RateConversion rate(fps, target);
-        QCOMPARE(rate.step(), 0);
-        QCOMPARE(pattern(rate, 6), QString("DDDDDD"));
+        QVERIFY(rate.proportional());
+        QVERIFY(rate.deliveries(0) >= 1);
+        int total = 0;
+        for (int pictures = 1; pictures <= 600; ++pictures) {
+            total += rate.deliveries(pictures - 1);
+            const double expected = pictures * target / fps;
+            QVERIFY2(std::fabs(total - expected) <= 1.0,
+                     qPrintable(QString("%1 deliveries over %2 pictures, %3 expected")
+                                    .arg(total)
+                                    .arg(pictures)
+                                    .arg(expected)));
+        }
     }
 
-    void extremeRatesStayDefined()
+    void sixtyFramesPerSecondAtEighteenHertz()
     {
-        // A bogus rate far beyond int range must not overflow the difference.
+        const RateConversion rate(60.0, 18.0);
+        QCOMPARE(delivered(rate, 24), QList<int>({0, 3, 6, 10, 13, 16, 20, 23}));
+    }
+
+    void oneFramePerSecondRepeatsEachPictureEighteenTimes()
+    {
+        const RateConversion rate(1.0, 18.0);
+        QCOMPARE(pattern(rate, 1), QString("18"));
+        QCOMPARE(rate.deliveries(1), 18);
+        QCOMPARE(rate.deliveries(1000), 18);
+    }
+
+    void unusableRatesDeliverEveryPictureOnce_data()
+    {
+        QTest::addColumn<double>("fps");
+        QTest::addColumn<double>("target");
+        QTest::newRow("0/n") << 0.0 << 18.0;
+        QTest::newRow("0/0") << notANumber << 18.0;
+        QTest::newRow("n/0") << infinity << 18.0;
+        QTest::newRow("negative rate") << -25.0 << 18.0;
+        QTest::newRow("target not a number") << 25.0 << notANumber;
+        QTest::newRow("infinite target") << 25.0 << infinity;
+        QTest::newRow("negative target") << 60.0 << -5.0;
+    }
+
+    void unusableRatesDeliverEveryPictureOnce()
+    {
+        QFETCH(double, fps);
+        QFETCH(double, target);
+        const RateConversion rate(fps, target);
+        QCOMPARE(pattern(rate, 6), QString("111111"));
+    }
+
+    void absurdRatesStayDefined()
+    {
+        // Far beyond int range: nothing overflows, picture 0 is still delivered.
         const RateConversion huge(1e12, 18.0);
-        QCOMPARE(pattern(huge, 4), QString("Dxxx"));
-        // A negative panel rate makes the difference larger than the source rate.
-        const RateConversion negativeTarget(25.0, -5.0);
-        QCOMPARE(pattern(negativeTarget, 4), QString("Dxxx"));
-        const RateConversion otherTarget(50.0, 25.0);
-        QCOMPARE(otherTarget.step(), 2);
-        QCOMPARE(pattern(otherTarget, 5), QString("DDxDx"));
+        QCOMPARE(pattern(huge, 4), QString("1000"));
+        const RateConversion tiny(1e-12, 18.0);
+        QCOMPARE(tiny.deliveries(0), INT_MAX);
     }
 };
 

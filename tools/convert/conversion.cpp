@@ -29,7 +29,7 @@ void stopOnInterrupt(int)
 {
     interrupted = 1;
     if (runningCore)
-        runningCore->stopRequested.store(true); // lock-free: safe in a signal handler
+        runningCore->stopRequested.raise(); // lock-free: safe in a signal handler
 }
 
 // Ctrl-C ends the run the way the window's stop does, for as long as this lives.
