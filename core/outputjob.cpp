@@ -2,6 +2,7 @@
 
 #include "core.h"
 #include "framesource.h"
+#include "panellimits.h"
 
 #include <QDir>
 
@@ -10,6 +11,12 @@ OutputJob::OutputJob(Core* core, quint64 job) : core(core), job(job) {}
 QString OutputJob::run(const QString& outputPath, Panel* panel)
 {
     converted = 0;
+    // A panel the conversion cannot work with is refused before any file is touched.
+    if (panel) {
+        const QString refused = PanelLimits::problem(*panel);
+        if (!refused.isEmpty())
+            return refused;
+    }
     if (!files.open(outputPath, panel))
         return files.errorString();
 

@@ -1,4 +1,5 @@
 #include "core.h"
+#include "fan.h"
 #include "messagecapture.h"
 #include "panel.h"
 #include "testmedia.h"
@@ -35,6 +36,7 @@ private:
     QTemporaryDir dir;
     QString longClip; // 120 pictures at 18 fps
     Panel panel18;
+    Fan fan;
     Core* core = nullptr;
     QThread* thread = nullptr;
 
@@ -45,6 +47,13 @@ private slots:
         longClip = TestMedia::pngClip(dir.path(), "long.mkv", "18", 120, QSize(16, 8));
         QVERIFY(!longClip.isEmpty());
         panel18.hz = 18.0;
+        panel18.width = 16;
+        panel18.height = 8;
+        fan.ledpcs = 8;
+        fan.diameter = 8;
+        fan.x = 8;
+        fan.y = 4;
+        panel18.fans.append(&fan);
     }
 
     void init()
@@ -184,8 +193,7 @@ private slots:
         QSignalSpy failed(core, &Core::outputFailed);
         QSignalSpy completed(core, &Core::outputCompleted);
         QSignalSpy ended(core, &Core::runEnded);
-        // A panel without fans writes nothing, yet every frame is still decoded: a run that
-        // was not stopped ends without a failure.
+        // A run that was not stopped converts every frame and ends without a failure.
         core->stopRequested.raise();
         core->stopRequested.announceJob();
         QMetaObject::invokeMethod(core, "beginOutput", Qt::QueuedConnection,

@@ -132,6 +132,29 @@ private slots:
             QCOMPARE(fan.file, nullptr);
     }
 
+    void impossiblePanelIsRefusedBeforeAnyFileIsTouched()
+    {
+        setFans(1);
+        const QString out = dir.filePath("refused");
+        QFile existing(out + ".bin");
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.write("earlier data");
+        existing.close();
+        fans[0].ledpcs = 1000000;
+        MessageCapture messages;
+        Core core;
+        core.setFileName(clip(5));
+        QSignalSpy failed(&core, &Core::outputFailed);
+        QSignalSpy completed(&core, &Core::outputCompleted);
+        core.beginOutput(out, &panel);
+        fans[0].ledpcs = 20;
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(failed.first().first().toString().contains("1000000"));
+        QCOMPARE(completed.count(), 1);
+        QCOMPARE(messages.count("begin!"), 0);
+        QCOMPARE(QFileInfo(out + ".bin").size(), qint64(12));
+    }
+
     void failedWriteStopsTheRunAtAWholeFrame()
     {
         setFans(2);
