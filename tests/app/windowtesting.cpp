@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
+#include <QSettings>
 
 namespace WindowTesting {
 
@@ -27,6 +28,14 @@ void removeConfig()
     QFile::remove(configPath());
 }
 
+void freshSettings()
+{
+    const QString folder = QCoreApplication::applicationDirPath() + "/settings";
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+    QSettings("Rotavis", "Rotavis").clear();
+}
+
 QString translated(const char* source)
 {
     return QCoreApplication::translate("MainWindow", source);
@@ -42,7 +51,8 @@ Parts::Parts(MainWindow& window)
       view(window.findChild<PlayWidget*>("graphicsView")),
       frame(window.findChild<DragWidget*>("widget")),
       progressBar(window.findChild<QProgressBar*>("progressBar")),
-      language(window.findChild<QComboBox*>("comboBox")), timer(window.findChild<QTimer*>())
+      language(window.findChild<QComboBox*>("comboBox")),
+      fans(window.findChild<QCheckBox*>("checkBox_fans")), timer(window.findChild<QTimer*>())
 {
 }
 

@@ -6,6 +6,7 @@
 #include "mainwindow.h"
 #include "playwidget.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -23,6 +24,10 @@ QString configPath();
 // Writes the installation file for the next window; `panels` is the inside of <panels>.
 void writeConfig(const QString& panels);
 void removeConfig();
+
+// What the window remembers between runs goes to a folder beside the test program, not to
+// the user's settings; this also forgets everything remembered so far.
+void freshSettings();
 
 // A text of the window in the language now loaded.
 QString translated(const char* source);
@@ -43,6 +48,7 @@ struct Parts
     DragWidget* frame;
     QProgressBar* progressBar;
     QComboBox* language;
+    QCheckBox* fans;
     QTimer* timer;
 };
 
