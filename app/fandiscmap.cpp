@@ -13,8 +13,7 @@ int halfLineLength(int ledpcs)
 } // namespace
 
 FanDiscMap::FanDiscMap(int ledpcs, int lineCount, int side)
-    : leds(ledpcs), lines(lineCount), discSide(qMax(0, side)),
-      lineLeds(2 * halfLineLength(ledpcs))
+    : leds(ledpcs), lines(lineCount), discSide(qMax(0, side)), lineLeds(2 * halfLineLength(ledpcs))
 {
     const int halfLine = halfLineLength(ledpcs);
     if (halfLine == 0 || lineCount <= 0 || discSide == 0) {

@@ -34,9 +34,6 @@
 
 namespace {
 
-// The single worker of the process; only the window's code uses it.
-Core* core = nullptr;
-
 // The preview shows frames in batches: after the frame at this index the window hands the
 // whole list back to the worker.
 constexpr int lastIndexOfBatch = 51;
@@ -144,7 +141,6 @@ MainWindow::~MainWindow()
 {
     stopWorker();
     delete core;
-    core = nullptr;
     delete workerThread;
     fanViewThread->quit();
     fanViewThread->wait();
@@ -311,10 +307,9 @@ void MainWindow::on_pushButton_open_clicked()
 {
     if (state != JobState::Idle)
         return;
-    const QString path = QFileDialog::getOpenFileName(this, tr("Open File"),
-                                                      startFolder(settings.openFolder()),
-                                                      tr("Files(*.*)"), nullptr,
-                                                      QFileDialog::Options());
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Open File"), startFolder(settings.openFolder()),
+                                     tr("Files(*.*)"), nullptr, QFileDialog::Options());
     // Cancelled: the clip opened before stays.
     if (!path.isEmpty())
         openFile(path);
@@ -479,8 +474,7 @@ bool MainWindow::confirmReplacing(const QString& outputPath)
 
     QMessageBox box(QMessageBox::Question, tr("Replace files?"),
                     tr("These fan data files already exist in %1:\n%2\n\nReplace them?")
-                        .arg(QDir::toNativeSeparators(QFileInfo(outputPath).absolutePath()),
-                             names),
+                        .arg(QDir::toNativeSeparators(QFileInfo(outputPath).absolutePath()), names),
                     QMessageBox::Ok | QMessageBox::Cancel, this);
     box.button(QMessageBox::Ok)->setText(tr("replace"));
     box.button(QMessageBox::Cancel)->setText(tr("cancel"));
@@ -502,9 +496,9 @@ void MainWindow::on_pushButton_save_clicked()
     QString name;
     if (!askOutputName(&name))
         return;
-    const QString directory = QFileDialog::getExistingDirectory(
-        this, tr("Choose output directory"), startFolder(settings.saveFolder()),
-        QFileDialog::ShowDirsOnly);
+    const QString directory = QFileDialog::getExistingDirectory(this, tr("Choose output directory"),
+                                                                startFolder(settings.saveFolder()),
+                                                                QFileDialog::ShowDirsOnly);
     if (directory.isEmpty())
         return;
     const QString outputPath = directory + "/" + name;

@@ -127,6 +127,7 @@ private:
 
     QTranslator translator;
     WindowSettings settings;
+    Core* core = nullptr; // the worker, owned; lives on workerThread
     QThread* workerThread = nullptr;
     JobState state = JobState::Idle;
     bool workerRunning = false; // a preview or output run was requested and has not ended

@@ -138,8 +138,9 @@ QPoint DragWidget::withGrip(const QPoint& topLeft) const
         return topLeft;
     const int gripX = qMin(grip, width());
     const int gripY = qMin(grip, height());
-    return QPoint(qBound(bounds.left() + gripX - width(), topLeft.x(), bounds.right() + 1 - gripX),
-                  qBound(bounds.top() + gripY - height(), topLeft.y(), bounds.bottom() + 1 - gripY));
+    return QPoint(
+        qBound(bounds.left() + gripX - width(), topLeft.x(), bounds.right() + 1 - gripX),
+        qBound(bounds.top() + gripY - height(), topLeft.y(), bounds.bottom() + 1 - gripY));
 }
 
 // A wheel step that would take the frame's shorter side below a grip is not taken; one that

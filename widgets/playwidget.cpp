@@ -30,8 +30,8 @@ void PlayWidget::placePicture(const QImage& picture)
     // The scene's origin is the picture's top-left corner.
     pictureScene->setSceneRect(-imageRect.x(), -imageRect.y(), width(), height());
     showPixmap(QPixmap::fromImage(picture).scaled(imageRect.width(), imageRect.height(),
-                                            Qt::IgnoreAspectRatio, Qt::FastTransformation),
-         imageRect.topLeft());
+                                                  Qt::IgnoreAspectRatio, Qt::FastTransformation),
+               imageRect.topLeft());
 }
 
 void PlayWidget::clearPicture()
@@ -46,9 +46,10 @@ void PlayWidget::showFrame(const QImage& frame)
 {
     if (frame.isNull() || !(scale > 0.0))
         return;
-    showPixmap(QPixmap::fromImage(frame).scaled(int(frame.width() * scale), int(frame.height() * scale),
-                                          Qt::IgnoreAspectRatio, Qt::FastTransformation),
-         imageRect.topLeft());
+    showPixmap(QPixmap::fromImage(frame).scaled(int(frame.width() * scale),
+                                                int(frame.height() * scale), Qt::IgnoreAspectRatio,
+                                                Qt::FastTransformation),
+               imageRect.topLeft());
 }
 
 void PlayWidget::showImageAt(const QImage& image, const QPoint& at)

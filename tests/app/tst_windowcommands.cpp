@@ -12,10 +12,15 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QUrl>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <memory>
@@ -185,6 +190,21 @@ private:
     QSemaphore started, released;
     bool done = false;
 };
+
+void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& local)
+{
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, local, widget->mapToGlobal(local), button, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+void sendWheel(QWidget* widget, int delta)
+{
+    QWheelEvent event(QPointF(5, 5), widget->mapToGlobal(QPoint(5, 5)), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
 
 } // namespace
 
@@ -523,13 +543,13 @@ private slots:
         QCOMPARE(saved.title, translated("Saved"));
         // The folder, the files and the frames in each: 10 pictures at 18 fps make 14 frames
         // at 25 Hz.
-        QCOMPARE(saved.text,
-                 QStringList({translated("Folder: %1").arg(QDir::toNativeSeparators(output->path())),
-                              translated("Files: %1 to %2 (%3 files)")
-                                  .arg("clip__0.bin", "clip__1.bin")
-                                  .arg(2),
-                              translated("Frames in each file: %1").arg(14)})
-                     .join('\n'));
+        QCOMPARE(
+            saved.text,
+            QStringList(
+                {translated("Folder: %1").arg(QDir::toNativeSeparators(output->path())),
+                 translated("Files: %1 to %2 (%3 files)").arg("clip__0.bin", "clip__1.bin").arg(2),
+                 translated("Frames in each file: %1").arg(14)})
+                .join('\n'));
         QCOMPARE(saved.buttons, QStringList{translated("ok")});
         // Two fans: two files, no extension added to the name before the fan's number.
         QCOMPARE(QDir(output->path()).entryList(QDir::Files),
@@ -693,7 +713,8 @@ private slots:
                      qPrintable(QString("tick %1").arg(k)));
         }
         QCOMPARE(ui.preview->text(), translated("stop"));
-        w.showVideo(); // caught up
+        // The ticks go on: the next finds the run over and every frame shown.
+        ui.timer->start();
         QVERIFY(becomesIdle(ui));
         QCOMPARE(pending(core), 0);
     }
@@ -815,6 +836,9 @@ private slots:
         choose(ui.language, 1);
         QCOMPARE(ui.save->text(), QString("stop"));
         CHECK_STATE(ui, State::Saving);
+        // After the position: how far the save has come and how long it will still take.
+        const QRegularExpression saving("^\\d+:\\d+:\\d+ / 0:1:51  \\d+% · \\d+:\\d+:\\d+ left$");
+        QTRY_VERIFY_WITH_TIMEOUT(saving.match(ui.label->text()).hasMatch(), 30000);
 
         ui.save->click();
         CHECK_STATE(ui, State::Saving); // until the worker reports the end
@@ -826,6 +850,14 @@ private slots:
         QVERIFY(size >= 6 * bigFanRecord);
         QVERIFY(size < 2000 * bigFanRecord);
         QCOMPARE(size % bigFanRecord, qint64(0));
+        // The box says what the files hold: 2000 pictures at 18 fps are about 2000 frames.
+        const int frames = int(size / bigFanRecord);
+        QCOMPARE(dialogs->seen().last().text,
+                 QStringList({"Folder: " + QDir::toNativeSeparators(output->path()),
+                              "File: big.bin", QString("Frames in each file: %1").arg(frames),
+                              QString("Stopped after %1 of about 2000 frames.").arg(frames)})
+                     .join('\n'));
+        QCOMPARE(ui.label->text(), QString("0:0:0 / 0:1:51"));
     }
 
     // A data file that cannot be written: "Not saved" naming the file, instead of "Saved".
@@ -930,6 +962,201 @@ private slots:
         // A run left waiting would hang here.
         window.reset();
         QVERIFY(worker.isNull());
+    }
+
+    // While a job runs, the panel box and the selection frame take no input: the job keeps
+    // the panel and the region it started with, and what is shown stays in step with them.
+    void panelAndFrameTakeNoInputDuringAJob()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, longClip);
+        ui.preview->click();
+        const QRect frame = ui.frame->geometry();
+        sendMouse(ui.frame, QEvent::MouseButtonPress, QPoint(10, 10));
+        sendMouse(ui.frame, QEvent::MouseMove, QPoint(90, 60));
+        sendWheel(ui.frame, 120);
+        QTest::keyClick(ui.panels, Qt::Key_Down);
+        sendMouse(ui.view->viewport(), QEvent::MouseButtonDblClick, QPoint(5, 5));
+        QCOMPARE(ui.frame->geometry(), frame);
+        QCOMPARE(ui.panels->currentIndex(), int(oneFan));
+        QCOMPARE(ui.groupBox->title(), QString("One fan"));
+        CHECK_STATE(ui, State::Previewing);
+        ui.preview->click();
+        QVERIFY(becomesIdle(ui));
+
+        // Back in idle both take input again.
+        sendMouse(ui.frame, QEvent::MouseButtonPress, QPoint(10, 10));
+        sendMouse(ui.frame, QEvent::MouseMove, QPoint(90, 60));
+        QCOMPARE(ui.frame->geometry(), frame.translated(80, 50));
+    }
+
+    // The selection frame keeps a grip of 16 pixels inside the view however far it is
+    // dragged; the wheel keeps it between a grip and the view's size; a double-click on the
+    // view fits it again as choosing the panel does.
+    void selectionFrameCannotBeLost()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, wide);
+        const QRect fitted(225, 90, 450, 450); // the view is (50, 40, 800, 550)
+        QCOMPARE(ui.frame->geometry(), fitted);
+
+        sendMouse(ui.frame, QEvent::MouseButtonPress, QPoint(10, 10));
+        sendMouse(ui.frame, QEvent::MouseMove, QPoint(5000, 4000));
+        QCOMPARE(ui.frame->pos(), QPoint(850 - 16, 590 - 16));
+        sendMouse(ui.frame, QEvent::MouseMove, QPoint(-5000, -4000));
+        QCOMPARE(ui.frame->pos(), QPoint(50 + 16 - 450, 40 + 16 - 450));
+
+        for (int step = 0; step < 200; ++step)
+            sendWheel(ui.frame, -120);
+        QVERIFY2(ui.frame->width() >= 16 && ui.frame->width() < 22,
+                 qPrintable(QString::number(ui.frame->width())));
+        QCOMPARE(ui.frame->width(), ui.frame->height());
+        QVERIFY(ui.frame->geometry().intersected(ui.view->geometry()).width() >= 16);
+        for (int step = 0; step < 200; ++step)
+            sendWheel(ui.frame, 120);
+        QCOMPARE(ui.frame->size(), QSize(550, 550)); // the largest square in the view
+        QVERIFY(ui.frame->geometry().intersected(ui.view->geometry()).width() >= 16);
+
+        sendMouse(ui.view->viewport(), QEvent::MouseButtonDblClick, QPoint(5, 5));
+        QCOMPARE(ui.frame->geometry(), fitted);
+        ui.frame->move(3, 3);
+        sendMouse(ui.frame, QEvent::MouseButtonDblClick, QPoint(5, 5));
+        QCOMPARE(ui.frame->geometry(), fitted);
+    }
+
+    // Fan data files of the chosen name already in the folder are replaced only when the
+    // operator says so; a refusal leaves them as they were.
+    void existingFilesAreReplacedOnlyWhenAllowed()
+    {
+        MainWindow& w = newWindow(twoFans);
+        Parts ui(w);
+        open(ui.open, *dialogs, shortClip);
+        QFile old(output->filePath("clip__1.bin"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("earlier fan data");
+        old.close();
+        QSignalSpy requested(&w, &MainWindow::beginOutput);
+
+        dialogs->enterText("clip");
+        dialogs->chooseDirectory(output->path());
+        dialogs->reject(); // keep them
+        ui.save->click();
+        const DialogAnswerer::Seen asked = dialogs->seen().last();
+        QCOMPARE(asked.title, translated("Replace files?"));
+        QVERIFY2(asked.text.contains("clip__1.bin") && !asked.text.contains("clip__0.bin"),
+                 qPrintable(asked.text));
+        QCOMPARE(QSet<QString>(asked.buttons.begin(), asked.buttons.end()),
+                 QSet<QString>({translated("replace"), translated("cancel")}));
+        QCOMPARE(requested.count(), 0);
+        QCOMPARE(QFileInfo(old).size(), qint64(16));
+        CHECK_STATE(ui, State::Idle);
+
+        dialogs->enterText("clip");
+        dialogs->chooseDirectory(output->path());
+        dialogs->accept(); // replace
+        dialogs->accept(); // "Saved"
+        ui.save->click();
+        QVERIFY(becomesIdle(ui));
+        QCOMPARE(requested.count(), 1);
+        QCOMPARE(QFileInfo(old).size(), 14 * qint64(400 * (8 + 3 * 64)));
+    }
+
+    // Closing the window during a save asks first: keep saving, or stop and close, in which
+    // case the files end on a whole frame and no box comes up.
+    void closingDuringASaveAsksFirst()
+    {
+        MainWindow& w = newWindow(bigFan);
+        Parts ui(w);
+        open(ui.open, *dialogs, slowClip);
+        QSignalSpy progress(w.worker(), &Core::outputProgress);
+        QSignalSpy ended(w.worker(), &Core::runEnded);
+        startSave(ui.save, *dialogs, "big", output->path());
+        QTRY_VERIFY_WITH_TIMEOUT(progress.count() > 0, 30000);
+
+        dialogs->reject(); // keep saving
+        QVERIFY(!w.close());
+        const DialogAnswerer::Seen asked = dialogs->seen().last();
+        QCOMPARE(asked.title, translated("Saving"));
+        QCOMPARE(QSet<QString>(asked.buttons.begin(), asked.buttons.end()),
+                 QSet<QString>({translated("stop and close"), translated("keep saving")}));
+        QVERIFY(w.isVisible());
+        CHECK_STATE(ui, State::Saving);
+
+        dialogs->accept(); // stop and close
+        QVERIFY(w.close());
+        QVERIFY(!w.isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 30000);
+        QCoreApplication::processEvents();
+        QCOMPARE(dialogs->seen().size(), 5); // open, name, directory, the question twice
+        const qint64 size = QFileInfo(output->filePath("big.bin")).size();
+        QVERIFY(size < 2000 * bigFanRecord);
+        QCOMPARE(size % bigFanRecord, qint64(0));
+    }
+
+    // The open and save dialogs start in the folders used last, also in the next run.
+    void dialogsStartInTheFoldersUsedLast()
+    {
+        QString openedIn, savedIn;
+        const auto folderOf = [](QString* folder) {
+            return [folder](QWidget* dialog) {
+                *folder = static_cast<QFileDialog*>(dialog)->directory().absolutePath();
+                static_cast<QDialog*>(dialog)->reject();
+            };
+        };
+        {
+            MainWindow& w = newWindow();
+            Parts ui(w);
+            open(ui.open, *dialogs, shortClip);
+            startSave(ui.save, *dialogs, "clip", output->path());
+            dialogs->accept(); // "Saved"
+            QVERIFY(becomesIdle(ui));
+        }
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        dialogs->answerWith(folderOf(&openedIn));
+        ui.open->click();
+        QCOMPARE(openedIn, QFileInfo(media.path()).absoluteFilePath());
+        open(ui.open, *dialogs, wide);
+        dialogs->accept(); // the name
+        dialogs->answerWith(folderOf(&savedIn));
+        ui.save->click();
+        QCOMPARE(savedIn, QFileInfo(output->path()).absoluteFilePath());
+    }
+
+    // A file dropped onto the window opens; Ctrl+O opens, Space starts and stops the
+    // preview, Ctrl+S saves.
+    void dropAndKeys()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(longClip)});
+        QDragEnterEvent enter(QPoint(500, 300), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&w, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(500, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &drop);
+        QCOMPARE(ui.view->imageRect, QRect(0, 75, 800, 400));
+        CHECK_STATE(ui, State::Idle);
+
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_Space);
+        CHECK_STATE(ui, State::Previewing);
+        QTest::keyClick(&w, Qt::Key_Space);
+        QVERIFY(becomesIdle(ui));
+
+        dialogs->reject();
+        QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+        QApplication::setActiveWindow(&w); // back from the dialog
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        dialogs->reject();
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(dialogs->titles(),
+                 QStringList({translated("Open File"), translated("Input FileName")}));
     }
 };
 

@@ -278,6 +278,36 @@ private slots:
         QCOMPARE(buttonTexts(ui), english);
     }
 
+    // The language and the panel chosen come back in the next run; a panel that is no
+    // longer where it was is found by its name.
+    void remembersLanguageAndPanel()
+    {
+        {
+            MainWindow& w = newWindow();
+            Parts ui(w);
+            choose(ui.language, 1);
+            choose(ui.panels, 1);
+        }
+        window.reset();
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        QCOMPARE(buttonTexts(ui), english);
+        QCOMPARE(ui.language->currentText(), QString("English"));
+        QCOMPARE(ui.panels->currentIndex(), 1);
+        QCOMPARE(ui.groupBox->title(), QString("Wide pair"));
+        QCOMPARE(ui.frame->geometry(), QRect(50, 115, 800, 400));
+
+        window.reset();
+        writeConfig(QString(twoPanels).replace("Square", "Other"));
+        MainWindow& moved = newWindow();
+        QCOMPARE(Parts(moved).panels->currentIndex(), 1);
+        window.reset();
+        writeConfig(R"(<panel model="Wide pair" width="200" height="100"/>
+                       <panel model="Square" width="320" height="320"/>)");
+        MainWindow& renumbered = newWindow();
+        QCOMPARE(Parts(renumbered).panels->currentIndex(), 0);
+    }
+
     void panelsAreListedInFileOrderWithTheirNames()
     {
         writeConfig(R"(<panel model="A" width="100" height="100"/>
