@@ -127,17 +127,6 @@ int pending(Core* core)
     return core->frames.size();
 }
 
-// Picture k of a clip as the ffmpeg tool decodes it (all pictures of `all`, packed RGB24).
-QImage clipPicture(const QByteArray& all, const QSize& size, int k)
-{
-    const int bytes = size.width() * size.height() * 3;
-    QImage picture(size, QImage::Format_RGB888);
-    for (int y = 0; y < size.height(); ++y)
-        memcpy(picture.scanLine(y), all.constData() + k * bytes + y * size.width() * 3,
-               size.width() * 3);
-    return picture;
-}
-
 // Whether `shown` is `picture` enlarged `scale` times (a whole number): the centre of each
 // block has the colour of its source pixel.
 bool showsPicture(const QImage& shown, const QImage& picture, int scale)

@@ -77,6 +77,16 @@ void startSave(QPushButton* saveButton, DialogAnswerer& dialogs, const QString& 
     saveButton->click();
 }
 
+QImage clipPicture(const QByteArray& all, const QSize& size, int k)
+{
+    const int bytes = size.width() * size.height() * 3;
+    QImage picture(size, QImage::Format_RGB888);
+    for (int y = 0; y < size.height(); ++y)
+        memcpy(picture.scanLine(y), all.constData() + k * bytes + y * size.width() * 3,
+               size.width() * 3);
+    return picture;
+}
+
 QImage shownPicture(const PlayWidget* view)
 {
     if (!view->scene())

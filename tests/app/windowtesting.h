@@ -63,6 +63,9 @@ void open(QPushButton* openButton, DialogAnswerer& dialogs, const QString& path)
 void startSave(QPushButton* saveButton, DialogAnswerer& dialogs, const QString& name,
                const QString& directory);
 
+// Picture k of a clip as the ffmpeg tool decodes it (all pictures of `all`, packed RGB24).
+QImage clipPicture(const QByteArray& all, const QSize& size, int k);
+
 // The view's picture: the one pixmap in its scene (null when there is none).
 QImage shownPicture(const PlayWidget* view);
 
