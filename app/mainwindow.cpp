@@ -615,12 +615,15 @@ void MainWindow::closeEvent(QCloseEvent* event)
     box.button(QMessageBox::Ok)->setText(tr("stop and close"));
     box.button(QMessageBox::Cancel)->setText(tr("keep saving"));
     box.setDefaultButton(QMessageBox::Cancel);
-    if (box.exec() != QMessageBox::Ok || state != JobState::Saving) {
+    if (box.exec() != QMessageBox::Ok) {
         event->ignore();
         return;
     }
-    closing = true;
-    core->stopRequested.raise();
+    // The save may have come to its end while the question was up.
+    if (state == JobState::Saving) {
+        closing = true;
+        core->stopRequested.raise();
+    }
     event->accept();
 }
 

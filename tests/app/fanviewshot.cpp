@@ -1,6 +1,7 @@
 // Drives the real window on the display it is given (a virtual X display in the tests) and
 // takes pictures of the screen: a clip opened for the bundled "Front fan over four rear
-// fans" panel, then with the fan view, then during a preview with the fan view.
+// fans" panel, then with the fan view, during a preview with the fan view, during a save,
+// and the box at the end of the save.
 // Usage: fanviewshot OUT_PREFIX. Fails when a step does not come about.
 #include "dialoganswerer.h"
 #include "mainwindow.h"
@@ -78,6 +79,27 @@ bool run(const QString& prefix)
     if (!grab(prefix + "-preview.png"))
         return false;
     preview->click();
+    if (!QTest::qWaitFor([&] { return window.jobState() == MainWindow::JobState::Idle; }, 10000))
+        return fail("the preview did not stop");
+
+    // A save, stopped after a while: its progress, then the box that says what was written.
+    auto* save = window.findChild<QPushButton*>("pushButton_save");
+    bool boxGrabbed = false;
+    dialogs.accept(); // the proposed name
+    dialogs.chooseDirectory(scratch.path());
+    dialogs.answerWith([&](QWidget* box) {
+        boxGrabbed = grab(prefix + "-saved.png");
+        box->close();
+    });
+    save->click();
+    QTest::qWait(2500);
+    if (window.jobState() != MainWindow::JobState::Saving)
+        return fail("the save ended early");
+    if (!grab(prefix + "-saving.png"))
+        return false;
+    save->click();
+    if (!QTest::qWaitFor([&] { return boxGrabbed; }, 30000))
+        return fail("no box after the save");
     return dialogs.problems().isEmpty() || fail("unexpected dialogs");
 }
 
