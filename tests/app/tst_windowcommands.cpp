@@ -1,7 +1,8 @@
 // The window's commands driven as the operator drives them, dialogs included: open and the
 // fitting of the picture and the frame, preview playback with its batches and its ends,
-// save with its dialogs, its stop and its failure, the button states, progress, and the
-// window going away while the worker runs.
+// save with its dialogs, its stop, its box and its failure, the button states, progress,
+// the frame's bounds, drops and keys, the folders remembered, and the window closed or
+// going away while the worker runs.
 #include "core.h"
 #include "messagecapture.h"
 #include "panel.h"
