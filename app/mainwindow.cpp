@@ -3,33 +3,36 @@
 
 #include "core.h"
 #include "fan.h"
-#include "fanconfig.h"
+#include "fandatafile.h"
+#include "fanviewpicture.h"
+#include "fanviewworker.h"
 #include "panel.h"
+#include "panelcopy.h"
 #include "timeformat.h"
 #include "viewgeometry.h"
 
+#include <QCloseEvent>
 #include <QDebug>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGraphicsPixmapItem>
-#include <QGraphicsScene>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMutexLocker>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRegion>
+#include <QShortcut>
 #include <QThread>
 #include <QTimer>
+#include <QUrl>
 
 #include <climits>
 #include <cmath>
 
 namespace {
-
-// The single worker of the process; only the window's code uses it.
-Core* core = nullptr;
 
 // The preview shows frames in batches: after the frame at this index the window hands the
 // whole list back to the worker.
@@ -51,13 +54,34 @@ int previewInterval(double hz)
     return int(interval);
 }
 
+int saturatedMs(double ms)
+{
+    return ms < double(INT_MAX) ? int(ms) : INT_MAX;
+}
+
+// The one local file that a drag carries, or an empty text.
+QString draggedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return QString();
+    const QUrl url = data->urls().first();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+// A remembered folder to start a dialog in, while it is still there.
+QString startFolder(const QString& remembered)
+{
+    return !remembered.isEmpty() && QFileInfo(remembered).isDir() ? remembered : QString();
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     progressFrame = 0;
     ui->setupUi(this);
-    setLanguage("zh");
+    setAcceptDrops(true);
+    setLanguage(settings.language() == "en" ? "en" : "zh");
 
     core = new Core;
     workerThread = new QThread;
@@ -75,13 +99,27 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
     connect(core, SIGNAL(outputProgress(int, QImage)), this, SLOT(outputProgress(int, QImage)));
     connect(timer, SIGNAL(timeout()), this, SLOT(showVideo()));
     connect(core, &Core::outputFailed, this, &MainWindow::outputFailed);
+    connect(core, &Core::outputWritten, this, &MainWindow::outputWritten);
     connect(core, &Core::runEnded, this, &MainWindow::workerIdle);
 
+    fanViewer = new FanViewWorker;
+    fanViewThread = new QThread;
+    fanViewer->moveToThread(fanViewThread);
+    fanViewThread->start();
+    connect(fanViewer, &FanViewWorker::ready, this, &MainWindow::showFanView);
+    connect(ui->checkBox_fans, &QCheckBox::toggled, this, [this] {
+        refreshFanView();
+        updateCommands();
+    });
+
+    ui->widget->setBounds(ui->graphicsView->geometry());
+    connect(ui->graphicsView, &PlayWidget::doubleClicked, this, &MainWindow::refitFrame);
+    connect(ui->widget, &DragWidget::doubleClicked, this, &MainWindow::refitFrame);
+
     const QString configPath = FanConfig::defaultPath();
-    FanConfig::load(configPath, panels,
-                    [this](Panel* panel) { ui->comboBox_panels->addItem(panel->model); });
+    panels.load(configPath, [this](Panel* panel) { ui->comboBox_panels->addItem(panel->model); });
     connect(ui->comboBox_panels, QOverload<int>::of(&QComboBox::activated), ui->comboBox_panels,
-            [this](int index) { selectPanel(index); });
+            [this](int index) { choosePanel(index); });
 
     if (panels.isEmpty()) {
         // Nothing to preview or save for: the commands that need a panel stay disabled.
@@ -89,23 +127,25 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
         resizeDragWidget();
         showNoPanelNotice(configPath);
     } else {
-        selectPanel(0);
+        const int chosen = panels.find(settings.panelIndex(), settings.panelModel());
+        ui->comboBox_panels->setCurrentIndex(chosen);
+        selectPanel(chosen);
     }
 
     connect(ui->comboBox, QOverload<int>::of(&QComboBox::activated), this,
             [this](int index) { switchLanguage(index); });
+    setUpShortcuts();
 }
 
 MainWindow::~MainWindow()
 {
     stopWorker();
     delete core;
-    core = nullptr;
     delete workerThread;
-    for (Panel* panel : panels) {
-        qDeleteAll(panel->fans);
-        delete panel;
-    }
+    fanViewThread->quit();
+    fanViewThread->wait();
+    delete fanViewer;
+    delete fanViewThread;
     QCoreApplication::removeTranslator(&translator);
     delete ui;
 }
@@ -113,6 +153,23 @@ MainWindow::~MainWindow()
 Core* MainWindow::worker() const
 {
     return core;
+}
+
+// Ctrl+O, Space and Ctrl+S do what the buttons do, when the buttons would.
+void MainWindow::setUpShortcuts()
+{
+    const QList<QPair<QKeySequence, QPushButton*>> keys{
+        {QKeySequence(Qt::CTRL + Qt::Key_O), ui->pushButton_open},
+        {QKeySequence(Qt::Key_Space), ui->pushButton_preview},
+        {QKeySequence(Qt::CTRL + Qt::Key_S), ui->pushButton_save},
+    };
+    for (const auto& key : keys) {
+        QPushButton* button = key.second;
+        connect(new QShortcut(key.first, this), &QShortcut::activated, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+    }
 }
 
 // The stop ends the job in progress and any job still waiting in the worker's queue; the
@@ -129,25 +186,29 @@ void MainWindow::stopWorker()
 void MainWindow::setLanguage(QString lang)
 {
     const QString name = QCoreApplication::applicationDirPath() + "/" + lang + ".ts";
-    if (translator.load(name, QString(), QString(), QString()))
+    const bool loaded = translator.load(name, QString(), QString(), QString());
+    if (loaded)
         QCoreApplication::installTranslator(&translator);
-    ui->pushButton_open->setText(tr("open"));
-    ui->pushButton_save->setText(tr("save"));
-    ui->pushButton_preview->setText(tr("preview"));
+    // Without its catalogue the window speaks the English of its source texts.
+    ui->comboBox->setCurrentIndex(loaded && lang == "zh" ? 0 : 1);
+    retextCommands();
 }
 
-// The language box: item 0 is Chinese, item 1 English. A toggle whose job is still running
-// keeps saying "stop" (now in the new language), so that pressing it still stops that job
-// instead of starting a second one on top of it.
+// The language box: item 0 is Chinese, item 1 English, anything else Chinese.
 void MainWindow::switchLanguage(int index)
 {
-    const bool previewing = isStopText(ui->pushButton_preview->text());
-    const bool saving = isStopText(ui->pushButton_save->text());
-    setLanguage(index == 1 ? "en" : "zh");
-    if (previewing)
-        ui->pushButton_preview->setText(tr("stop"));
-    if (saving)
-        ui->pushButton_save->setText(tr("stop"));
+    const QString lang = index == 1 ? "en" : "zh";
+    setLanguage(lang);
+    settings.setLanguage(lang);
+}
+
+// A toggle whose job is running says "stop", in whatever language is loaded.
+void MainWindow::retextCommands()
+{
+    ui->pushButton_open->setText(tr("open"));
+    ui->pushButton_save->setText(state == JobState::Saving ? tr("stop") : tr("save"));
+    ui->pushButton_preview->setText(state == JobState::Previewing ? tr("stop") : tr("preview"));
+    ui->checkBox_fans->setText(tr("fans"));
 }
 
 void MainWindow::showNoPanelNotice(const QString& configPath)
@@ -164,12 +225,31 @@ void MainWindow::showNoPanelNotice(const QString& configPath)
 
 void MainWindow::selectPanel(int index)
 {
-    if (index < 0 || index >= panels.size())
+    Panel* panel = panels.at(index);
+    if (!panel)
         return;
-    selectedPanel = panels.at(index);
+    selectedPanel = panel;
     ui->widget->setPanel(selectedPanel);
     ui->groupBox->setTitle(selectedPanel->model);
     resizeDragWidget();
+    refreshFanView();
+}
+
+// The operator's choice in the panel box, remembered for the next run.
+void MainWindow::choosePanel(int index)
+{
+    if (state == JobState::Previewing || state == JobState::Saving || !panels.at(index))
+        return;
+    selectPanel(index);
+    settings.setPanel(index, selectedPanel->model);
+}
+
+// A double-click on the picture brings the frame back as choosing the panel does.
+void MainWindow::refitFrame()
+{
+    if (state == JobState::Previewing || state == JobState::Saving || !selectedPanel)
+        return;
+    selectPanel(panels.list().indexOf(selectedPanel));
 }
 
 void MainWindow::resizeDragWidget()
@@ -180,180 +260,281 @@ void MainWindow::resizeDragWidget()
     ui->widget->fitInto(target);
 }
 
-bool MainWindow::isStopText(const QString& text) const
+// The window's face for its state: the commands that can be used, the toggles' texts, the
+// panel box and the selection frame taking input only while no job runs, and the picture
+// area cut to the selection while one does.
+void MainWindow::updateCommands()
 {
-    return text == tr("stop");
+    const bool job = state == JobState::Previewing || state == JobState::Saving;
+    const bool idle = state == JobState::Idle;
+    const bool canWork = idle && pictureOpened && selectedPanel;
+    ui->pushButton_open->setEnabled(idle);
+    ui->pushButton_preview->setEnabled(state == JobState::Previewing || canWork);
+    ui->pushButton_save->setEnabled(state == JobState::Saving || canWork);
+    ui->comboBox_panels->setEnabled(!job);
+    ui->widget->setEnabled(!job);
+    ui->widget->setVisible(state != JobState::Saving && !fanViewShown());
+    if (job)
+        applySelectionMask();
+    else
+        ui->widget_2->clearMask();
+    retextCommands();
 }
 
-// The idle window: open as soon as the worker is free, preview and save when there is also
-// a readable picture and a panel to work on.
-void MainWindow::enableIdleCommands()
+void MainWindow::setState(JobState next)
 {
-    const bool canWork = !workerBusy && pictureOpened && selectedPanel;
-    ui->pushButton_open->setEnabled(!workerBusy);
-    ui->pushButton_preview->setEnabled(canWork);
-    ui->pushButton_save->setEnabled(canWork);
+    state = next;
+    updateCommands();
 }
 
 void MainWindow::workerIdle()
 {
-    workerBusy = false;
-    const bool jobShown =
-        isStopText(ui->pushButton_preview->text()) || isStopText(ui->pushButton_save->text());
-    if (!jobShown)
-        enableIdleCommands();
+    workerRunning = false;
+    if (state == JobState::WaitingForWorker)
+        setState(JobState::Idle);
 }
 
 // Announced to the worker before the request is sent, so that a stop pressed before the
 // run has even started still ends it.
 void MainWindow::startJob()
 {
-    workerBusy = true;
+    workerRunning = true;
     outputError.clear();
     core->stopRequested.announceJob();
 }
 
 void MainWindow::on_pushButton_open_clicked()
 {
-    if (workerBusy)
+    if (state != JobState::Idle)
         return;
-    fileName = QFileDialog::getOpenFileName(this, tr("Open File"), "", tr("Files(*.*)"), nullptr,
-                                            QFileDialog::Options());
-    if (fileName.isEmpty())
-        return;
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Open File"), startFolder(settings.openFolder()),
+                                     tr("Files(*.*)"), nullptr, QFileDialog::Options());
+    // Cancelled: the clip opened before stays.
+    if (!path.isEmpty())
+        openFile(path);
+}
 
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!draggedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString path = draggedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openFile(path);
+}
+
+void MainWindow::openFile(const QString& path)
+{
+    if (state != JobState::Idle)
+        return;
+    fileName = path;
+    settings.setOpenFolder(QFileInfo(path).absolutePath());
     core->setFileName(fileName);
     videoInfo = core->readFirstFrame();
     pictureOpened = !videoInfo.firstFrame.isNull();
-    enableIdleCommands();
+    currentFrame = videoInfo.firstFrame;
+    updateCommands();
     if (!pictureOpened) {
-        clearPicture();
+        ui->graphicsView->clearPicture();
+        resizeDragWidget();
+        refreshFanView();
         QMessageBox::warning(this, tr("Open File"),
                              tr("This file could not be read as a picture or video:\n%1")
                                  .arg(QDir::toNativeSeparators(fileName)));
         return;
     }
-    showPicture(videoInfo.firstFrame);
-}
-
-// Fits the opened picture into the view, centred, and the selection frame onto it.
-void MainWindow::showPicture(const QImage& picture)
-{
-    const QPixmap pixmap = QPixmap::fromImage(picture);
-    auto* scene = new QGraphicsScene;
-    PlayWidget* view = ui->graphicsView;
-    const ViewGeometry::PictureFit fit = ViewGeometry::fitPicture(view->size(), pixmap.size());
-    view->scale = fit.scale;
-    view->imageRect = fit.imageRect;
-    qDebug() << "rect:" << view->imageRect << "scale:" << view->scale;
-
-    scene->setSceneRect(-fit.imageRect.x(), -fit.imageRect.y(), view->width(), view->height());
-    scene->addPixmap(pixmap.scaled(fit.imageRect.width(), fit.imageRect.height(),
-                                   Qt::IgnoreAspectRatio, Qt::FastTransformation));
-    QGraphicsScene* previous = view->scene();
-    view->setScene(scene);
-    delete previous;
-    view->show();
+    ui->graphicsView->placePicture(videoInfo.firstFrame);
     resizeDragWidget();
+    refreshFanView();
 }
 
-// A file that gave no picture leaves nothing to place the frame on.
-void MainWindow::clearPicture()
+// Shows a frame of the clip: the picture itself, or what the fans make of it.
+void MainWindow::display(const QImage& frame)
 {
-    PlayWidget* view = ui->graphicsView;
-    QGraphicsScene* previous = view->scene();
-    view->setScene(nullptr);
-    delete previous;
-    view->scale = 0.0;
-    view->imageRect = QRect();
-    resizeDragWidget();
-}
-
-void MainWindow::showFrame(const QImage& frame)
-{
-    QGraphicsScene* scene = ui->graphicsView->scene();
-    if (!scene || frame.isNull())
+    if (frame.isNull())
         return;
-    const double scale = ui->graphicsView->scale;
-    const QPixmap pixmap =
-        QPixmap::fromImage(frame).scaled(int(frame.width() * scale), int(frame.height() * scale),
-                                         Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    scene->clear();
-    scene->addPixmap(pixmap);
+    currentFrame = frame;
+    if (!fanViewShown()) {
+        ui->graphicsView->showFrame(frame);
+        return;
+    }
+    fanViewRequests += 1;
+    fanViewer->request(frame, std::make_shared<PanelCopy>(*selectedPanel, selectionRect()),
+                       ui->graphicsView->size(), fanViewRequests);
+}
+
+bool MainWindow::fanViewShown() const
+{
+    return ui->checkBox_fans->isChecked() && selectedPanel;
+}
+
+// Something other than the clip's position changed (the mode, the clip, the panel or the
+// frame): what is on the screen is out of date, answers still on their way too.
+void MainWindow::refreshFanView()
+{
+    fanViewOldest = fanViewRequests + 1;
+    if (!fanViewShown()) {
+        ui->graphicsView->showFrame(currentFrame);
+        return;
+    }
+    ui->graphicsView->showImageAt(QImage(), QPoint());
+    if (pictureOpened)
+        display(currentFrame);
+}
+
+void MainWindow::showFanView(const QImage& picture, quint64 id)
+{
+    if (id < fanViewOldest || !fanViewShown())
+        return;
+    const QRect at = FanViewPicture::panelRect(*selectedPanel, ui->graphicsView->size());
+    ui->graphicsView->showImageAt(picture, at.topLeft());
 }
 
 void MainWindow::on_pushButton_preview_clicked()
 {
     progressFrame = 0;
     updateProgress();
-    if (isStopText(ui->pushButton_preview->text())) {
+    if (state == JobState::Previewing) {
         core->stopRequested.raise();
         timer->stop();
-        playCompleted();
+        endPreview();
         return;
     }
-    if (workerBusy || !selectedPanel)
+    if (state != JobState::Idle || !pictureOpened || !selectedPanel)
         return;
 
-    applySelectionMask();
-    ui->pushButton_open->setEnabled(false);
-    ui->pushButton_save->setEnabled(false);
+    playIndex = 0;
+    setState(JobState::Previewing);
     startJob();
     // A stopped run finishes the picture in hand after the list was emptied; such a leftover
     // belongs to no preview and must not open this one.
     core->clearPreviewFrames();
     emit playPreviewer(selectedPanel);
     timer->start(previewInterval(selectedPanel->hz));
-    ui->pushButton_preview->setText(tr("stop"));
+}
+
+// The name dialog, until it is cancelled or gives a name that the files can carry.
+bool MainWindow::askOutputName(QString* name)
+{
+    QString proposal = QFileInfo(fileName).baseName();
+    for (;;) {
+        QInputDialog nameDialog(this);
+        nameDialog.setOkButtonText(tr("ok"));
+        nameDialog.setCancelButtonText(tr("cancel"));
+        nameDialog.setTextValue(proposal);
+        nameDialog.setWindowTitle(tr("Input FileName"));
+        nameDialog.setLabelText(tr("Input FileName:"));
+        if (nameDialog.exec() != QDialog::Accepted)
+            return false;
+        proposal = nameDialog.textValue();
+        const QString problem = nameProblem(proposal);
+        if (problem.isEmpty()) {
+            *name = proposal;
+            return true;
+        }
+        QMessageBox::warning(this, tr("Input FileName"), problem);
+    }
+}
+
+QString MainWindow::nameProblem(const QString& name) const
+{
+    if (name.trimmed().isEmpty())
+        return tr("Please enter a name for the fan data files.");
+    if (name.contains('/') || name.contains('\\'))
+        return tr("The name must not contain \"/\" or \"\\\": the folder is chosen next.");
+    if (name == "." || name == "..")
+        return tr("\"%1\" cannot be used as a name.").arg(name);
+    return QString();
+}
+
+// Files of these names in the folder are replaced only when the operator says so.
+bool MainWindow::confirmReplacing(const QString& outputPath)
+{
+    const int fanCount = selectedPanel->fans.size();
+    QStringList existing;
+    for (int i = 0; i < fanCount; ++i) {
+        // Something else of that name (a folder) is not replaced: the run reports it.
+        const QFileInfo file(fanDataFileName(outputPath, i, fanCount));
+        if (file.exists() && !file.isDir())
+            existing << file.fileName();
+    }
+    if (existing.isEmpty())
+        return true;
+    constexpr int listed = 6;
+    QString names = QStringList(existing.mid(0, listed)).join('\n');
+    if (existing.size() > listed)
+        names += "\n" + tr("and %1 more").arg(existing.size() - listed);
+
+    QMessageBox box(QMessageBox::Question, tr("Replace files?"),
+                    tr("These fan data files already exist in %1:\n%2\n\nReplace them?")
+                        .arg(QDir::toNativeSeparators(QFileInfo(outputPath).absolutePath()), names),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    box.button(QMessageBox::Ok)->setText(tr("replace"));
+    box.button(QMessageBox::Cancel)->setText(tr("cancel"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
 }
 
 void MainWindow::on_pushButton_save_clicked()
 {
     progressFrame = 0;
     updateProgress();
-    if (isStopText(ui->pushButton_save->text())) {
+    if (state == JobState::Saving) {
         core->stopRequested.raise();
         return;
     }
-    if (workerBusy || !selectedPanel)
+    if (state != JobState::Idle || !pictureOpened || !selectedPanel)
         return;
 
-    QInputDialog nameDialog(this);
-    nameDialog.setOkButtonText(tr("ok"));
-    nameDialog.setCancelButtonText(tr("cancel"));
-    nameDialog.setTextValue(QFileInfo(fileName).baseName());
-    nameDialog.setWindowTitle(tr("Input FileName"));
-    nameDialog.setLabelText(tr("Input FileName:"));
-    if (nameDialog.exec() != QDialog::Accepted)
+    QString name;
+    if (!askOutputName(&name))
         return;
-    const QString name = nameDialog.textValue();
-    if (name.isEmpty())
-        return;
-
     const QString directory = QFileDialog::getExistingDirectory(this, tr("Choose output directory"),
-                                                                "", QFileDialog::ShowDirsOnly);
+                                                                startFolder(settings.saveFolder()),
+                                                                QFileDialog::ShowDirsOnly);
     if (directory.isEmpty())
         return;
+    const QString outputPath = directory + "/" + name;
+    if (!confirmReplacing(outputPath))
+        return;
+    settings.setSaveFolder(directory);
 
     selectedPanel->selection = selectionRect();
     qDebug() << selectedPanel->selection;
-    applySelectionMask();
+    saveTarget.folder = directory;
+    saveTarget.outputPath = outputPath;
+    saveTarget.fanCount = selectedPanel->fans.size();
+    saveTarget.expectedFrames =
+        usableRate(selectedPanel->hz)
+            ? saturatedMs(std::round(videoInfo.durationMs / 1000.0 * selectedPanel->hz))
+            : 0;
+    framesWritten = 0;
+    outputStopped = false;
+    setState(JobState::Saving);
     startJob();
-    emit beginOutput(directory + "/" + name, selectedPanel);
-    ui->pushButton_open->setEnabled(false);
-    ui->pushButton_preview->setEnabled(false);
-    ui->widget->hide();
-    ui->pushButton_save->setText(tr("stop"));
+    saveClock.start();
+    emit beginOutput(outputPath, selectedPanel);
 }
 
 void MainWindow::playCompleted()
 {
+    if (state == JobState::Previewing)
+        endPreview();
+}
+
+void MainWindow::endPreview()
+{
+    timer->stop();
     playIndex = 0;
     core->clearPreviewFrames();
-    ui->widget_2->clearMask();
-    ui->widget->show();
-    ui->pushButton_preview->setText(tr("preview"));
-    enableIdleCommands();
+    setState(workerRunning ? JobState::WaitingForWorker : JobState::Idle);
 }
 
 void MainWindow::outputFailed(const QString& message)
@@ -361,16 +542,51 @@ void MainWindow::outputFailed(const QString& message)
     outputError = message;
 }
 
+void MainWindow::outputWritten(int frames, bool stopped)
+{
+    framesWritten = frames;
+    outputStopped = stopped;
+}
+
+// What the run left in the folder, so that a stopped run does not pass for a whole one.
+QString MainWindow::savedSummary() const
+{
+    const SaveTarget& target = saveTarget;
+    QStringList lines;
+    lines << tr("Folder: %1").arg(QDir::toNativeSeparators(target.folder));
+    const auto nameOf = [&target](int fan) {
+        return QFileInfo(fanDataFileName(target.outputPath, fan, target.fanCount)).fileName();
+    };
+    if (target.fanCount == 1)
+        lines << tr("File: %1").arg(nameOf(0));
+    else if (target.fanCount > 1)
+        lines << tr("Files: %1 to %2 (%3 files)")
+                     .arg(nameOf(0), nameOf(target.fanCount - 1))
+                     .arg(target.fanCount);
+    lines << tr("Frames in each file: %1").arg(framesWritten);
+    if (outputStopped) {
+        if (target.expectedFrames > 0)
+            lines << tr("Stopped after %1 of about %2 frames.")
+                         .arg(framesWritten)
+                         .arg(target.expectedFrames);
+        else
+            lines << tr("Stopped after %1 frames.").arg(framesWritten);
+    }
+    return lines.join('\n');
+}
+
 void MainWindow::outputCompleted()
 {
-    ui->widget_2->clearMask();
-    ui->widget->show();
     progressFrame = 0;
+    // The box comes up on a window that stands as it will stay: the job is over.
+    setState(workerRunning ? JobState::WaitingForWorker : JobState::Idle);
     updateProgress();
+    if (closing)
+        return;
 
     if (outputError.isEmpty()) {
         QMessageBox box;
-        box.setText(tr("OK"));
+        box.setText(savedSummary());
         box.setWindowTitle(tr("Saved"));
         box.setStandardButtons(QMessageBox::Ok);
         box.button(QMessageBox::Ok)->setText(tr("ok"));
@@ -382,33 +598,54 @@ void MainWindow::outputCompleted()
         box.button(QMessageBox::Ok)->setText(tr("ok"));
         box.exec();
     }
-
-    ui->pushButton_save->setText(tr("save"));
-    enableIdleCommands();
 }
 
+// Closing the window during a save asks first; a stop lets the run end on a whole frame
+// before the window goes (its destructor waits for the worker).
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (state != JobState::Saving) {
+        event->accept();
+        return;
+    }
+    QMessageBox box(QMessageBox::Question, tr("Saving"),
+                    tr("The fan data are still being saved. Stop saving and close the window? "
+                       "The files then hold the frames written so far."),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    box.button(QMessageBox::Ok)->setText(tr("stop and close"));
+    box.button(QMessageBox::Cancel)->setText(tr("keep saving"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    if (box.exec() != QMessageBox::Ok) {
+        event->ignore();
+        return;
+    }
+    // The save may have come to its end while the question was up.
+    if (state == JobState::Saving) {
+        closing = true;
+        core->stopRequested.raise();
+    }
+    event->accept();
+}
+
+// One tick of the preview: the next delivered frame, if there is one. A tick that finds
+// none waits for the next while the worker's run goes on; the preview ends once the run has
+// ended and every frame it delivered has been shown.
 void MainWindow::showVideo()
 {
-    progressFrame += 1;
-    updateProgress();
-
     QImage frame;
     {
         QMutexLocker locker(&core->frameLock);
-        if (core->frames.isEmpty())
-            return;
         if (playIndex < core->frames.size())
             frame = core->frames.at(playIndex);
     }
     if (frame.isNull()) {
-        // The display has caught up with what the worker delivered: the preview ends, and a
-        // run that is still decoding is told to end too rather than wait for ever.
-        timer->stop();
-        core->stopRequested.raise();
-        playCompleted();
+        if (!workerRunning)
+            endPreview();
         return;
     }
-    showFrame(frame);
+    progressFrame += 1;
+    updateProgress();
+    display(frame);
 
     if (playIndex >= lastIndexOfBatch) {
         playIndex = 0;
@@ -429,33 +666,47 @@ void MainWindow::outputProgress(int frameIndex, QImage previewImg)
     else
         progressFrame = frameIndex;
     updateProgress();
-    showFrame(previewImg);
+    display(previewImg);
 }
 
+// The position and the clip's length; during a save also how far it has come and how long
+// it will take at the pace so far.
 void MainWindow::updateProgress()
 {
     const double hz = selectedPanel ? selectedPanel->hz : 0.0;
-    const double position = usableRate(hz) ? progressFrame / hz * 1000 : 0.0;
-    const int ms = position < double(INT_MAX) ? int(position) : INT_MAX;
+    const int ms = saturatedMs(usableRate(hz) ? progressFrame / hz * 1000 : 0.0);
     const qint64 duration = videoInfo.durationMs;
-    if (duration > 0) {
-        const int durationMs = duration < INT_MAX ? int(duration) : INT_MAX;
-        ui->progressBar->setRange(0, durationMs);
-        ui->progressBar->setValue(ms);
-        ui->label->setText(formatTime(ms) + " / " + formatTime(durationMs));
-    } else {
+    if (duration <= 0) {
         // A still picture or a stream of unknown length: only the position is known.
         ui->progressBar->setRange(0, 1);
         ui->progressBar->setValue(0);
         ui->label->setText(formatTime(ms));
+        return;
     }
+    const int durationMs = duration < INT_MAX ? int(duration) : INT_MAX;
+    ui->progressBar->setRange(0, durationMs);
+    ui->progressBar->setValue(ms);
+    QString text = formatTime(ms) + " / " + formatTime(durationMs);
+    if (state == JobState::Saving && ms > 0) {
+        const double done = qMin(1.0, double(ms) / durationMs);
+        const double left = saveClock.elapsed() * (1 - done) / done;
+        text += "  " + tr("%1% · %2 left").arg(int(done * 100)).arg(formatTime(saturatedMs(left)));
+    }
+    ui->label->setText(text);
 }
 
+// While a job runs the picture area shows only the selected region: the selection frame's
+// rectangle, or the ellipse inscribed in it for a panel of one fan; with the fan view, the
+// panel where the fan view draws it.
 void MainWindow::applySelectionMask()
 {
-    const QRect frame = ui->widget->geometry();
+    QRect region = ui->widget->geometry();
+    if (fanViewShown()) {
+        region = FanViewPicture::panelRect(*selectedPanel, ui->graphicsView->size())
+                     .translated(ui->graphicsView->pos());
+    }
     const bool severalFans = selectedPanel && selectedPanel->fans.size() > 1;
-    ui->widget_2->setMask(severalFans ? QRegion(frame) : QRegion(frame, QRegion::Ellipse));
+    ui->widget_2->setMask(severalFans ? QRegion(region) : QRegion(region, QRegion::Ellipse));
 }
 
 QRectF MainWindow::selectionRect() const

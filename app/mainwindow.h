@@ -1,8 +1,11 @@
 #ifndef ROTAVIS_MAINWINDOW_H
 #define ROTAVIS_MAINWINDOW_H
 
+#include "loadedpanels.h"
 #include "videoinfo.h"
+#include "windowsettings.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QList>
 #include <QMainWindow>
@@ -11,7 +14,12 @@
 #include <QTranslator>
 
 class Core;
+class FanViewWorker;
 class Panel;
+class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
+class QThread;
 class QTimer;
 
 namespace Ui {
@@ -19,20 +27,33 @@ class MainWindow;
 }
 
 // The operator's window: open a clip, choose a panel, place the selection frame, preview
-// and save. The work itself runs on the worker's thread.
+// and save, looking at the picture or at what the fans will show. The work itself runs on
+// the worker's thread, the fan view on a thread of its own.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
+    // What the window is doing. After a stop the window waits for the worker to confirm
+    // that its run is over before it takes the next job.
+    enum class JobState
+    {
+        Idle,
+        Previewing,
+        Saving,
+        WaitingForWorker
+    };
+
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Loads the catalogue of `lang` from beside the executable and re-texts the commands.
+    // Loads the catalogue of `lang` from beside the executable, shows the language loaded in
+    // the language box and re-texts the commands.
     void setLanguage(QString lang);
 
     // The worker this window drives.
     Core* worker() const;
+    JobState jobState() const { return state; }
 
 signals:
     void playPreviewer(Panel* panel);
@@ -52,37 +73,77 @@ public slots:
 
 private slots:
     void outputFailed(const QString& message);
+    void outputWritten(int frames, bool stopped);
     void workerIdle();
+    void showFanView(const QImage& picture, quint64 id);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // Where the save in progress writes and what it was expected to write.
+    struct SaveTarget
+    {
+        QString folder;
+        QString outputPath;
+        int fanCount = 0;
+        int expectedFrames = 0; // about; 0 when the clip's length is unknown
+    };
+
+    void setUpShortcuts();
     void selectPanel(int index);
+    void choosePanel(int index);
+    void refitFrame();
     void showNoPanelNotice(const QString& configPath);
-    void showPicture(const QImage& picture);
-    void showFrame(const QImage& frame);
-    void clearPicture();
+    void openFile(const QString& path);
+    void display(const QImage& frame);
+    void refreshFanView();
+    bool fanViewShown() const;
     void updateProgress();
     void applySelectionMask();
     QRectF selectionRect() const;
-    bool isStopText(const QString& text) const;
-    void enableIdleCommands();
+    void setState(JobState next);
+    void updateCommands();
+    void retextCommands();
     void switchLanguage(int index);
     void startJob();
+    void endPreview();
     void stopWorker();
+    bool askOutputName(QString* name);
+    QString nameProblem(const QString& name) const;
+    bool confirmReplacing(const QString& outputPath);
+    QString savedSummary() const;
 
     Ui::MainWindow* ui;
     QTimer* timer;
     VideoInfo videoInfo;
-    QList<Panel*> panels;
+    LoadedPanels panels;
     Panel* selectedPanel = nullptr;
     int progressFrame = 0;
     QString fileName;
     int playIndex = 0;
 
     QTranslator translator;
+    WindowSettings settings;
+    Core* core = nullptr; // the worker, owned; lives on workerThread
     QThread* workerThread = nullptr;
-    bool workerBusy = false;    // a preview or output run was requested and has not ended
+    JobState state = JobState::Idle;
+    bool workerRunning = false; // a preview or output run was requested and has not ended
     bool pictureOpened = false; // the last file opened gave a first frame
+    bool closing = false;       // the operator closed the window during a save
     QString outputError;        // why the output run in progress failed, if it did
+    int framesWritten = 0;      // by the last output run
+    bool outputStopped = false; // the last output run ended on a stop
+    SaveTarget saveTarget;
+    QElapsedTimer saveClock;
+
+    QImage currentFrame; // the picture at the current position, at its own size
+    FanViewWorker* fanViewer = nullptr;
+    QThread* fanViewThread = nullptr;
+    quint64 fanViewRequests = 0; // requests made so far
+    quint64 fanViewOldest = 0;   // the first request whose answer still fits the window
 };
 
 #endif

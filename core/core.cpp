@@ -51,6 +51,7 @@ void Core::beginOutput(QString outputPath, Panel* panel)
     const QString failure = job.run(outputPath, panel);
     if (!failure.isEmpty())
         emit outputFailed(failure);
+    emit outputWritten(job.convertedCount(), lastRunStopped);
     emit outputCompleted();
     emit runEnded();
 }

@@ -59,6 +59,9 @@ signals:
     void outputProgress(int frameIndex, QImage previewImg);
     // An output run could not write its data; emitted before outputCompleted().
     void outputFailed(QString message);
+    // What an output run wrote: whole frames in each data file, and whether it ended on a
+    // stop request. Emitted before outputCompleted().
+    void outputWritten(int frames, bool stopped);
     // A preview or output run is over and the worker is idle again.
     void runEnded();
 

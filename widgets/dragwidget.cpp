@@ -90,17 +90,28 @@ void DragWidget::fitInto(const QRect& r)
     move(fitted.topLeft());
 }
 
+void DragWidget::setBounds(const QRect& r)
+{
+    bounds = r;
+}
+
 void DragWidget::mousePressEvent(QMouseEvent* event)
 {
     pressPos = event->pos();
+}
+
+void DragWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    pressPos = event->pos();
+    emit doubleClicked();
 }
 
 void DragWidget::mouseReleaseEvent(QMouseEvent*) {}
 
 void DragWidget::mouseMoveEvent(QMouseEvent* event)
 {
-    // Keep the grabbed point under the cursor; the frame may leave the picture and the parent.
-    move(mapToParent(event->pos() - pressPos));
+    // Keep the grabbed point under the cursor, as far as the bounds let the frame go.
+    move(withGrip(mapToParent(event->pos() - pressPos)));
 }
 
 void DragWidget::wheelEvent(QWheelEvent* event)
@@ -111,11 +122,39 @@ void DragWidget::wheelEvent(QWheelEvent* event)
 
     const QSize before = size();
     const QPoint at = pos();
-    setFixedSize(steppedSize(selectedPanel->width, selectedPanel->height, before.width(),
-                             wheelDelta(event) > 0));
+    const bool grow = wheelDelta(event) > 0;
+    setFixedSize(boundedStep(
+        steppedSize(selectedPanel->width, selectedPanel->height, before.width(), grow), grow));
     const QSize after = size();
-    move(at.x() + (before.width() - after.width()) / 2,
-         at.y() + (before.height() - after.height()) / 2);
+    move(withGrip(QPoint(at.x() + (before.width() - after.width()) / 2,
+                         at.y() + (before.height() - after.height()) / 2)));
+}
+
+// The place nearest to `topLeft` where at least a grip of the frame (all of it, where it is
+// smaller) lies inside the bounds each way.
+QPoint DragWidget::withGrip(const QPoint& topLeft) const
+{
+    if (bounds.isNull())
+        return topLeft;
+    const int gripX = qMin(grip, width());
+    const int gripY = qMin(grip, height());
+    return QPoint(
+        qBound(bounds.left() + gripX - width(), topLeft.x(), bounds.right() + 1 - gripX),
+        qBound(bounds.top() + gripY - height(), topLeft.y(), bounds.bottom() + 1 - gripY));
+}
+
+// A wheel step that would take the frame's shorter side below a grip is not taken; one that
+// would make it larger than the bounds stops at the largest frame that fits them.
+QSize DragWidget::boundedStep(const QSize& stepped, bool grow) const
+{
+    if (bounds.isNull())
+        return stepped;
+    if (!grow)
+        return qMin(stepped.width(), stepped.height()) < grip ? size() : stepped;
+    if (stepped.width() <= bounds.width() && stepped.height() <= bounds.height())
+        return stepped;
+    const QSize largest = size().scaled(bounds.size(), Qt::KeepAspectRatio);
+    return largest.width() > width() ? largest : size();
 }
 
 void DragWidget::paintEvent(QPaintEvent*)

@@ -4,11 +4,15 @@
 #include <QGraphicsView>
 #include <QRect>
 
+class QGraphicsPixmapItem;
+class QGraphicsScene;
+class QImage;
+class QMouseEvent;
 class QResizeEvent;
 
 // The view that shows the opened picture and the preview frames. It remembers where and at
 // what scale the current picture was placed, so the window can fit the selection frame onto
-// the picture and map the frame back to source pixels.
+// the picture and map the frame back to source pixels. It owns the scene it shows.
 class PlayWidget : public QGraphicsView
 {
     Q_OBJECT
@@ -17,13 +21,33 @@ public:
     explicit PlayWidget(QWidget* parent = nullptr);
     ~PlayWidget() override;
 
+    // Fits `picture` into the view, keeping its proportions, centres it and shows it; sets
+    // scale and imageRect. A picture without area clears the view.
+    void placePicture(const QImage& picture);
+    // Nothing placed: an empty view, scale 0 and a null imageRect.
+    void clearPicture();
+    // Shows `frame` at the current scale with its top-left corner on the picture's.
+    void showFrame(const QImage& frame);
+    // Shows `image` unscaled with its top-left corner at `at`, in view coordinates.
+    void showImageAt(const QImage& image, const QPoint& at);
+
     double scale = 0.0; // view pixels per source pixel of the picture shown
     QRect imageRect;    // where the picture lies in the view; null until one is placed
+
+signals:
+    void doubleClicked();
 
 protected:
     // Only repaints: the picture stays where the window placed it, neither re-centred nor
     // re-scaled by the view.
     void resizeEvent(QResizeEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void showPixmap(const QPixmap& pixmap, const QPoint& viewPos);
+
+    QGraphicsScene* pictureScene; // a child of the view
+    QGraphicsPixmapItem* shown;   // the scene's one item
 };
 
 #endif

@@ -1,68 +1,70 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../mainwindow.ui" line="20" />
+        <location filename="../mainwindow.ui" line="+20"/>
         <source>Rotavis - V2.5</source>
         <translation>Rotavis - V2.5</translation>
     </message>
     <message>
-        <location filename="../mainwindow.ui" line="37" />
-        <location filename="../mainwindow.cpp" line="133" />
+        <location line="+17"/>
+        <location filename="../mainwindow.cpp" line="+208"/>
         <source>open</source>
         <translation>open</translation>
     </message>
     <message>
-        <location filename="../mainwindow.ui" line="53" />
-        <location filename="../mainwindow.cpp" line="135" />
-        <location filename="../mainwindow.cpp" line="352" />
+        <location line="+16"/>
+        <location filename="../mainwindow.cpp" line="+2"/>
         <source>preview</source>
         <translation>preview</translation>
     </message>
     <message>
-        <location filename="../mainwindow.ui" line="69" />
-        <location filename="../mainwindow.cpp" line="134" />
-        <location filename="../mainwindow.cpp" line="383" />
+        <location line="+16"/>
+        <location filename="../mainwindow.cpp" line="-1"/>
         <source>save</source>
         <translation>save</translation>
     </message>
     <message>
-        <location filename="../mainwindow.ui" line="102" />
+        <location line="+33"/>
         <source>00::00 / 00:00</source>
         <translation>00::00 / 00:00</translation>
     </message>
     <message>
-        <location filename="../mainwindow.ui" line="118" />
+        <location line="+16"/>
         <source>Title</source>
         <translation>Title</translation>
     </message>
     <message>
-        <location filename="../mainwindow.ui" line="209" />
+        <location line="+91"/>
         <source>中文</source>
         <translation>中文</translation>
     </message>
     <message>
-        <location filename="../mainwindow.ui" line="214" />
+        <location line="+5"/>
         <source>English</source>
         <translation>English</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="147" />
-        <location filename="../mainwindow.cpp" line="149" />
-        <location filename="../mainwindow.cpp" line="184" />
-        <location filename="../mainwindow.cpp" line="300" />
-        <location filename="../mainwindow.cpp" line="339" />
+        <location line="+14"/>
+        <location filename="../mainwindow.cpp" line="+2"/>
+        <source>fans</source>
+        <translation>fans</translation>
+    </message>
+    <message>
+        <location filename="../mainwindow.cpp" line="-2"/>
+        <location line="+1"/>
         <source>stop</source>
         <translation>stop</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="154" />
+        <location line="+6"/>
         <source>No panel</source>
         <translation>No panel</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="155" />
+        <location line="+1"/>
         <source>No panel was found in the installation file:
 %1
 
@@ -73,67 +75,160 @@ Preview and save need a panel.</source>
 Preview and save need a panel.</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="216" />
-        <location filename="../mainwindow.cpp" line="227" />
+        <location line="+94"/>
+        <location line="+37"/>
         <source>Open File</source>
         <translation>Open File</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="216" />
+        <location line="-36"/>
         <source>Files(*.*)</source>
         <translation>Files(*.*)</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="228" />
+        <location line="+37"/>
         <source>This file could not be read as a picture or video:
 %1</source>
         <translation>This file could not be read as a picture or video:
 %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="315" />
-        <location filename="../mainwindow.cpp" line="373" />
-        <location filename="../mainwindow.cpp" line="379" />
+        <location line="+80"/>
+        <location line="+163"/>
+        <location line="+6"/>
         <source>ok</source>
         <translation>ok</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="316" />
+        <location line="-168"/>
+        <location line="+50"/>
         <source>cancel</source>
         <translation>cancel</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="318" />
+        <location line="-48"/>
+        <location line="+10"/>
         <source>Input FileName</source>
         <translation>Input FileName</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="319" />
+        <location line="-9"/>
         <source>Input FileName:</source>
         <translation>Input FileName:</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="327" />
+        <location line="+16"/>
+        <source>Please enter a name for the fan data files.</source>
+        <translation>Please enter a name for the fan data files.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The name must not contain &quot;/&quot; or &quot;\&quot;: the folder is chosen next.</source>
+        <translation>The name must not contain &quot;/&quot; or &quot;\&quot;: the folder is chosen next.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&quot;%1&quot; cannot be used as a name.</source>
+        <translation>&quot;%1&quot; cannot be used as a name.</translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>and %1 more</source>
+        <translation>and %1 more</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Replace files?</source>
+        <translation>Replace files?</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>These fan data files already exist in %1:
+%2
+
+Replace them?</source>
+        <translation>These fan data files already exist in %1:
+%2
+
+Replace them?</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>replace</source>
+        <translation>replace</translation>
+    </message>
+    <message>
+        <location line="+20"/>
         <source>Choose output directory</source>
         <translation>Choose output directory</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="370" />
-        <source>OK</source>
-        <translation>OK</translation>
+        <location line="+57"/>
+        <source>Folder: %1</source>
+        <translation>Folder: %1</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="371" />
+        <location line="+5"/>
+        <source>File: %1</source>
+        <translation>File: %1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Files: %1 to %2 (%3 files)</source>
+        <translation>Files: %1 to %2 (%3 files)</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Frames in each file: %1</source>
+        <translation>Frames in each file: %1</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Stopped after %1 of about %2 frames.</source>
+        <translation>Stopped after %1 of about %2 frames.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Stopped after %1 frames.</source>
+        <translation>Stopped after %1 frames.</translation>
+    </message>
+    <message>
+        <location line="+38"/>
+        <source>Saving</source>
+        <translation>Saving</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The fan data are still being saved. Stop saving and close the window? The files then hold the frames written so far.</source>
+        <translation>The fan data are still being saved. Stop saving and close the window? The files then hold the frames written so far.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>stop and close</source>
+        <translation>stop and close</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>keep saving</source>
+        <translation>keep saving</translation>
+    </message>
+    <message>
+        <location line="+77"/>
+        <source>%1% · %2 left</source>
+        <translation>%1% · %2 left</translation>
+    </message>
+    <message>
+        <location line="-103"/>
         <source>Saved</source>
         <translation>Saved</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="376" />
+        <location line="+5"/>
         <source>Not saved</source>
         <translation>Not saved</translation>
     </message>
     <message>
-        <location filename="../mainwindow.cpp" line="377" />
+        <location line="+1"/>
         <source>The fan data could not be written.
 
 %1</source>

@@ -1,7 +1,8 @@
 // The window's commands driven as the operator drives them, dialogs included: open and the
 // fitting of the picture and the frame, preview playback with its batches and its ends,
-// save with its dialogs, its stop and its failure, the button states, progress, and the
-// window going away while the worker runs.
+// save with its dialogs, its stop, its box and its failure, the button states, progress,
+// the frame's bounds, drops and keys, the folders remembered, and the window closed or
+// going away while the worker runs.
 #include "core.h"
 #include "messagecapture.h"
 #include "panel.h"
@@ -12,10 +13,15 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QUrl>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <memory>
@@ -72,23 +78,24 @@ QStringList stateProblems(const Parts& ui, State state)
         const char* previewText;
         const char* saveText;
         bool frameShown, masked;
+        bool takesInput; // the panel box and the selection frame
     };
     Expected e{};
     switch (state) {
     case State::Start:
-        e = {true, false, false, "preview", "save", true, false};
+        e = {true, false, false, "preview", "save", true, false, true};
         break;
     case State::Idle:
-        e = {true, true, true, "preview", "save", true, false};
+        e = {true, true, true, "preview", "save", true, false, true};
         break;
     case State::Previewing:
-        e = {false, true, false, "stop", "save", true, true};
+        e = {false, true, false, "stop", "save", true, true, false};
         break;
     case State::Saving:
-        e = {false, false, true, "preview", "stop", false, true};
+        e = {false, false, true, "preview", "stop", false, true, false};
         break;
     case State::WorkerEnding:
-        e = {false, false, false, "preview", "save", true, false};
+        e = {false, false, false, "preview", "save", true, false, true};
         break;
     }
     QStringList problems;
@@ -104,6 +111,8 @@ QStringList stateProblems(const Parts& ui, State state)
     check(ui.save->text() == translated(e.saveText), "save text " + ui.save->text());
     check(ui.frame->isHidden() != e.frameShown, "frame shown " + QString::number(e.frameShown));
     check(ui.area->mask().isEmpty() != e.masked, "masked " + QString::number(e.masked));
+    check(ui.panels->isEnabled() == e.takesInput, "panel box " + QString::number(e.takesInput));
+    check(ui.frame->isEnabled() == e.takesInput, "frame " + QString::number(e.takesInput));
     return problems;
 }
 
@@ -117,17 +126,6 @@ int pending(Core* core)
 {
     QMutexLocker locker(&core->frameLock);
     return core->frames.size();
-}
-
-// Picture k of a clip as the ffmpeg tool decodes it (all pictures of `all`, packed RGB24).
-QImage clipPicture(const QByteArray& all, const QSize& size, int k)
-{
-    const int bytes = size.width() * size.height() * 3;
-    QImage picture(size, QImage::Format_RGB888);
-    for (int y = 0; y < size.height(); ++y)
-        memcpy(picture.scanLine(y), all.constData() + k * bytes + y * size.width() * 3,
-               size.width() * 3);
-    return picture;
 }
 
 // Whether `shown` is `picture` enlarged `scale` times (a whole number): the centre of each
@@ -182,6 +180,21 @@ private:
     QSemaphore started, released;
     bool done = false;
 };
+
+void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& local)
+{
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, local, widget->mapToGlobal(local), button, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+void sendWheel(QWidget* widget, int delta)
+{
+    QWheelEvent event(QPointF(5, 5), widget->mapToGlobal(QPoint(5, 5)), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
 
 } // namespace
 
@@ -252,6 +265,7 @@ private slots:
 
     void init()
     {
+        freshSettings();
         writeConfig(panels);
         dialogs = std::make_unique<DialogAnswerer>();
         output = std::make_unique<QTemporaryDir>();
@@ -402,7 +416,7 @@ private slots:
         CHECK_STATE(ui, State::Start);
     }
 
-    void cancelledOpenKeepsThePictureAndForgetsTheName()
+    void cancelledOpenKeepsTheClip()
     {
         MainWindow& w = newWindow();
         Parts ui(w);
@@ -418,7 +432,7 @@ private slots:
         CHECK_STATE(ui, State::Idle);
         dialogs->reject();
         ui.save->click();
-        QCOMPARE(dialogs->seen().last().value, QString());
+        QCOMPARE(dialogs->seen().last().value, QString("clip"));
         QCOMPARE(dialogs->seen().size(), 4);
     }
 
@@ -439,16 +453,31 @@ private slots:
         CHECK_STATE(ui, State::Idle);
     }
 
-    void emptyNameEndsTheSave()
+    // A name that cannot name the files is refused with a word, and the name dialog comes
+    // back with it until the operator gives a usable one or cancels.
+    void unusableNamesAreRefused()
     {
         MainWindow& w = newWindow();
         Parts ui(w);
         open(ui.open, *dialogs, shortClip);
         QSignalSpy requested(&w, &MainWindow::beginOutput);
-        dialogs->enterText("");
+        const QStringList names{"", "   ", "show/intro", "..", "a\\b"};
+        for (const QString& name : names) {
+            dialogs->enterText(name);
+            dialogs->accept(); // the warning
+        }
+        dialogs->reject();
         ui.save->click();
-        // No directory is asked for.
-        QCOMPARE(dialogs->seen().size(), 2);
+        const QList<DialogAnswerer::Seen> seen = dialogs->seen();
+        QCOMPARE(seen.size(), 1 + 2 * names.size() + 1);
+        for (int i = 0; i < names.size(); ++i) {
+            const DialogAnswerer::Seen warning = seen.at(2 + 2 * i);
+            QCOMPARE(warning.className, QString("QMessageBox"));
+            QVERIFY2(!warning.text.isEmpty(), qPrintable(names.at(i)));
+            // The dialog comes back with the refused name, to be put right.
+            QCOMPARE(seen.at(3 + 2 * i).value, names.at(i));
+        }
+        // No directory is asked for, nothing is saved.
         QCOMPARE(requested.count(), 0);
         CHECK_STATE(ui, State::Idle);
     }
@@ -502,7 +531,15 @@ private slots:
         const DialogAnswerer::Seen saved = dialogs->seen().last();
         QCOMPARE(saved.className, QString("QMessageBox"));
         QCOMPARE(saved.title, translated("Saved"));
-        QCOMPARE(saved.text, translated("OK"));
+        // The folder, the files and the frames in each: 10 pictures at 18 fps make 14 frames
+        // at 25 Hz.
+        QCOMPARE(
+            saved.text,
+            QStringList(
+                {translated("Folder: %1").arg(QDir::toNativeSeparators(output->path())),
+                 translated("Files: %1 to %2 (%3 files)").arg("clip__0.bin", "clip__1.bin").arg(2),
+                 translated("Frames in each file: %1").arg(14)})
+                .join('\n'));
         QCOMPARE(saved.buttons, QStringList{translated("ok")});
         // Two fans: two files, no extension added to the name before the fan's number.
         QCOMPARE(QDir(output->path()).entryList(QDir::Files),
@@ -666,44 +703,37 @@ private slots:
                      qPrintable(QString("tick %1").arg(k)));
         }
         QCOMPARE(ui.preview->text(), translated("stop"));
-        w.showVideo(); // caught up
+        // The ticks go on: the next finds the run over and every frame shown.
+        ui.timer->start();
         QVERIFY(becomesIdle(ui));
         QCOMPARE(pending(core), 0);
     }
 
-    // A preview whose display catches up while the worker still decodes ends the worker's
-    // run too, instead of leaving it waiting for a display that no longer takes frames.
-    void catchingUpEndsTheWorkersRun()
+    // Ticks that find no new frame while the worker's run goes on (a busy machine, a large
+    // clip) wait for the next one: the preview neither ends nor moves its clock.
+    void previewWaitsForTheWorker()
     {
         MainWindow& w = newWindow();
         Parts ui(w);
         open(ui.open, *dialogs, longClip);
         Core* core = w.worker();
         QSignalSpy ended(core, &Core::runEnded);
+        WorkerHold hold(core);
         ui.preview->click();
         ui.timer->stop();
-        QTRY_COMPARE_WITH_TIMEOUT(pending(core), 52, 10000);
-        {
-            // Only two frames left to show; the worker still counts 52 and keeps waiting.
-            QMutexLocker locker(&core->frameLock);
-            core->frames.erase(core->frames.begin() + 2, core->frames.end());
-        }
-        w.showVideo();
-        w.showVideo();
-        QCOMPARE(ended.count(), 0);
-        w.showVideo();
-        CHECK_STATE(ui, State::WorkerEnding);
-        QVERIFY(becomesIdle(ui, 5000));
-        QCOMPARE(ended.count(), 1);
+        for (int tick = 0; tick < 20; ++tick)
+            w.showVideo();
+        CHECK_STATE(ui, State::Previewing);
+        QCOMPARE(ui.label->text(), QString("0:0:0 / 0:0:22"));
 
-        // The next preview starts again from the first picture.
-        ui.preview->click();
-        ui.timer->stop();
+        hold.release();
         QTRY_VERIFY_WITH_TIMEOUT(pending(core) > 0, 10000);
         w.showVideo();
         QVERIFY(showsPicture(shownPicture(ui.view), clipPicture(longPictures, {16, 8}, 0), 50));
+        CHECK_STATE(ui, State::Previewing);
         ui.preview->click();
-        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 10000);
+        QVERIFY(becomesIdle(ui));
     }
 
     // The language box re-texts the buttons but keeps "stop" on a running job's toggle, so
@@ -726,20 +756,20 @@ private slots:
         QCOMPARE(requested.count(), 1);
     }
 
-    // setLanguage on its own re-texts all three buttons; the preview toggle then reads
-    // "preview", and pressing it starts no second preview on top of the running one.
-    void setLanguageDuringAPreviewRetextsTheToggle()
+    // setLanguage on its own re-texts the buttons as the job state has them: the running
+    // preview's toggle says "stop" in the new language and stops it.
+    void setLanguageDuringAPreviewKeepsTheToggle()
     {
         MainWindow& w = newWindow();
         Parts ui(w);
-        open(ui.open, *dialogs, shortClip);
+        open(ui.open, *dialogs, longClip);
         QSignalSpy requested(&w, &MainWindow::playPreviewer);
         ui.preview->click();
         w.setLanguage("en");
-        QCOMPARE(ui.preview->text(), QString("preview"));
+        QCOMPARE(ui.preview->text(), QString("stop"));
         ui.preview->click();
         QCOMPARE(requested.count(), 1);
-        QVERIFY(ui.timer->isActive());
+        QVERIFY(!ui.timer->isActive());
         QVERIFY(becomesIdle(ui));
         QCOMPARE(requested.count(), 1);
     }
@@ -778,8 +808,6 @@ private slots:
         QVERIFY(becomesIdle(ui));
         QCOMPARE(dialogs->titles().last(), translated("Saved"));
         QCOMPARE(ended.count(), 3);
-        // The panel box stays usable throughout.
-        QVERIFY(ui.panels->isEnabled());
     }
 
     // "stop" during a save (after a language change, which keeps the toggle at "stop")
@@ -798,6 +826,9 @@ private slots:
         choose(ui.language, 1);
         QCOMPARE(ui.save->text(), QString("stop"));
         CHECK_STATE(ui, State::Saving);
+        // After the position: how far the save has come and how long it will still take.
+        const QRegularExpression saving("^\\d+:\\d+:\\d+ / 0:1:51  \\d+% · \\d+:\\d+:\\d+ left$");
+        QTRY_VERIFY_WITH_TIMEOUT(saving.match(ui.label->text()).hasMatch(), 30000);
 
         ui.save->click();
         CHECK_STATE(ui, State::Saving); // until the worker reports the end
@@ -809,6 +840,14 @@ private slots:
         QVERIFY(size >= 6 * bigFanRecord);
         QVERIFY(size < 2000 * bigFanRecord);
         QCOMPARE(size % bigFanRecord, qint64(0));
+        // The box says what the files hold: 2000 pictures at 18 fps are about 2000 frames.
+        const int frames = int(size / bigFanRecord);
+        QCOMPARE(dialogs->seen().last().text,
+                 QStringList({"Folder: " + QDir::toNativeSeparators(output->path()),
+                              "File: big.bin", QString("Frames in each file: %1").arg(frames),
+                              QString("Stopped after %1 of about 2000 frames.").arg(frames)})
+                     .join('\n'));
+        QCOMPARE(ui.label->text(), QString("0:0:0 / 0:1:51"));
     }
 
     // A data file that cannot be written: "Not saved" naming the file, instead of "Saved".
@@ -913,6 +952,201 @@ private slots:
         // A run left waiting would hang here.
         window.reset();
         QVERIFY(worker.isNull());
+    }
+
+    // While a job runs, the panel box and the selection frame take no input: the job keeps
+    // the panel and the region it started with, and what is shown stays in step with them.
+    void panelAndFrameTakeNoInputDuringAJob()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, longClip);
+        ui.preview->click();
+        const QRect frame = ui.frame->geometry();
+        sendMouse(ui.frame, QEvent::MouseButtonPress, QPoint(10, 10));
+        sendMouse(ui.frame, QEvent::MouseMove, QPoint(90, 60));
+        sendWheel(ui.frame, 120);
+        QTest::keyClick(ui.panels, Qt::Key_Down);
+        sendMouse(ui.view->viewport(), QEvent::MouseButtonDblClick, QPoint(5, 5));
+        QCOMPARE(ui.frame->geometry(), frame);
+        QCOMPARE(ui.panels->currentIndex(), int(oneFan));
+        QCOMPARE(ui.groupBox->title(), QString("One fan"));
+        CHECK_STATE(ui, State::Previewing);
+        ui.preview->click();
+        QVERIFY(becomesIdle(ui));
+
+        // Back in idle both take input again.
+        sendMouse(ui.frame, QEvent::MouseButtonPress, QPoint(10, 10));
+        sendMouse(ui.frame, QEvent::MouseMove, QPoint(90, 60));
+        QCOMPARE(ui.frame->geometry(), frame.translated(80, 50));
+    }
+
+    // The selection frame keeps a grip of 16 pixels inside the view however far it is
+    // dragged; the wheel keeps it between a grip and the view's size; a double-click on the
+    // view fits it again as choosing the panel does.
+    void selectionFrameCannotBeLost()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, wide);
+        const QRect fitted(225, 90, 450, 450); // the view is (50, 40, 800, 550)
+        QCOMPARE(ui.frame->geometry(), fitted);
+
+        sendMouse(ui.frame, QEvent::MouseButtonPress, QPoint(10, 10));
+        sendMouse(ui.frame, QEvent::MouseMove, QPoint(5000, 4000));
+        QCOMPARE(ui.frame->pos(), QPoint(850 - 16, 590 - 16));
+        sendMouse(ui.frame, QEvent::MouseMove, QPoint(-5000, -4000));
+        QCOMPARE(ui.frame->pos(), QPoint(50 + 16 - 450, 40 + 16 - 450));
+
+        for (int step = 0; step < 200; ++step)
+            sendWheel(ui.frame, -120);
+        QVERIFY2(ui.frame->width() >= 16 && ui.frame->width() < 22,
+                 qPrintable(QString::number(ui.frame->width())));
+        QCOMPARE(ui.frame->width(), ui.frame->height());
+        QVERIFY(ui.frame->geometry().intersected(ui.view->geometry()).width() >= 16);
+        for (int step = 0; step < 200; ++step)
+            sendWheel(ui.frame, 120);
+        QCOMPARE(ui.frame->size(), QSize(550, 550)); // the largest square in the view
+        QVERIFY(ui.frame->geometry().intersected(ui.view->geometry()).width() >= 16);
+
+        sendMouse(ui.view->viewport(), QEvent::MouseButtonDblClick, QPoint(5, 5));
+        QCOMPARE(ui.frame->geometry(), fitted);
+        ui.frame->move(3, 3);
+        sendMouse(ui.frame, QEvent::MouseButtonDblClick, QPoint(5, 5));
+        QCOMPARE(ui.frame->geometry(), fitted);
+    }
+
+    // Fan data files of the chosen name already in the folder are replaced only when the
+    // operator says so; a refusal leaves them as they were.
+    void existingFilesAreReplacedOnlyWhenAllowed()
+    {
+        MainWindow& w = newWindow(twoFans);
+        Parts ui(w);
+        open(ui.open, *dialogs, shortClip);
+        QFile old(output->filePath("clip__1.bin"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("earlier fan data");
+        old.close();
+        QSignalSpy requested(&w, &MainWindow::beginOutput);
+
+        dialogs->enterText("clip");
+        dialogs->chooseDirectory(output->path());
+        dialogs->reject(); // keep them
+        ui.save->click();
+        const DialogAnswerer::Seen asked = dialogs->seen().last();
+        QCOMPARE(asked.title, translated("Replace files?"));
+        QVERIFY2(asked.text.contains("clip__1.bin") && !asked.text.contains("clip__0.bin"),
+                 qPrintable(asked.text));
+        QCOMPARE(QSet<QString>(asked.buttons.begin(), asked.buttons.end()),
+                 QSet<QString>({translated("replace"), translated("cancel")}));
+        QCOMPARE(requested.count(), 0);
+        QCOMPARE(QFileInfo(old).size(), qint64(16));
+        CHECK_STATE(ui, State::Idle);
+
+        dialogs->enterText("clip");
+        dialogs->chooseDirectory(output->path());
+        dialogs->accept(); // replace
+        dialogs->accept(); // "Saved"
+        ui.save->click();
+        QVERIFY(becomesIdle(ui));
+        QCOMPARE(requested.count(), 1);
+        QCOMPARE(QFileInfo(old).size(), 14 * qint64(400 * (8 + 3 * 64)));
+    }
+
+    // Closing the window during a save asks first: keep saving, or stop and close, in which
+    // case the files end on a whole frame and no box comes up.
+    void closingDuringASaveAsksFirst()
+    {
+        MainWindow& w = newWindow(bigFan);
+        Parts ui(w);
+        open(ui.open, *dialogs, slowClip);
+        QSignalSpy progress(w.worker(), &Core::outputProgress);
+        QSignalSpy ended(w.worker(), &Core::runEnded);
+        startSave(ui.save, *dialogs, "big", output->path());
+        QTRY_VERIFY_WITH_TIMEOUT(progress.count() > 0, 30000);
+
+        dialogs->reject(); // keep saving
+        QVERIFY(!w.close());
+        const DialogAnswerer::Seen asked = dialogs->seen().last();
+        QCOMPARE(asked.title, translated("Saving"));
+        QCOMPARE(QSet<QString>(asked.buttons.begin(), asked.buttons.end()),
+                 QSet<QString>({translated("stop and close"), translated("keep saving")}));
+        QVERIFY(w.isVisible());
+        CHECK_STATE(ui, State::Saving);
+
+        dialogs->accept(); // stop and close
+        QVERIFY(w.close());
+        QVERIFY(!w.isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 30000);
+        QCoreApplication::processEvents();
+        QCOMPARE(dialogs->seen().size(), 5); // open, name, directory, the question twice
+        const qint64 size = QFileInfo(output->filePath("big.bin")).size();
+        QVERIFY(size < 2000 * bigFanRecord);
+        QCOMPARE(size % bigFanRecord, qint64(0));
+    }
+
+    // The open and save dialogs start in the folders used last, also in the next run.
+    void dialogsStartInTheFoldersUsedLast()
+    {
+        QString openedIn, savedIn;
+        const auto folderOf = [](QString* folder) {
+            return [folder](QWidget* dialog) {
+                *folder = static_cast<QFileDialog*>(dialog)->directory().absolutePath();
+                static_cast<QDialog*>(dialog)->reject();
+            };
+        };
+        {
+            MainWindow& w = newWindow();
+            Parts ui(w);
+            open(ui.open, *dialogs, shortClip);
+            startSave(ui.save, *dialogs, "clip", output->path());
+            dialogs->accept(); // "Saved"
+            QVERIFY(becomesIdle(ui));
+        }
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        dialogs->answerWith(folderOf(&openedIn));
+        ui.open->click();
+        QCOMPARE(openedIn, QFileInfo(media.path()).absoluteFilePath());
+        open(ui.open, *dialogs, wide);
+        dialogs->accept(); // the name
+        dialogs->answerWith(folderOf(&savedIn));
+        ui.save->click();
+        QCOMPARE(savedIn, QFileInfo(output->path()).absoluteFilePath());
+    }
+
+    // A file dropped onto the window opens; Ctrl+O opens, Space starts and stops the
+    // preview, Ctrl+S saves.
+    void dropAndKeys()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(longClip)});
+        QDragEnterEvent enter(QPoint(500, 300), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&w, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(500, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &drop);
+        QCOMPARE(ui.view->imageRect, QRect(0, 75, 800, 400));
+        CHECK_STATE(ui, State::Idle);
+
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_Space);
+        CHECK_STATE(ui, State::Previewing);
+        QTest::keyClick(&w, Qt::Key_Space);
+        QVERIFY(becomesIdle(ui));
+
+        dialogs->reject();
+        QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+        QApplication::setActiveWindow(&w); // back from the dialog
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        dialogs->reject();
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(dialogs->titles(),
+                 QStringList({translated("Open File"), translated("Input FileName")}));
     }
 };
 

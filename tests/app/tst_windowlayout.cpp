@@ -72,7 +72,11 @@ private:
 
 private slots:
     void initTestCase() { messages = std::make_unique<MessageCapture>(); }
-    void init() { writeConfig(twoPanels); }
+    void init()
+    {
+        freshSettings();
+        writeConfig(twoPanels);
+    }
     void cleanup() { window.reset(); }
     void cleanupTestCase() { removeConfig(); }
 
@@ -96,7 +100,7 @@ private slots:
                                 << "centralWidget" << QRect(20, 180, 111, 31);
         QTest::newRow("label") << "label"
                                << "QLabel"
-                               << "centralWidget" << QRect(920, 730, 151, 20);
+                               << "centralWidget" << QRect(740, 730, 331, 20);
         QTest::newRow("groupBox") << "groupBox"
                                   << "QGroupBox"
                                   << "centralWidget" << QRect(150, 30, 941, 691);
@@ -112,10 +116,13 @@ private slots:
                                << "widget_2" << QRect();
         QTest::newRow("progressBar") << "progressBar"
                                      << "QProgressBar"
-                                     << "centralWidget" << QRect(170, 730, 741, 23);
+                                     << "centralWidget" << QRect(170, 730, 561, 23);
         QTest::newRow("language") << "comboBox"
                                   << "QComboBox"
                                   << "centralWidget" << QRect(20, 240, 111, 22);
+        QTest::newRow("fans") << "checkBox_fans"
+                              << "QCheckBox"
+                              << "centralWidget" << QRect(20, 280, 111, 22);
     }
 
     void widgetsHaveTheirClassParentAndPlace()
@@ -152,7 +159,7 @@ private slots:
         w.resize(600, 400);
         QCOMPARE(w.size(), QSize(600, 400));
         Parts ui(w);
-        QCOMPARE(ui.label->geometry(), QRect(920, 730, 151, 20));
+        QCOMPARE(ui.label->geometry(), QRect(740, 730, 331, 20));
         QCOMPARE(ui.view->geometry(), QRect(50, 40, 800, 550));
     }
 
@@ -186,7 +193,8 @@ private slots:
         QCOMPARE(ui.language->count(), 2);
         QCOMPARE(ui.language->itemText(0), QString("中文"));
         QCOMPARE(ui.language->itemText(1), QString("English"));
-        QCOMPARE(ui.language->currentIndex(), 1);
+        QCOMPARE(ui.language->currentIndex(), 0); // the Chinese loaded at start-up
+        QVERIFY(!ui.fans->isChecked());
 
         QVERIFY(ui.open->isEnabled());
         QVERIFY(!ui.preview->isEnabled());
@@ -199,13 +207,14 @@ private slots:
         QCOMPARE(ui.timer->timerType(), Qt::PreciseTimer);
     }
 
-    // The window starts in Chinese although the language box shows "English".
+    // The window starts in Chinese, and the language box says so.
     void startsInChinese()
     {
         MainWindow& w = newWindow();
         Parts ui(w);
         QCOMPARE(buttonTexts(ui), chinese);
-        QCOMPARE(ui.language->currentText(), QString("English"));
+        QCOMPARE(ui.fans->text(), QString("风扇"));
+        QCOMPARE(ui.language->currentText(), QString("中文"));
         QCOMPARE(ui.groupBox->title(), QString("Square"));
     }
 
@@ -215,6 +224,7 @@ private slots:
         QVERIFY(aside.moved);
         MainWindow& w = newWindow();
         QCOMPARE(buttonTexts(Parts(w)), english);
+        QCOMPARE(Parts(w).language->currentText(), QString("English"));
     }
 
     void languageBoxRetextsOnlyTheThreeButtons()
@@ -266,6 +276,36 @@ private slots:
         QVERIFY(aside.moved);
         choose(ui.language, 0);
         QCOMPARE(buttonTexts(ui), english);
+    }
+
+    // The language and the panel chosen come back in the next run; a panel that is no
+    // longer where it was is found by its name.
+    void remembersLanguageAndPanel()
+    {
+        {
+            MainWindow& w = newWindow();
+            Parts ui(w);
+            choose(ui.language, 1);
+            choose(ui.panels, 1);
+        }
+        window.reset();
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        QCOMPARE(buttonTexts(ui), english);
+        QCOMPARE(ui.language->currentText(), QString("English"));
+        QCOMPARE(ui.panels->currentIndex(), 1);
+        QCOMPARE(ui.groupBox->title(), QString("Wide pair"));
+        QCOMPARE(ui.frame->geometry(), QRect(50, 115, 800, 400));
+
+        window.reset();
+        writeConfig(QString(twoPanels).replace("Square", "Other"));
+        MainWindow& moved = newWindow();
+        QCOMPARE(Parts(moved).panels->currentIndex(), 1);
+        window.reset();
+        writeConfig(R"(<panel model="Wide pair" width="200" height="100"/>
+                       <panel model="Square" width="320" height="320"/>)");
+        MainWindow& renumbered = newWindow();
+        QCOMPARE(Parts(renumbered).panels->currentIndex(), 0);
     }
 
     void panelsAreListedInFileOrderWithTheirNames()

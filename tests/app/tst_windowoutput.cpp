@@ -84,6 +84,7 @@ private slots:
         clip = TestMedia::pngClip(media.path(), "clip.mkv", "18", 13, QSize(80, 55));
         QVERIFY(!clip.isEmpty());
         writeConfig(panels);
+        freshSettings();
     }
 
     void cleanupTestCase() { removeConfig(); }

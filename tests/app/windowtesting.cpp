@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
+#include <QSettings>
 
 namespace WindowTesting {
 
@@ -27,6 +28,14 @@ void removeConfig()
     QFile::remove(configPath());
 }
 
+void freshSettings()
+{
+    const QString folder = QCoreApplication::applicationDirPath() + "/settings";
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+    QSettings("Rotavis", "Rotavis").clear();
+}
+
 QString translated(const char* source)
 {
     return QCoreApplication::translate("MainWindow", source);
@@ -42,7 +51,8 @@ Parts::Parts(MainWindow& window)
       view(window.findChild<PlayWidget*>("graphicsView")),
       frame(window.findChild<DragWidget*>("widget")),
       progressBar(window.findChild<QProgressBar*>("progressBar")),
-      language(window.findChild<QComboBox*>("comboBox")), timer(window.findChild<QTimer*>())
+      language(window.findChild<QComboBox*>("comboBox")),
+      fans(window.findChild<QCheckBox*>("checkBox_fans")), timer(window.findChild<QTimer*>())
 {
 }
 
@@ -65,6 +75,16 @@ void startSave(QPushButton* saveButton, DialogAnswerer& dialogs, const QString& 
     dialogs.enterText(name);
     dialogs.chooseDirectory(directory);
     saveButton->click();
+}
+
+QImage clipPicture(const QByteArray& all, const QSize& size, int k)
+{
+    const int bytes = size.width() * size.height() * 3;
+    QImage picture(size, QImage::Format_RGB888);
+    for (int y = 0; y < size.height(); ++y)
+        memcpy(picture.scanLine(y), all.constData() + k * bytes + y * size.width() * 3,
+               size.width() * 3);
+    return picture;
 }
 
 QImage shownPicture(const PlayWidget* view)

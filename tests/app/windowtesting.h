@@ -6,6 +6,7 @@
 #include "mainwindow.h"
 #include "playwidget.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -23,6 +24,10 @@ QString configPath();
 // Writes the installation file for the next window; `panels` is the inside of <panels>.
 void writeConfig(const QString& panels);
 void removeConfig();
+
+// What the window remembers between runs goes to a folder beside the test program, not to
+// the user's settings; this also forgets everything remembered so far.
+void freshSettings();
 
 // A text of the window in the language now loaded.
 QString translated(const char* source);
@@ -43,6 +48,7 @@ struct Parts
     DragWidget* frame;
     QProgressBar* progressBar;
     QComboBox* language;
+    QCheckBox* fans;
     QTimer* timer;
 };
 
@@ -56,6 +62,9 @@ void open(QPushButton* openButton, DialogAnswerer& dialogs, const QString& path)
 // been requested (the "Saved" box is answered later, when it comes up).
 void startSave(QPushButton* saveButton, DialogAnswerer& dialogs, const QString& name,
                const QString& directory);
+
+// Picture k of a clip as the ffmpeg tool decodes it (all pictures of `all`, packed RGB24).
+QImage clipPicture(const QByteArray& all, const QSize& size, int k);
 
 // The view's picture: the one pixmap in its scene (null when there is none).
 QImage shownPicture(const PlayWidget* view);

@@ -1,0 +1,116 @@
+// Drives the real window on the display it is given (a virtual X display in the tests) and
+// takes pictures of the screen: a clip opened for the bundled "Front fan over four rear
+// fans" panel, then with the fan view, during a preview with the fan view, during a save,
+// and the box at the end of the save.
+// Usage: fanviewshot OUT_PREFIX. Fails when a step does not come about.
+#include "dialoganswerer.h"
+#include "mainwindow.h"
+#include "testmedia.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+bool grab(const QString& path)
+{
+    QTest::qWait(300); // let the window draw what it was just given
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    if (shot.isNull() || !shot.save(path)) {
+        std::fprintf(stderr, "could not save %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+bool fail(const char* what)
+{
+    std::fprintf(stderr, "%s\n", what);
+    return false;
+}
+
+bool run(const QString& prefix)
+{
+    QTemporaryDir scratch;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
+    const QString clip = TestMedia::pngClip(scratch.path(), "clip.mkv", "18", 90, QSize(640, 360));
+    if (clip.isEmpty())
+        return fail("no clip");
+
+    MainWindow window;
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return fail("the window did not come up");
+    auto* panels = window.findChild<QComboBox*>("comboBox_panels");
+    auto* fans = window.findChild<QCheckBox*>("checkBox_fans");
+    auto* open = window.findChild<QPushButton*>("pushButton_open");
+    auto* preview = window.findChild<QPushButton*>("pushButton_preview");
+    const int front = panels->findText("Front fan over four rear fans");
+    if (front < 0)
+        return fail("the bundled installation is not beside the program");
+    panels->setCurrentIndex(front);
+    emit panels->activated(front);
+
+    DialogAnswerer dialogs;
+    dialogs.chooseFile(clip);
+    open->click();
+    if (!preview->isEnabled())
+        return fail("the clip did not open");
+    if (!grab(prefix + "-picture.png"))
+        return false;
+
+    fans->setChecked(true);
+    QTest::qWait(3000); // the conversion of one frame
+    if (!grab(prefix + "-fans.png"))
+        return false;
+
+    preview->click();
+    QTest::qWait(2500);
+    if (window.jobState() != MainWindow::JobState::Previewing)
+        return fail("the preview ended early");
+    if (!grab(prefix + "-preview.png"))
+        return false;
+    preview->click();
+    if (!QTest::qWaitFor([&] { return window.jobState() == MainWindow::JobState::Idle; }, 10000))
+        return fail("the preview did not stop");
+
+    // A save, stopped after a while: its progress, then the box that says what was written.
+    auto* save = window.findChild<QPushButton*>("pushButton_save");
+    bool boxGrabbed = false;
+    dialogs.accept(); // the proposed name
+    dialogs.chooseDirectory(scratch.path());
+    dialogs.answerWith([&](QWidget* box) {
+        boxGrabbed = grab(prefix + "-saved.png");
+        box->close();
+    });
+    save->click();
+    QTest::qWait(2500);
+    if (window.jobState() != MainWindow::JobState::Saving)
+        return fail("the save ended early");
+    if (!grab(prefix + "-saving.png"))
+        return false;
+    save->click();
+    if (!QTest::qWaitFor([&] { return boxGrabbed; }, 30000))
+        return fail("no box after the save");
+    return dialogs.problems().isEmpty() || fail("unexpected dialogs");
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: fanviewshot OUT_PREFIX\n");
+        return 2;
+    }
+    return run(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+}
