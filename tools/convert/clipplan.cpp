@@ -124,7 +124,7 @@ qint64 expectedFrames(double fps, qint64 durationMs, double hz)
         return -1;
     // Containers give their duration to the millisecond, so the picture count is rounded.
     const double pictures = std::round(double(durationMs) * fps / 1000);
-    if (!(pictures < 1e9))
+    if (!(pictures < 1e8))
         return -1;
     // The worker drops or repeats pictures at a fixed step to reach the panel's rate.
     const RateConversion rate(fps, hz);

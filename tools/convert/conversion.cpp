@@ -152,14 +152,19 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
         outcome.files += QFileInfo(fanDataFileName(job.outputPath, i, panel->fans.size())).isFile();
     outcome.frames = convertedFrames(job.outputPath, *panel);
 
+    // A clip of a batch always gets its line; a single run's failure speaks for itself.
+    const auto concludeFailure = [&](const QString& text) {
+        if (label.isEmpty() || options.quiet)
+            progress.finish();
+        else
+            progress.conclude(text);
+    };
     if (!failure.isEmpty()) {
-        if (!options.quiet)
-            progress.conclude(QStringLiteral("not written"));
+        concludeFailure(QStringLiteral("not written"));
         return ending(ExitOutputUnwritable, failure);
     }
     if (interrupted) {
-        if (!options.quiet)
-            progress.conclude(QStringLiteral("interrupted"));
+        concludeFailure(QStringLiteral("interrupted"));
         return ending(ExitInterrupted,
                       QStringLiteral("interrupted: the files hold the %1 converted before the "
                                      "stop, whole frames only")

@@ -62,6 +62,13 @@ void ProgressReporter::update(int framesDone, int frameIndex)
     }
 }
 
+void ProgressReporter::finish()
+{
+    if (drawn)
+        std::fprintf(stream, "\n");
+    drawn = false;
+}
+
 void ProgressReporter::conclude(const QString& text)
 {
     std::fprintf(stream, "%s%s%s\n", drawn ? "\r" : "", qPrintable(label + text),

@@ -21,6 +21,8 @@ public:
     void update(int framesDone, int frameIndex);
     // Ends the progress with a last line of its own, which replaces the live line.
     void conclude(const QString& text);
+    // Ends the live line, if one is drawn, without a line of its own.
+    void finish();
 
     // The text of one report, without line end.
     QString describe(int framesDone, int frameIndex, qint64 elapsedMs) const;
