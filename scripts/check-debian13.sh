@@ -60,7 +60,7 @@ tail -n 25 "$root/src/check.log"
 echo
 chroot "$root" dpkg-query -W -f='${Package} ${Version}\n' libavcodec-dev qtbase5-dev g++ cmake \
     2> /dev/null || true
-warnings=$(grep -E 'warning:|CMake Warning' "$root/src/check.log" || true)
+warnings=$(grep -E 'warning:|CMake (Deprecation )?Warning' "$root/src/check.log" || true)
 if [ -n "$warnings" ]; then
     echo
     echo "Warnings:"
