@@ -6,7 +6,7 @@
 #   scripts/check-debian13.sh [ROOT]
 #
 # ROOT (default /var/tmp/rotavis-trixie) is made on the first run (a minimal system from
-# MIRROR, default http://deb.debian.org/debian; with the build packages about 1.5 GB) and
+# MIRROR, default http://deb.debian.org/debian; about 2.5 GB with the build packages and a build) and
 # reused afterwards. Every run copies the working tree (the files git tracks or would track,
 # so no build/ or out/) to ROOT/src, builds it there from scratch and runs every test with
 # ./test.sh, exactly as CI does. It fails when a test fails or when the build prints a
