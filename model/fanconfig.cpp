@@ -1,43 +1,15 @@
 #include "fanconfig.h"
 
+#include "cnumericlocale.h"
 #include "fan.h"
 #include "panel.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 
-#include <clocale>
-#include <locale.h>
 #include <pugixml.hpp>
 
 namespace {
-
-// pugixml reads floating-point attributes with strtod, which follows the C library's
-// numeric locale: under a locale with a decimal comma "25.5" would read as 25. The file
-// format always uses a dot, so parsing runs with the "C" numeric conventions on this
-// thread, whatever the process locale is.
-class CNumericLocaleScope
-{
-public:
-    CNumericLocaleScope()
-        : cLocale(newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr))),
-          previous(cLocale ? uselocale(cLocale) : static_cast<locale_t>(nullptr))
-    {
-    }
-    ~CNumericLocaleScope()
-    {
-        if (cLocale) {
-            uselocale(previous);
-            freelocale(cLocale);
-        }
-    }
-    CNumericLocaleScope(const CNumericLocaleScope&) = delete;
-    CNumericLocaleScope& operator=(const CNumericLocaleScope&) = delete;
-
-private:
-    locale_t cLocale;
-    locale_t previous;
-};
 
 QString textOf(const pugi::xml_node& node, const char* name)
 {

@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(options.mode, Options::Mode::Convert);
         QCOMPARE(options.configPath, QString("/default/fanconfig.xml"));
         QCOMPARE(options.panel, QString("2"));
-        QCOMPARE(options.input, QString("clip.mp4"));
+        QCOMPARE(options.inputs, QStringList{"clip.mp4"});
         QCOMPARE(options.outputPath, QString("out/name"));
         QVERIFY(options.hasSelection);
         QCOMPARE(options.selection, QRectF(1.5, 2, 300, 200.25));
@@ -79,6 +79,18 @@ private slots:
         QVERIFY(parse({"--config", "x.xml", "--list-panels"}, &options, &error));
         QCOMPARE(options.mode, Options::Mode::ListPanels);
         QCOMPARE(options.configPath, QString("x.xml"));
+
+        QVERIFY(parse(
+            {"--panel", "0", "--input", "a.mp4", "--input", "clips", "--output", "show", "-y"},
+            &options, &error));
+        QCOMPARE(options.inputs, QStringList({"a.mp4", "clips"}));
+        QVERIFY(options.overwrite);
+
+        QVERIFY(parse({"--check-config"}, &options, &error));
+        QCOMPARE(options.mode, Options::Mode::CheckConfig);
+        QCOMPARE(options.configPath, QString("/default/fanconfig.xml"));
+        QVERIFY(parse({"--check-config", "other.xml"}, &options, &error));
+        QCOMPARE(options.configPath, QString("other.xml"));
 
         QVERIFY(parse({"--inspect", "a.bin", "--frame", "3", "--png", "a.png"}, &options, &error));
         QCOMPARE(options.mode, Options::Mode::Inspect);
@@ -108,6 +120,11 @@ private slots:
         QTest::newRow("stray argument") << QStringList{"--list-panels", "extra"} << "extra";
         QTest::newRow("frame without inspect")
             << QStringList{"--list-panels", "--frame", "2"} << "--inspect";
+        QTest::newRow("two outputs")
+            << QStringList{"--panel", "0", "--input", "a", "--output", "b", "--output", "c"}
+            << "--output";
+        QTest::newRow("two files to check")
+            << QStringList{"--check-config", "a.xml", "b.xml"} << "b.xml";
     }
 
     void badUsage()
@@ -127,7 +144,7 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(R"(<panels><panel model="front"/><panel model="7"/><panel model="front"/>
-                      <panel model="side wall"/></panels>)");
+                      <panel model="side wall"/><panel model="Front"/></panels>)");
         file.close();
 
         Installation installation;
@@ -139,8 +156,12 @@ private slots:
         QCOMPARE(installation.find("side wall"), panels.at(3));
         // The first of two panels of one name; a number is always a position.
         QCOMPARE(installation.find("front"), panels.at(0));
+        // The case matters only when the name matches exactly.
+        QCOMPARE(installation.find("Front"), panels.at(4));
+        QCOMPARE(installation.find("FRONT"), panels.at(0));
+        QCOMPARE(installation.find("Side Wall"), panels.at(3));
         QCOMPARE(installation.find("7"), nullptr);
-        QCOMPARE(installation.find("4"), nullptr);
+        QCOMPARE(installation.find("5"), nullptr);
         QCOMPARE(installation.find("-1"), nullptr);
         QCOMPARE(installation.find(""), nullptr);
 
@@ -163,9 +184,9 @@ private slots:
                  QString("[###############...............]  50%  60 frames  0:00:04 left"));
         const ProgressReporter plain(stderr, false, 25, 10000);
         QCOMPARE(plain.describe(60, 125, 4000), QString(" 50%  60 frames  0:00:04 left"));
-        // Unknown rate or length: only the count.
-        const ProgressReporter unknown(stderr, false, 0, 0);
-        QCOMPARE(unknown.describe(12, 30, 4000), QString("12 frames"));
+        // Unknown rate or length: only the count. A clip of a batch is named first.
+        const ProgressReporter unknown(stderr, false, 0, 0, "[1/2] a.mp4");
+        QCOMPARE(unknown.describe(1, 30, 4000), QString("[1/2] a.mp4: 1 frame"));
     }
 
     void liveProgressRedrawsOneLine()
@@ -175,16 +196,16 @@ private slots:
         ProgressReporter live(stream, true, 25, 10000);
         live.update(6, 10);
         live.update(12, 20);
-        live.finish();
+        live.conclude("done");
         std::rewind(stream);
         char buffer[512] = {};
         const size_t length = std::fread(buffer, 1, sizeof buffer - 1, stream);
         std::fclose(stream);
         const QString text = QString::fromLatin1(buffer, int(length));
-        QCOMPARE(text.count('\r'), 2);
+        QCOMPARE(text.count('\r'), 3);
         QCOMPARE(text.count('\n'), 1);
-        QVERIFY(text.endsWith("\n"));
         QVERIFY(text.contains("12 frames"));
+        QVERIFY(text.endsWith("\rdone\033[K\n"));
     }
 };
 

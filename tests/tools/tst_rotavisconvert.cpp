@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -40,6 +41,9 @@ const QString installation = QStringLiteral(R"xml(<panels>
   </panel>
   <panel model="large" width="1088" height="1088">
     <fan diameter="1088" ledpcs="1088" x="544" y="544"/>
+  </panel>
+  <panel model="packed" width="200" height="200">
+    <fan diameter="192" ledpcs="192" x="100" y="100"/>
   </panel>
 </panels>)xml");
 
@@ -130,8 +134,9 @@ private slots:
         const Result help = run({"--help"});
         QCOMPARE(help.status, 0);
         for (const char* word :
-             {"--config", "--panel", "--input", "--output", "--selection", "--list-panels",
-              "--fan-view", "--quiet", "--inspect", "--frame", "--png", "Exit status", "130"})
+             {"--config", "--panel", "--input", "--output", "--overwrite", "--selection",
+              "--list-panels", "--check-config", "--fan-view", "--quiet", "--inspect", "--frame",
+              "--png", "--version", "Exit status", "130"})
             QVERIFY2(help.out.contains(word), word);
     }
 
@@ -140,7 +145,7 @@ private slots:
         const Result list = run({"--config", config, "--list-panels"});
         QCOMPARE(list.status, 0);
         const QStringList lines = list.out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.at(0), QString("0  \"one small fan\"  64 x 64  18 Hz  1 fans"));
+        QCOMPARE(lines.at(0), QString("0  \"one small fan\"  64 x 64  18 Hz  1 fan"));
         QVERIFY(lines.at(1).contains("fan 0: 64 LEDs, layer 0, centre (32, 32), diameter 64"));
         QCOMPARE(lines.at(2), QString("1  \"pair\"  128 x 64  25 Hz  2 fans"));
         QVERIFY(lines.at(4).contains("fan 1: 60 LEDs, layer 1"));
@@ -151,36 +156,48 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("words");
-        const QString out = dir.filePath("status");
-        QTest::newRow("usage") << QStringList{"--panel", "0"} << 2 << "--input";
+        // Nothing is ever written into this folder: each call fails before the run.
+        const QString folder = outputDir("status");
+        const QString out = folder + "/out";
+        const QString empty = outputDir("no clips");
+        const auto conversion = [&](const QString& panel, const QStringList& more) {
+            return QStringList{"--config", config, "--panel", panel} + more;
+        };
+        QTest::newRow("missing option") << QStringList{"--panel", "0"} << 2 << "--input";
+        QTest::newRow("unknown option") << QStringList{"--colour"} << 2 << "colour";
+        QTest::newRow("one clip into a folder")
+            << conversion("0", {"--input", clip, "--output", folder}) << 2 << "names a folder";
+        QTest::newRow("one clip into a name ending in a slash")
+            << conversion("0", {"--input", clip, "--output", out + "/"}) << 2 << "names a folder";
+        QTest::newRow("two clips of one name")
+            << conversion("0", {"--input", clip, "--input", clip, "--output", folder}) << 2
+            << "would both be written";
+        QTest::newRow("a folder without clips")
+            << conversion("0", {"--input", empty, "--output", folder}) << 2 << "holds no clips";
+        QTest::newRow("fan view beyond the clip")
+            << conversion("0", {"--input", clip, "--output", out, "--fan-view", "8"}) << 2
+            << "no frame 8 for --fan-view: " + clip + " gives about 8 frames";
         QTest::newRow("no such index")
-            << QStringList{"--config", config, "--panel", "9", "--input", clip, "--output", out}
-            << 3 << "no panel '9'";
+            << conversion("9", {"--input", clip, "--output", out}) << 3 << "no panel '9'";
         QTest::newRow("no such model")
-            << QStringList{"--config", config, "--panel", "nope", "--input", clip, "--output", out}
-            << 3 << "no panel 'nope'";
+            << conversion("nope", {"--input", clip, "--output", out}) << 3 << "no panel 'nope'";
         QTest::newRow("no configuration") << QStringList{"--config", dir.filePath("missing.xml"),
                                                          "--panel",  "0",
                                                          "--input",  clip,
                                                          "--output", out}
                                           << 3 << "missing.xml";
         QTest::newRow("unreadable media")
-            << QStringList{"--config", config, "--panel", "0", "--input", config, "--output", out}
-            << 4 << "gives no picture";
+            << conversion("0", {"--input", config, "--output", out}) << 4 << "gives no picture";
         QTest::newRow("missing media")
-            << QStringList{"--config", config, "--panel", "0", "--input", dir.filePath("no.mp4"),
-                           "--output", out}
-            << 4 << "no.mp4";
+            << conversion("0", {"--input", dir.filePath("no.mp4"), "--output", out}) << 4
+            << "no.mp4";
         QTest::newRow("unwritable output")
-            << QStringList{"--config", config, "--panel",  "pair",
-                           "--input",  clip,   "--output", dir.filePath("no/such/dir/name")}
+            << conversion("pair", {"--input", clip, "--output", dir.filePath("no/such/dir/name")})
             << 5 << "name__0.bin";
-        QTest::newRow("fan view of a frame that was not converted")
-            << QStringList{"--config", config,     "--panel", "0",          "--input",
-                           clip,       "--output", out,       "--fan-view", "50"}
-            << 1 << "no frame 50";
         QTest::newRow("inspect a missing file")
             << QStringList{"--inspect", dir.filePath("none.bin")} << 1 << "none.bin";
+        QTest::newRow("version") << QStringList{"--version"} << 0
+                                 << "rotavis-convert " ROTAVIS_VERSION " (Qt ";
     }
 
     void distinctExitStatuses()
@@ -190,7 +207,13 @@ private slots:
         QFETCH(QString, words);
         const Result result = run(arguments);
         QCOMPARE(result.status, status);
-        QVERIFY2(result.err.contains(words), qPrintable(result.err));
+        QVERIFY2((result.out + result.err).contains(words), qPrintable(result.out + result.err));
+        // A refused call says what is wrong in one line and where to read more.
+        if (status == 2) {
+            QCOMPARE(result.err.count('\n'), 1);
+            QVERIFY2(result.err.contains("(see --help)"), qPrintable(result.err));
+        }
+        QVERIFY(QDir(dir.filePath("status")).isEmpty());
     }
 
     void outputThatIsADirectoryIsReported()
@@ -281,7 +304,7 @@ private slots:
         QVERIFY(!plain.err.contains('\r'));
         QVERIFY2(plain.err.contains("Converted 8 frames"), qPrintable(plain.err));
         QVERIFY(plain.out.isEmpty());
-        const Result quiet = convert("0", clip, out, {"--quiet"});
+        const Result quiet = convert("0", clip, out, {"--quiet", "--overwrite"});
         QCOMPARE(quiet.status, 0);
         QVERIFY2(quiet.err.isEmpty(), qPrintable(quiet.err));
     }
@@ -371,6 +394,120 @@ private slots:
         QCOMPARE(run({"--inspect", out + ".bin", "--frame", "3", "--png", png}).status, 2);
     }
 
+    void batchConvertsEachClipAndKeepsExistingFiles()
+    {
+        // Two clips and a file that is none, in a folder, for a panel whose 192-LED blade
+        // swaps the halves of its lines in turns counted over the run.
+        const QString clips = outputDir("clips");
+        QVERIFY(QFile::copy(clip, clips + "/a.mkv"));
+        QVERIFY(QFile::copy(solid, clips + "/b.mkv"));
+        writeFile(clips + "/notes.txt", "not a clip");
+        const QString show = dir.filePath("show");
+        const QStringList batch{"--config", config, "--panel",  "packed",
+                                "--input",  clips,  "--output", show};
+
+        const Result first = run(batch);
+        QCOMPARE(first.status, 4); // the worst of the clips'
+        const QStringList table = first.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(table.size(), 4);
+        QVERIFY(table.at(0).startsWith("clip"));
+        const QRegularExpression row("^(\\S+)\\s+(\\d+)\\s+(\\d+)\\s+\\d+:\\d\\d:\\d\\d\\s+(.+)$");
+        const QString expected[3][4] = {{"a.mkv", "8", "1", "done"},
+                                        {"b.mkv", "3", "1", "done"},
+                                        {"notes.txt", "0", "0", "no picture (4)"}};
+        for (int i = 0; i < 3; ++i) {
+            const QRegularExpressionMatch match = row.match(table.at(i + 1));
+            QVERIFY2(match.hasMatch(), qPrintable(table.at(i + 1)));
+            QVERIFY(match.captured(1).endsWith(expected[i][0]));
+            for (int column = 1; column < 4; ++column)
+                QCOMPARE(match.captured(column + 1), expected[i][column]);
+        }
+        QCOMPARE(first.err.count("[1/3] "), 1);
+        QCOMPARE(first.err.count("[2/3] "), 1);
+
+        // Each clip's files are those of a conversion of that clip alone.
+        const QString alone = outputDir("alone") + "/b";
+        QCOMPARE(convert("packed", solid, alone, {"--quiet"}).status, 0);
+        QCOMPARE(contentsOf(show + "/b.bin"), contentsOf(alone + ".bin"));
+        QCOMPARE(contentsOf(show + "/a.bin").size(), 8 * frameRecordSize(192));
+
+        // Existing files stop the converter before it writes anything.
+        QVERIFY(QFile::remove(show + "/b.bin"));
+        const QByteArray a = contentsOf(show + "/a.bin");
+        const Result refused = run(batch);
+        QCOMPARE(refused.status, 2);
+        QVERIFY2(refused.err.contains(show + "/a.bin exists"), qPrintable(refused.err));
+        QVERIFY(!QFile::exists(show + "/b.bin"));
+        QVERIFY(refused.out.isEmpty());
+
+        QCOMPARE(run(batch + QStringList{"--overwrite", "--quiet"}).status, 4);
+        QCOMPARE(contentsOf(show + "/a.bin"), a);
+        QCOMPARE(contentsOf(show + "/b.bin"), contentsOf(alone + ".bin"));
+    }
+
+    void checkConfigFindsProbableMistakes_data()
+    {
+        QTest::addColumn<QString>("xml");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("finding");
+        const QString panel = "<panels>\n<panel model=\"p\" width=\"100\" height=\"100\">\n%1\n"
+                              "</panel>\n</panels>\n";
+        const QString fan = "<fan diameter=\"50\" ledpcs=\"320\" x=\"50\" y=\"50\" %1/>";
+        QTest::newRow("the bundled installation") << QString() << 0 << ": nothing found";
+        QTest::newRow("a rate that is no number")
+            << "<panels>\n<panel model=\"p\" hz=\"abc\" width=\"9\" height=\"9\">\n"
+               "<fan diameter=\"9\" ledpcs=\"320\" x=\"4.5\" y=\"4.5\"/></panel></panels>"
+            << 3 << ":2: panel 0 \"p\": hz=\"abc\" is not a number; the window reads 18";
+        QTest::newRow("an LED count that is no whole number")
+            << panel.arg("<fan diameter=\"50\" ledpcs=\"320.5\" x=\"50\" y=\"50\"/>") << 3
+            << ":3: fan 0 of panel 0 \"p\": ledpcs=\"320.5\" is not a whole number; the window "
+               "reads 320";
+        QTest::newRow("no diameter") << panel.arg("<fan ledpcs=\"320\" x=\"50\" y=\"50\"/>") << 3
+                                     << ":3: fan 0 of panel 0 \"p\": diameter is 0 (missing)";
+        QTest::newRow("a negative LED count")
+            << panel.arg("<fan diameter=\"50\" ledpcs=\"-320\" x=\"50\" y=\"50\"/>") << 3
+            << ":3: fan 0 of panel 0 \"p\": ledpcs is -320";
+        QTest::newRow("an LED count that is no blade type")
+            << panel.arg("<fan diameter=\"50\" ledpcs=\"300\" x=\"50\" y=\"50\"/>") << 3
+            << ":3: fan 0 of panel 0 \"p\": 300 LEDs is no blade type";
+        QTest::newRow("a fan reaching outside")
+            << panel.arg(fan.arg("") + "\n" + fan.arg("").replace("x=\"50\"", "x=\"80\"")) << 3
+            << ":4: fan 1 of panel 0 \"p\" reaches outside its panel";
+        QTest::newRow("an attribute that is not read")
+            << panel.arg(fan.arg("Z=\"1\"")) << 3
+            << ":3: fan 0 of panel 0 \"p\": the attribute Z is not read";
+        QTest::newRow("a panel without fans")
+            << panel.arg("") << 3 << ":2: panel 0 \"p\" has no fans";
+        QTest::newRow("a name given twice")
+            << "<panels>\n<panel model=\"p\" width=\"9\" height=\"9\">"
+               "<fan diameter=\"9\" ledpcs=\"320\" x=\"4.5\" y=\"4.5\"/></panel>\n"
+               "<panel model=\"p\" width=\"9\" height=\"9\">"
+               "<fan diameter=\"9\" ledpcs=\"320\" x=\"4.5\" y=\"4.5\"/></panel>\n</panels>"
+            << 3 << ":3: panel 1 \"p\" has the name of panel 0 (line 2)";
+        QTest::newRow("malformed XML")
+            << panel.arg(fan.arg("").remove("/>")) << 3 << ":4:1: not well-formed XML";
+        QTest::newRow("no such file") << "missing" << 3 << ": cannot be read";
+    }
+
+    void checkConfigFindsProbableMistakes()
+    {
+        QFETCH(QString, xml);
+        QFETCH(int, status);
+        QFETCH(QString, finding);
+        QString path = ROTAVIS_BUNDLED_CONFIG;
+        if (xml == "missing") {
+            path = dir.filePath("missing.xml");
+        } else if (!xml.isEmpty()) {
+            path = dir.filePath("check.xml");
+            writeFile(path, xml.toUtf8());
+        }
+        const Result result = run({"--check-config", path});
+        QCOMPARE(result.status, status);
+        QVERIFY2(result.out.startsWith(path + finding), qPrintable(result.out));
+        if (status != 0)
+            QVERIFY2(result.out.endsWith(path + ": 1 finding\n"), qPrintable(result.out));
+    }
+
     void interruptLeavesWholeFramesOnly()
     {
         const QString longClip =
@@ -395,7 +532,9 @@ private slots:
         QVERIFY(size < 90 * record);
         const Result report = run({"--inspect", out + ".bin"});
         QCOMPARE(report.status, 0);
-        QVERIFY(report.out.contains(QString("%1 frames").arg(size / record)));
+        QVERIFY2(
+            report.out.contains(QRegularExpression(QString(", %1 frames? \\(").arg(size / record))),
+            qPrintable(report.out));
     }
 };
 

@@ -3,9 +3,10 @@
 
 struct Options;
 
-// The three things rotavis-convert does; each returns the program's exit status.
+// The things rotavis-convert does; each returns the program's exit status.
 int runConversion(const Options& options);
 int listPanels(const Options& options);
+int checkConfig(const Options& options);
 int inspectFanData(const Options& options);
 
 #endif

@@ -1,3 +1,5 @@
+#include "batchsummary.h"
+#include "clipplan.h"
 #include "commands.h"
 #include "defaultselection.h"
 #include "exitstatus.h"
@@ -10,9 +12,12 @@
 #include "core.h"
 #include "fan.h"
 #include "fandatafile.h"
+#include "ledprocessing.h"
 #include "panel.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 
 #include <csignal>
 #include <cstdio>
@@ -32,27 +37,31 @@ void stopOnInterrupt(int)
         runningCore->stopRequested.raise(); // lock-free: safe in a signal handler
 }
 
-// Ctrl-C ends the run the way the window's stop does, for as long as this lives.
+// Ctrl-C stops the conversion for as long as this lives: the run in progress ends the way
+// the window's stop ends it, and no further clip starts.
 class InterruptScope
 {
 public:
-    explicit InterruptScope(Core* core)
+    InterruptScope()
     {
-        runningCore = core;
         interrupted = 0;
         struct sigaction action = {};
         action.sa_handler = stopOnInterrupt;
         sigemptyset(&action.sa_mask);
         sigaction(SIGINT, &action, &previous);
     }
-    ~InterruptScope()
-    {
-        sigaction(SIGINT, &previous, nullptr);
-        runningCore = nullptr;
-    }
+    ~InterruptScope() { sigaction(SIGINT, &previous, nullptr); }
 
 private:
     struct sigaction previous = {};
+};
+
+// The worker that Ctrl-C stops, for as long as this lives.
+class StoppableRun
+{
+public:
+    explicit StoppableRun(Core* core) { runningCore = core; }
+    ~StoppableRun() { runningCore = nullptr; }
 };
 
 // The frame source writes its rate to standard output; the converter keeps standard output
@@ -73,6 +82,114 @@ private:
     std::streambuf* previous;
 };
 
+// Converts one clip for `panel` into the files of `outputPath`. Problems are reported as they
+// happen; progress (unless quiet) is labelled with `label` when there is one.
+ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options,
+                        const QString& label)
+{
+    ClipOutcome outcome;
+    outcome.clip = native(job.input);
+    QElapsedTimer clock;
+    clock.start();
+    const auto ending = [&](int status, const QString& problem = QString()) {
+        if (!problem.isEmpty())
+            complain(problem);
+        outcome.status = status;
+        outcome.elapsedMs = clock.elapsed();
+        return outcome;
+    };
+
+    Core core;
+    core.setFileName(job.input);
+    VideoInfo info;
+    {
+        const QuietStandardOutput quiet(!options.verbose);
+        info = core.readFirstFrame();
+    }
+    if (info.firstFrame.isNull())
+        return ending(ExitMediaUnreadable,
+                      QStringLiteral("%1 gives no picture (not a video or picture file, or not "
+                                     "readable)")
+                          .arg(native(job.input)));
+    if (options.fanViewFrame >= 0) {
+        const qint64 expected = expectedFrames(info.fps, info.durationMs, panel->hz);
+        if (expected >= 0 && options.fanViewFrame >= expected)
+            return ending(ExitUsage,
+                          QStringLiteral("no frame %1 for --fan-view: %2 gives about "
+                                         "%3 at the panel's rate (see --help)")
+                              .arg(options.fanViewFrame)
+                              .arg(native(job.input), counted(expected, QStringLiteral("frame"))));
+    }
+    panel->selection =
+        options.hasSelection ? options.selection : defaultSelection(info.firstFrame.size(), *panel);
+
+    if (interrupted)
+        return ending(ExitInterrupted,
+                      QStringLiteral("interrupted before %1 was converted").arg(native(job.input)));
+
+    const bool live = isatty(fileno(stderr));
+    ProgressReporter progress(stderr, live, info.fps, info.durationMs, label);
+    int framesDone = 0;
+    QString failure;
+    QObject::connect(&core, &Core::outputProgress, &core, [&](int frameIndex, const QImage&) {
+        framesDone += outputProgressInterval;
+        if (!options.quiet)
+            progress.update(framesDone, frameIndex);
+    });
+    QObject::connect(&core, &Core::outputFailed, &core,
+                     [&](const QString& message) { failure = message; });
+
+    // The 14-channel blades swap halves in turns counted over the program's run: each clip
+    // starts its turns afresh, so its files are those of a conversion of it alone.
+    resetBitPlaneState();
+    const SwapTurnOrigin swapOrigin = SwapTurnOrigin::now();
+    {
+        const StoppableRun stoppable(&core);
+        const QuietStandardOutput quiet(!options.verbose);
+        core.beginOutput(job.outputPath, panel);
+    }
+    for (int i = 0; i < panel->fans.size(); ++i)
+        outcome.files += QFileInfo(fanDataFileName(job.outputPath, i, panel->fans.size())).isFile();
+    outcome.frames = convertedFrames(job.outputPath, *panel);
+
+    // A clip of a batch always gets its line; a single run's failure speaks for itself.
+    const auto concludeFailure = [&](const QString& text) {
+        if (label.isEmpty() || options.quiet)
+            progress.finish();
+        else
+            progress.conclude(text);
+    };
+    if (!failure.isEmpty()) {
+        concludeFailure(QStringLiteral("not written"));
+        return ending(ExitOutputUnwritable, failure);
+    }
+    if (interrupted) {
+        concludeFailure(QStringLiteral("interrupted"));
+        return ending(ExitInterrupted,
+                      QStringLiteral("interrupted: the files hold the %1 converted before the "
+                                     "stop, whole frames only")
+                          .arg(counted(outcome.frames, QStringLiteral("frame"))));
+    }
+    if (!options.quiet) {
+        const QString frames = counted(outcome.frames, QStringLiteral("frame"));
+        const QString fans = counted(panel->fans.size(), QStringLiteral("fan"));
+        progress.conclude(label.isEmpty()
+                              ? QStringLiteral("Converted %1 for %2 of \"%3\" into %4")
+                                    .arg(frames, fans, panel->model,
+                                         native(job.outputPath) + QStringLiteral("*.bin"))
+                              : QStringLiteral("%1, %2, %3")
+                                    .arg(frames, counted(outcome.files, QStringLiteral("file")),
+                                         clockTime(clock.elapsed())));
+    }
+
+    if (options.fanViewFrame < 0)
+        return ending(ExitSuccess);
+    QString error;
+    const int status =
+        writeFanViews(job.outputPath, *panel, options.fanViewFrame, swapOrigin, &error);
+    return ending(status, error);
+}
+
 } // namespace
 
 int runConversion(const Options& options)
@@ -90,63 +207,41 @@ int runConversion(const Options& options)
         return ExitNoSuchPanel;
     }
 
-    Core core;
-    core.setFileName(options.input);
-    VideoInfo info;
-    {
-        const QuietStandardOutput quiet(!options.verbose);
-        info = core.readFirstFrame();
+    ClipPlan plan;
+    if (!planClips(options, &plan, &error)) {
+        complainAboutUsage(error);
+        return ExitUsage;
     }
-    if (info.firstFrame.isNull()) {
-        complain(QStringLiteral("%1 gives no picture (not a video or picture file, or not "
-                                "readable)")
-                     .arg(native(options.input)));
-        return ExitMediaUnreadable;
+    // Nothing is replaced without leave, and nothing is written before that is settled.
+    const bool fanViews = options.fanViewFrame >= 0;
+    const QString existing = firstExistingOutput(plan, *panel, fanViews);
+    if (!existing.isEmpty() && !options.overwrite) {
+        complainAboutUsage(
+            QStringLiteral("%1 exists; --overwrite (-y) replaces it").arg(native(existing)));
+        return ExitUsage;
     }
-    panel->selection =
-        options.hasSelection ? options.selection : defaultSelection(info.firstFrame.size(), *panel);
+    const InterruptScope interruptible;
+    if (!plan.batch)
+        return convertClip(plan.jobs.first(), panel, options, QString()).status;
 
-    const bool live = isatty(fileno(stderr));
-    ProgressReporter progress(stderr, live, info.fps, info.durationMs);
-    int framesDone = 0;
-    QString failure;
-    QObject::connect(&core, &Core::outputProgress, &core, [&](int frameIndex, const QImage&) {
-        framesDone += outputProgressInterval;
-        if (!options.quiet)
-            progress.update(framesDone, frameIndex);
-    });
-    QObject::connect(&core, &Core::outputFailed, &core,
-                     [&](const QString& message) { failure = message; });
-
-    const SwapTurnOrigin swapOrigin = SwapTurnOrigin::now();
-    {
-        const InterruptScope interruptible(&core);
-        const QuietStandardOutput quiet(!options.verbose);
-        core.beginOutput(options.outputPath, panel);
-    }
-    progress.finish();
-
-    if (!failure.isEmpty()) {
-        complain(failure);
+    if (!QDir().mkpath(options.outputPath)) {
+        complain(QStringLiteral("cannot make the folder %1").arg(native(options.outputPath)));
         return ExitOutputUnwritable;
     }
-    const qint64 frames = convertedFrames(options.outputPath, *panel);
-    if (interrupted) {
-        complain(QStringLiteral("interrupted: the files hold the %1 whole frames converted "
-                                "before the stop")
-                     .arg(frames));
-        return ExitInterrupted;
+    QList<ClipOutcome> outcomes;
+    for (const ClipJob& job : plan.jobs) {
+        ClipOutcome notStarted;
+        notStarted.clip = native(job.input);
+        outcomes.append(notStarted);
     }
-    if (!options.quiet)
-        std::fprintf(stderr, "Converted %lld frames for %d fans of \"%s\" into %s\n",
-                     static_cast<long long>(frames), panel->fans.size(), qPrintable(panel->model),
-                     qPrintable(native(options.outputPath) + "*.bin"));
-
-    if (options.fanViewFrame < 0)
-        return ExitSuccess;
-    const int status =
-        writeFanViews(options.outputPath, *panel, options.fanViewFrame, swapOrigin, &error);
-    if (status != ExitSuccess)
-        complain(error);
-    return status;
+    for (int i = 0; i < plan.jobs.size(); ++i) {
+        const QString label =
+            QStringLiteral("[%1/%2] %3").arg(i + 1).arg(plan.jobs.size()).arg(outcomes[i].clip);
+        outcomes[i] = convertClip(plan.jobs.at(i), panel, options, label);
+        if (interrupted)
+            break;
+    }
+    std::printf("%s", qPrintable(summaryTable(outcomes)));
+    std::fflush(stdout);
+    return worstStatus(outcomes);
 }

@@ -6,6 +6,7 @@
 #include "fandatareader.h"
 #include "fanview.h"
 #include "ledprocessing.h"
+#include "messages.h"
 #include "panel.h"
 
 #include <QDir>
@@ -18,14 +19,14 @@ bool packedInFourteenChannels(int ledpcs)
     return ledpcs > 0 && bitPlaneChannels(6 * ((ledpcs + 1) / 2)) == 14;
 }
 
-QString viewFileName(const QString& dataFile)
+} // namespace
+
+QString fanViewFileName(const QString& dataFile)
 {
     QString name = dataFile;
     name.chop(4); // ".bin"
     return name + QStringLiteral(".view.png");
 }
-
-} // namespace
 
 SwapTurnOrigin SwapTurnOrigin::now()
 {
@@ -60,10 +61,10 @@ int writeFanViews(const QString& outputPath, const Panel& panel, int frame,
             return ExitFailure;
         }
         if (frame >= reader.frameCount()) {
-            *error = QStringLiteral("no frame %1 for a fan view: the run converted %2 frames")
+            *error = QStringLiteral("no frame %1 for a fan view: the run converted %2")
                          .arg(frame)
-                         .arg(reader.frameCount());
-            return ExitFailure;
+                         .arg(counted(reader.frameCount(), QStringLiteral("frame")));
+            return ExitUsage;
         }
         const qint64 linesBefore =
             (qint64(frame) * fourteenChannelFans + fourteenChannelFansBefore) *
@@ -72,7 +73,7 @@ int writeFanViews(const QString& outputPath, const Panel& panel, int frame,
             return origin.swapped != bitPlaneSwapAfter(origin.packedLines + linesBefore + line);
         };
         const QImage view = renderFanView(reader.frameLines(frame), fan->ledpcs, swapped);
-        const QString viewFile = viewFileName(dataFile);
+        const QString viewFile = fanViewFileName(dataFile);
         if (view.isNull() || !view.save(viewFile, "PNG")) {
             *error = QStringLiteral("cannot write the fan view %1")
                          .arg(QDir::toNativeSeparators(viewFile));

@@ -20,6 +20,9 @@ struct SwapTurnOrigin
 // Whole frames in the data files a run wrote for `panel` (all of its files hold as many).
 qint64 convertedFrames(const QString& outputPath, const Panel& panel);
 
+// The picture of what a fan shows: the data file's name with ".view.png" for ".bin".
+QString fanViewFileName(const QString& dataFile);
+
 // Writes, for converted frame `frame`, a picture of what each fan of the run shows:
 // the data file's name with ".view.png" for ".bin". Returns an exit status; on failure
 // *error says why.

@@ -39,9 +39,11 @@ Panel* Installation::find(const QString& indexOrModel) const
         const int index = indexOrModel.toInt(&ok);
         return ok && index < list.size() ? list.at(index) : nullptr;
     }
-    for (Panel* panel : list) {
-        if (panel->model == indexOrModel)
-            return panel;
+    for (const Qt::CaseSensitivity matching : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        for (Panel* panel : list) {
+            if (panel->model.compare(indexOrModel, matching) == 0)
+                return panel;
+        }
     }
     return nullptr;
 }

@@ -19,7 +19,8 @@ public:
     bool load(const QString& path, QString* error);
 
     // The panel at a position (a whole number from 0) or, for any other text, the first
-    // panel whose model is exactly that text; null when there is none.
+    // panel whose model is exactly that text, else the first whose model differs from it in
+    // case only; null when there is none.
     Panel* find(const QString& indexOrModel) const;
 
     const QList<Panel*>& panels() const { return list; }

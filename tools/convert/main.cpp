@@ -2,11 +2,16 @@
 #include "commands.h"
 #include "exitstatus.h"
 #include "fanconfig.h"
+#include "messages.h"
 #include "options.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
+
+extern "C" {
+#include <libavutil/avutil.h>
+}
 
 namespace {
 
@@ -31,8 +36,7 @@ int main(int argc, char* argv[])
     Options options;
     QString error;
     if (!parseOptions(QCoreApplication::arguments(), FanConfig::defaultPath(), &options, &error)) {
-        std::fprintf(stderr, "rotavis-convert: %s\n\n%s", qPrintable(error),
-                     qPrintable(usageText()));
+        complainAboutUsage(error);
         return ExitUsage;
     }
     showDiagnostics = options.verbose;
@@ -41,6 +45,12 @@ int main(int argc, char* argv[])
     case Options::Mode::Help:
         std::printf("%s", qPrintable(usageText()));
         return ExitSuccess;
+    case Options::Mode::Version:
+        std::printf("rotavis-convert %s (Qt %s, FFmpeg %s)\n", ROTAVIS_VERSION, qVersion(),
+                    av_version_info());
+        return ExitSuccess;
+    case Options::Mode::CheckConfig:
+        return checkConfig(options);
     case Options::Mode::ListPanels:
         return listPanels(options);
     case Options::Mode::Inspect:

@@ -12,10 +12,25 @@ inline void complain(const QString& message)
     std::fprintf(stderr, "rotavis-convert: %s\n", qPrintable(message));
 }
 
+// A call the converter refuses: one line naming the problem, and where to look.
+inline void complainAboutUsage(const QString& problem)
+{
+    complain(problem + QStringLiteral(" (see --help)"));
+}
+
 // A path as the operator's system writes it.
 inline QString native(const QString& path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+// "1 frame", "2 frames", "0 frames"; `plural` defaults to the singular with an "s".
+inline QString counted(qint64 count, const QString& singular, const QString& plural = QString())
+{
+    return QString::number(count) + QLatin1Char(' ') +
+           (count == 1         ? singular
+            : plural.isEmpty() ? singular + QLatin1Char('s')
+                               : plural);
 }
 
 #endif

@@ -39,25 +39,33 @@ QString usageText()
 {
     return QStringLiteral(
         "Usage:\n"
-        "  rotavis-convert --panel INDEX|MODEL --input MEDIA --output DIR/NAME\n"
-        "                  [--selection X,Y,W,H] [--config FILE] [--fan-view N] [--quiet]\n"
+        "  rotavis-convert --panel INDEX|MODEL --input MEDIA --output DIR/NAME [options]\n"
+        "  rotavis-convert --panel INDEX|MODEL --input MEDIA|FOLDER... --output DIR [options]\n"
         "  rotavis-convert --list-panels [--config FILE]\n"
+        "  rotavis-convert --check-config [FILE]\n"
         "  rotavis-convert --inspect FILE.bin [--frame N] [--png OUT.png]\n"
+        "  rotavis-convert --help | --version\n"
         "\n"
-        "Converts a video or picture into the fan data files of one panel, exactly as the\n"
+        "Converts videos or pictures into the fan data files of one panel, exactly as the\n"
         "Rotavis window saves them, without a display.\n"
         "\n"
         "Conversion:\n"
         "  --panel INDEX|MODEL  the panel: its position in the configuration (from 0), or\n"
-        "                       its model name (a number is taken as a position)\n"
-        "  --input MEDIA        any video or picture file FFmpeg reads\n"
-        "  --output DIR/NAME    writes DIR/NAME.bin for a panel with one fan, otherwise\n"
-        "                       DIR/NAME__0.bin, DIR/NAME__1.bin, ... (one per fan);\n"
-        "                       DIR must exist; existing files are overwritten\n"
-        "  --selection X,Y,W,H  the region of the picture to show, in source pixels;\n"
-        "                       by default the largest region of the panel's proportions\n"
-        "                       centred on the picture (what the window selects when the\n"
-        "                       frame is not moved)\n"
+        "                       its model name, matched exactly first, then without regard\n"
+        "                       to case (a number is taken as a position)\n"
+        "  --input MEDIA        any video or picture file FFmpeg reads; repeat --input or\n"
+        "                       name a folder to convert several clips in one call\n"
+        "  --output DIR/NAME    one clip: writes DIR/NAME.bin for a panel with one fan,\n"
+        "                       otherwise DIR/NAME__0.bin, DIR/NAME__1.bin, ... (one per\n"
+        "                       fan); DIR must exist\n"
+        "  --output DIR         several clips: each clip's files are named after the clip\n"
+        "                       (DIR/intro__0.bin for intro.mp4); DIR is made if missing\n"
+        "  -y, --overwrite      replace existing fan data files and fan views; without it\n"
+        "                       the converter stops before writing anything\n"
+        "  --selection X,Y,W,H  the region of the picture to show, in source pixels, for\n"
+        "                       every clip; by default the largest region of the panel's\n"
+        "                       proportions centred on the picture (what the window selects\n"
+        "                       when the frame is not moved)\n"
         "  --config FILE        the installation (default: fanconfig.xml beside this program)\n"
         "  --fan-view N         also writes, for converted frame N (from 0), a picture of\n"
         "                       what each fan shows: DIR/NAME.view.png or DIR/NAME__i.view.png\n"
@@ -65,10 +73,15 @@ QString usageText()
         "  --verbose            also the decoder's and converter's diagnostic lines\n"
         "\n"
         "  Progress goes to standard error: a live line on a terminal, a line every ten\n"
-        "  seconds otherwise. Ctrl-C stops the run; the files then hold whole frames only.\n"
+        "  seconds otherwise. Several clips get one line each and a summary table on\n"
+        "  standard output. Ctrl-C stops the run; the files then hold whole frames only.\n"
         "\n"
         "Other forms:\n"
         "  --list-panels        prints the panels: index, model, size, rate and fans\n"
+        "  --check-config [FILE]\n"
+        "                       reads an installation (default: --config, or the one\n"
+        "                       beside this program) as the window does and reports, with\n"
+        "                       line numbers, what is probably a mistake\n"
         "  --inspect FILE.bin   checks every packet of a fan data file and prints its LED\n"
         "                       count, lines per frame and frame count, or what is wrong\n"
         "                       at which byte\n"
@@ -77,11 +90,13 @@ QString usageText()
         "\n"
         "  A 224- or 192-LED file does not record the bit-plane turn of its lines (the\n"
         "  halves of the blade swap every 300 lines); --inspect assumes the file was the\n"
-        "  only such fan of the run that wrote it, in a fresh program.\n"
+        "  only such fan of the clip's run, in a fresh program.\n"
         "\n"
-        "Exit status: 0 done; 1 other failure; 2 bad usage; 3 no such panel (or the\n"
-        "configuration cannot be read); 4 the input gives no picture; 5 an output file\n"
-        "cannot be written; 6 --inspect found a damaged file; 130 interrupted.\n");
+        "Exit status: 0 done; 1 other failure; 2 bad usage (also: files exist without\n"
+        "--overwrite, or no frame N for --fan-view); 3 no such panel (or the configuration\n"
+        "cannot be read; with --check-config: something was found); 4 the input gives no\n"
+        "picture; 5 an output file cannot be written; 6 --inspect found a damaged file;\n"
+        "130 interrupted. With several clips, the worst (highest) of the clips' statuses.\n");
 }
 
 bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath, Options* options,
@@ -90,28 +105,33 @@ bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({"h", "help"}, "help");
+    const QCommandLineOption version("version", "version");
     const QCommandLineOption config("config", "config", "FILE");
     const QCommandLineOption panel("panel", "panel", "INDEX|MODEL");
     const QCommandLineOption input("input", "input", "MEDIA");
     const QCommandLineOption output("output", "output", "DIR/NAME");
+    const QCommandLineOption overwrite({"y", "overwrite"}, "overwrite");
     const QCommandLineOption selection("selection", "selection", "X,Y,W,H");
     const QCommandLineOption listPanels("list-panels", "list");
+    const QCommandLineOption checkConfig("check-config", "check");
     const QCommandLineOption fanView("fan-view", "fan view", "N");
     const QCommandLineOption quiet("quiet", "quiet");
     const QCommandLineOption verbose("verbose", "verbose");
     const QCommandLineOption inspect("inspect", "inspect", "FILE.bin");
     const QCommandLineOption frame("frame", "frame", "N");
     const QCommandLineOption png("png", "png", "OUT.png");
-    parser.addOptions({help, config, panel, input, output, selection, listPanels, fanView, quiet,
-                       verbose, inspect, frame, png});
+    parser.addOptions({help, version, config, panel, input, output, overwrite, selection,
+                       listPanels, checkConfig, fanView, quiet, verbose, inspect, frame, png});
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return false;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        *error =
-            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first());
+    // Only --check-config takes a plain argument: the file to check.
+    const QStringList positional = parser.positionalArguments();
+    const int allowedPositional = parser.isSet(checkConfig) ? 1 : 0;
+    if (positional.size() > allowedPositional) {
+        *error = QStringLiteral("unexpected argument '%1'").arg(positional.at(allowedPositional));
         return false;
     }
 
@@ -119,9 +139,16 @@ bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath
     result.configPath = parser.isSet(config) ? parser.value(config) : defaultConfigPath;
     result.quiet = parser.isSet(quiet);
     result.verbose = parser.isSet(verbose);
+    result.overwrite = parser.isSet(overwrite);
 
     if (parser.isSet(help)) {
         result.mode = Options::Mode::Help;
+    } else if (parser.isSet(version)) {
+        result.mode = Options::Mode::Version;
+    } else if (parser.isSet(checkConfig)) {
+        result.mode = Options::Mode::CheckConfig;
+        if (!positional.isEmpty())
+            result.configPath = positional.first();
     } else if (parser.isSet(inspect)) {
         result.mode = Options::Mode::Inspect;
         result.inspectPath = parser.value(inspect);
@@ -141,8 +168,18 @@ bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath
             }
         }
         result.panel = parser.value(panel);
-        result.input = parser.value(input);
-        result.outputPath = parser.value(output);
+        result.inputs = parser.values(input);
+        if (result.inputs.contains(QString())) {
+            *error = QStringLiteral("--input takes a file or folder name");
+            return false;
+        }
+        const QStringList outputs = parser.values(output);
+        if (outputs.size() > 1) {
+            *error =
+                QStringLiteral("--output is given %1 times; it takes one name").arg(outputs.size());
+            return false;
+        }
+        result.outputPath = outputs.first();
         if (parser.isSet(selection)) {
             result.hasSelection = true;
             if (!parseSelection(parser.value(selection), &result.selection)) {

@@ -13,14 +13,17 @@ struct Options
         Convert,
         ListPanels,
         Inspect,
-        Help
+        CheckConfig,
+        Help,
+        Version
     };
 
     Mode mode = Mode::Convert;
-    QString configPath;
-    QString panel; // an index into the panel list or a panel's model
-    QString input;
-    QString outputPath; // DIR/NAME, without ".bin"
+    QString configPath; // --config, or with --check-config the file to check
+    QString panel;      // an index into the panel list or a panel's model
+    QStringList inputs; // clips, or folders of clips, in the order given
+    QString outputPath; // DIR/NAME without ".bin" for one clip, DIR for several
+    bool overwrite = false;
     bool hasSelection = false;
     QRectF selection;
     int fanViewFrame = -1; // -1: no fan views

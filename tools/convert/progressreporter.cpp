@@ -1,5 +1,7 @@
 #include "progressreporter.h"
 
+#include "messages.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,7 +10,9 @@ namespace {
 constexpr qint64 plainLineIntervalMs = 10000;
 constexpr int barWidth = 30;
 
-QString seconds(qint64 ms)
+} // namespace
+
+QString clockTime(qint64 ms)
 {
     const qint64 total = ms / 1000;
     return QStringLiteral("%1:%2:%3")
@@ -17,19 +21,19 @@ QString seconds(qint64 ms)
         .arg(total % 60, 2, 10, QLatin1Char('0'));
 }
 
-} // namespace
-
-ProgressReporter::ProgressReporter(std::FILE* stream, bool live, double fps, qint64 durationMs)
-    : stream(stream), live(live), fps(fps), durationMs(durationMs)
+ProgressReporter::ProgressReporter(std::FILE* stream, bool live, double fps, qint64 durationMs,
+                                   const QString& label)
+    : stream(stream), live(live), fps(fps), durationMs(durationMs),
+      label(label.isEmpty() ? label : label + QStringLiteral(": "))
 {
     clock.start();
 }
 
 QString ProgressReporter::describe(int framesDone, int frameIndex, qint64 elapsedMs) const
 {
-    QString text = QStringLiteral("%1 frames").arg(framesDone);
+    QString text = counted(framesDone, QStringLiteral("frame"));
     if (!(std::isfinite(fps) && fps > 0 && durationMs > 0))
-        return text;
+        return label + text;
     const double fraction = std::clamp(frameIndex / fps * 1000 / double(durationMs), 0.0, 1.0);
     QString bar;
     if (live) {
@@ -39,9 +43,9 @@ QString ProgressReporter::describe(int framesDone, int frameIndex, qint64 elapse
     text = bar + QStringLiteral("%1%  %2").arg(int(fraction * 100), 3).arg(text);
     if (fraction > 0) {
         const qint64 left = qint64(elapsedMs * (1 - fraction) / fraction);
-        text += QStringLiteral("  %1 left").arg(seconds(left));
+        text += QStringLiteral("  %1 left").arg(clockTime(left));
     }
-    return text;
+    return label + text;
 }
 
 void ProgressReporter::update(int framesDone, int frameIndex)
@@ -62,5 +66,13 @@ void ProgressReporter::finish()
 {
     if (drawn)
         std::fprintf(stream, "\n");
+    drawn = false;
+}
+
+void ProgressReporter::conclude(const QString& text)
+{
+    std::fprintf(stream, "%s%s%s\n", drawn ? "\r" : "", qPrintable(label + text),
+                 drawn ? "\033[K" : "");
+    std::fflush(stream);
     drawn = false;
 }

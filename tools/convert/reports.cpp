@@ -26,12 +26,14 @@ int listPanels(const Options& options)
     const QList<Panel*>& panels = installation.panels();
     for (int i = 0; i < panels.size(); ++i) {
         const Panel* panel = panels.at(i);
-        std::printf("%d  \"%s\"  %g x %g  %g Hz  %d fans\n", i, qPrintable(panel->model),
-                    panel->width, panel->height, panel->hz, panel->fans.size());
+        std::printf("%d  \"%s\"  %g x %g  %g Hz  %s\n", i, qPrintable(panel->model), panel->width,
+                    panel->height, panel->hz,
+                    qPrintable(counted(panel->fans.size(), QStringLiteral("fan"))));
         for (int f = 0; f < panel->fans.size(); ++f) {
             const Fan* fan = panel->fans.at(f);
-            std::printf("     fan %d: %d LEDs, layer %d, centre (%g, %g), diameter %g\n", f,
-                        fan->ledpcs, fan->z, fan->x, fan->y, fan->diameter);
+            std::printf("     fan %d: %s, layer %d, centre (%g, %g), diameter %g\n", f,
+                        qPrintable(counted(fan->ledpcs, QStringLiteral("LED"))), fan->z, fan->x,
+                        fan->y, fan->diameter);
         }
     }
     return ExitSuccess;
@@ -44,17 +46,18 @@ int inspectFanData(const Options& options)
         complain(native(options.inspectPath) + ": " + reader.errorString());
         return reader.errorOffset() < 0 ? ExitFailure : ExitBadFanData;
     }
-    std::printf("%s: %d LEDs, %d lines per frame, %lld frames (%lld bytes a frame)\n",
-                qPrintable(native(options.inspectPath)), reader.ledpcs(), reader.linesPerFrame(),
-                static_cast<long long>(reader.frameCount()),
+    std::printf("%s: %s, %d lines per frame, %s (%lld bytes a frame)\n",
+                qPrintable(native(options.inspectPath)),
+                qPrintable(counted(reader.ledpcs(), QStringLiteral("LED"))), reader.linesPerFrame(),
+                qPrintable(counted(reader.frameCount(), QStringLiteral("frame"))),
                 static_cast<long long>(reader.frameBytes()));
     if (options.pngPath.isEmpty())
         return ExitSuccess;
 
     if (options.inspectFrame >= reader.frameCount()) {
-        complain(QStringLiteral("no frame %1: the file holds %2 frames")
+        complain(QStringLiteral("no frame %1: the file holds %2")
                      .arg(options.inspectFrame)
-                     .arg(reader.frameCount()));
+                     .arg(counted(reader.frameCount(), QStringLiteral("frame"))));
         return ExitUsage;
     }
     // The file does not record the bit-plane turn of 14-channel lines: assume it was the

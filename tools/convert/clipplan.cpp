@@ -1,0 +1,135 @@
+#include "clipplan.h"
+
+#include "fandatafile.h"
+#include "fanviews.h"
+#include "messages.h"
+#include "options.h"
+#include "panel.h"
+#include "rateconversion.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+#include <cmath>
+
+namespace {
+
+// What a folder contributes: every visible file but the converter's own output, which a
+// folder that is also the output folder holds after a run.
+QStringList clipsInFolder(const QString& folder)
+{
+    QStringList clips;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+        if (name.endsWith(QLatin1String(".bin")) || name.endsWith(QLatin1String(".view.png")))
+            continue;
+        clips.append(dir.filePath(name));
+    }
+    return clips;
+}
+
+bool namesAFolder(const QString& path)
+{
+    return path.endsWith(QLatin1Char('/')) || path.endsWith(QDir::separator()) ||
+           QFileInfo(path).isDir();
+}
+
+} // namespace
+
+bool planClips(const Options& options, ClipPlan* plan, QString* error)
+{
+    QStringList clips;
+    bool folderGiven = false;
+    for (const QString& input : options.inputs) {
+        if (!QFileInfo(input).isDir()) {
+            clips.append(input);
+            continue;
+        }
+        folderGiven = true;
+        const QStringList inFolder = clipsInFolder(input);
+        if (inFolder.isEmpty()) {
+            *error = QStringLiteral("the folder %1 holds no clips").arg(native(input));
+            return false;
+        }
+        clips += inFolder;
+    }
+
+    ClipPlan result;
+    result.batch = folderGiven || clips.size() > 1;
+    if (!result.batch) {
+        // One clip: --output is DIR/NAME. A folder there would give files named "__0.bin".
+        if (namesAFolder(options.outputPath)) {
+            *error = QStringLiteral("--output %1 names a folder; one clip needs DIR/NAME (the "
+                                    "files become NAME.bin or NAME__0.bin, ...)")
+                         .arg(native(options.outputPath));
+            return false;
+        }
+        result.jobs.append({clips.first(), options.outputPath});
+        *plan = result;
+        return true;
+    }
+
+    const QFileInfo outputDir(options.outputPath);
+    if (outputDir.exists() && !outputDir.isDir()) {
+        *error = QStringLiteral("--output %1 is a file; several clips need a folder")
+                     .arg(native(options.outputPath));
+        return false;
+    }
+    QHash<QString, QString> clipOfOutput;
+    for (const QString& clip : clips) {
+        const QString outputPath =
+            QDir(options.outputPath).filePath(QFileInfo(clip).completeBaseName());
+        const QString earlier = clipOfOutput.value(outputPath);
+        if (!earlier.isEmpty()) {
+            *error = QStringLiteral("%1 and %2 would both be written as %3*.bin")
+                         .arg(native(earlier), native(clip), native(outputPath));
+            return false;
+        }
+        clipOfOutput.insert(outputPath, clip);
+        result.jobs.append({clip, outputPath});
+    }
+    *plan = result;
+    return true;
+}
+
+QStringList clipOutputFiles(const QString& outputPath, const Panel& panel, bool fanViews)
+{
+    QStringList files;
+    const int fans = panel.fans.size();
+    for (int i = 0; i < fans; ++i) {
+        files.append(fanDataFileName(outputPath, i, fans));
+        if (fanViews)
+            files.append(fanViewFileName(files.last()));
+    }
+    return files;
+}
+
+QString firstExistingOutput(const ClipPlan& plan, const Panel& panel, bool fanViews)
+{
+    for (const ClipJob& job : plan.jobs) {
+        for (const QString& file : clipOutputFiles(job.outputPath, panel, fanViews)) {
+            // A folder in a file's place is no file to keep: the run reports it cannot write.
+            const QFileInfo info(file);
+            if (info.exists() && !info.isDir())
+                return file;
+        }
+    }
+    return QString();
+}
+
+qint64 expectedFrames(double fps, qint64 durationMs, double hz)
+{
+    if (!(std::isfinite(fps) && fps > 0 && durationMs > 0))
+        return -1;
+    // Containers give their duration to the millisecond, so the picture count is rounded.
+    const double pictures = std::round(double(durationMs) * fps / 1000);
+    if (!(pictures < 1e8))
+        return -1;
+    // The worker drops or repeats pictures to reach the panel's rate.
+    const RateConversion rate(fps, hz);
+    qint64 frames = 0;
+    for (int index = 0; index < int(pictures); ++index)
+        frames += rate.deliveries(index);
+    return frames;
+}

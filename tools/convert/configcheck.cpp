@@ -1,0 +1,312 @@
+#include "configcheck.h"
+
+#include "cnumericlocale.h"
+#include "commands.h"
+#include "exitstatus.h"
+#include "messages.h"
+#include "options.h"
+
+#include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+#include <QVector>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <pugixml.hpp>
+
+namespace {
+
+enum class NumberKind
+{
+    Real,  // read with as_double
+    Whole, // read with as_int
+};
+
+struct AttributeRule
+{
+    const char* name;
+    NumberKind kind;
+};
+
+// What the loader reads of each element; text attributes have no kind to check.
+const QVector<AttributeRule> panelNumbers = {{"hz", NumberKind::Real},
+                                             {"width", NumberKind::Real},
+                                             {"height", NumberKind::Real},
+                                             {"edge-offset", NumberKind::Whole}};
+const QByteArrayList panelTexts = {"model", "colorOffset0", "colorOffset1"};
+const QVector<AttributeRule> fanNumbers = {{"diameter", NumberKind::Real},
+                                           {"ledpcs", NumberKind::Whole},
+                                           {"x", NumberKind::Real},
+                                           {"y", NumberKind::Real},
+                                           {"z", NumberKind::Whole}};
+
+bool readsWhole(const QString& text)
+{
+    // pugixml takes an optional sign, then decimal digits or 0x and hex digits.
+    static const QRegularExpression whole(QStringLiteral("^[+-]?(0[xX][0-9a-fA-F]+|[0-9]+)$"));
+    const QString trimmed = text.trimmed();
+    if (!whole.match(trimmed).hasMatch())
+        return false;
+    bool ok = false;
+    const bool hex = trimmed.contains(QLatin1Char('x'), Qt::CaseInsensitive);
+    QString digits = trimmed;
+    const bool negative = digits.startsWith(QLatin1Char('-'));
+    if (digits.startsWith(QLatin1Char('+')) || negative)
+        digits.remove(0, 1);
+    const qlonglong value = (hex ? digits.mid(2) : digits).toLongLong(&ok, hex ? 16 : 10);
+    return ok && (negative ? -value >= INT_MIN : value <= INT_MAX);
+}
+
+bool readsReal(const QByteArray& text)
+{
+    // What strtod takes whole, as pugixml's reader does, with nothing but blanks after it.
+    const CNumericLocaleScope cNumbers;
+    const char* begin = text.constData();
+    char* end = nullptr;
+    const double value = std::strtod(begin, &end);
+    if (end == begin)
+        return false;
+    while (*end == ' ' || *end == '\t' || *end == '\n' || *end == '\r')
+        ++end;
+    return *end == '\0' && std::isfinite(value);
+}
+
+double realOf(const pugi::xml_node& node, const char* name)
+{
+    const CNumericLocaleScope cNumbers;
+    return node.attribute(name).as_double(0);
+}
+
+QString number(double value)
+{
+    return QString::number(value, 'g', 10);
+}
+
+class Checker
+{
+public:
+    explicit Checker(const QByteArray& source) : source(source) {}
+
+    void check(const pugi::xml_document& document)
+    {
+        const pugi::xml_node panels = document.child("panels");
+        if (!panels) {
+            const pugi::xml_node root = document.document_element();
+            add(root ? lineOf(root) : 1,
+                root ? QStringLiteral("the top element is <%1>, not <panels>: the window shows "
+                                      "no panels")
+                           .arg(QString::fromUtf8(root.name()))
+                     : QStringLiteral("no <panels> element: the window shows no panels"));
+            return;
+        }
+        reportOtherChildren(panels, "panel", QStringLiteral("<panels>"));
+        int index = 0;
+        for (const pugi::xml_node& panel : panels.children("panel"))
+            checkPanel(panel, index++);
+        if (index == 0)
+            add(lineOf(panels), QStringLiteral("<panels> holds no <panel>: the window shows no "
+                                               "panels"));
+    }
+
+    void add(int line, const QString& text, int column = 0)
+    {
+        findings.append({line, column, text});
+    }
+
+    int lineOf(std::ptrdiff_t offset) const
+    {
+        return 1 + int(std::count(source.constBegin(),
+                                  source.constBegin() + std::min<qsizetype>(offset, source.size()),
+                                  '\n'));
+    }
+    int lineOf(const pugi::xml_node& node) const { return lineOf(node.offset_debug()); }
+
+    QList<ConfigFinding> findings;
+
+private:
+    void checkPanel(const pugi::xml_node& node, int index)
+    {
+        const QString model = QString::fromUtf8(node.attribute("model").as_string(""));
+        const QString name = QStringLiteral("panel %1 \"%2\"").arg(index).arg(model);
+        const int line = lineOf(node);
+        checkAttributes(node, name, panelNumbers, panelTexts);
+
+        const double hz = realOf(node, "hz");
+        if (hz < 0)
+            add(line, QStringLiteral("%1: hz=%2 is a negative rate").arg(name, number(hz)));
+        const double width = realOf(node, "width");
+        const double height = realOf(node, "height");
+        const struct
+        {
+            const char* name;
+            double value;
+        } sides[] = {{"width", width}, {"height", height}};
+        for (const auto& side : sides) {
+            if (!(side.value > 0))
+                add(line,
+                    QStringLiteral("%1: %2 is %3%4: the panel has no size")
+                        .arg(name, QString::fromLatin1(side.name), number(side.value),
+                             node.attribute(side.name) ? QString() : QStringLiteral(" (missing)")));
+        }
+
+        const int first = firstPanelOfModel.value(model, -1);
+        if (first >= 0)
+            add(line, QStringLiteral("%1 has the name of panel %2 (line %3); --panel by name "
+                                     "finds panel %2")
+                          .arg(name)
+                          .arg(first)
+                          .arg(lineOfPanel.at(first)));
+        else
+            firstPanelOfModel.insert(model, index);
+        lineOfPanel.append(line);
+
+        reportOtherChildren(node, "fan", name);
+        int fanIndex = 0;
+        for (const pugi::xml_node& fan : node.children("fan"))
+            checkFan(fan, QStringLiteral("fan %1 of %2").arg(fanIndex++).arg(name), width, height);
+        if (fanIndex == 0)
+            add(line, QStringLiteral("%1 has no fans").arg(name));
+    }
+
+    void checkFan(const pugi::xml_node& node, const QString& name, double panelWidth,
+                  double panelHeight)
+    {
+        const int line = lineOf(node);
+        checkAttributes(node, name, fanNumbers, QByteArrayList());
+
+        const double diameter = realOf(node, "diameter");
+        const int ledpcs = node.attribute("ledpcs").as_int(0);
+        const QString missing = QStringLiteral(" (missing)");
+        if (!(diameter > 0))
+            add(line,
+                QStringLiteral("%1: diameter is %2%3")
+                    .arg(name, number(diameter), node.attribute("diameter") ? QString() : missing));
+        if (ledpcs <= 0)
+            add(line, QStringLiteral("%1: ledpcs is %2%3")
+                          .arg(name)
+                          .arg(ledpcs)
+                          .arg(node.attribute("ledpcs") ? QString() : missing));
+        else if (!hasOwnBladeLayout(ledpcs))
+            add(line, QStringLiteral("%1: %2 is no blade type (1088, 704, 512, 320, 256, 224, "
+                                     "192); its lines get the plain layout")
+                          .arg(name, counted(ledpcs, QStringLiteral("LED"))));
+
+        if (!(diameter > 0 && panelWidth > 0 && panelHeight > 0))
+            return;
+        const double x = realOf(node, "x");
+        const double y = realOf(node, "y");
+        const double radius = diameter / 2;
+        if (x - radius < 0 || y - radius < 0 || x + radius > panelWidth || y + radius > panelHeight)
+            add(line, QStringLiteral("%1 reaches outside its panel: the circle spans x %2 to %3 "
+                                     "and y %4 to %5 on a panel of %6 x %7")
+                          .arg(name, number(x - radius), number(x + radius), number(y - radius),
+                               number(y + radius), number(panelWidth), number(panelHeight)));
+    }
+
+    void checkAttributes(const pugi::xml_node& node, const QString& name,
+                         const QVector<AttributeRule>& numbers, const QByteArrayList& texts)
+    {
+        const int line = lineOf(node);
+        for (const pugi::xml_attribute& attribute : node.attributes()) {
+            const QByteArray key = attribute.name();
+            const auto rule = std::find_if(numbers.begin(), numbers.end(),
+                                           [&](const AttributeRule& r) { return key == r.name; });
+            if (rule == numbers.end()) {
+                if (!texts.contains(key))
+                    add(line, QStringLiteral("%1: the attribute %2 is not read")
+                                  .arg(name, QString::fromUtf8(key)));
+                continue;
+            }
+            const QByteArray text = attribute.value();
+            const bool whole = rule->kind == NumberKind::Whole;
+            if (whole ? readsWhole(QString::fromUtf8(text)) : readsReal(text))
+                continue;
+            double read = whole ? attribute.as_int(0) : realOf(node, rule->name);
+            if (key == "hz" && read == 0)
+                read = 18; // the loader's default rate
+            add(line,
+                QStringLiteral("%1: %2=\"%3\" is not %4; the window reads %5")
+                    .arg(name, QString::fromUtf8(key), QString::fromUtf8(text),
+                         whole ? QStringLiteral("a whole number") : QStringLiteral("a number"),
+                         number(read)));
+        }
+    }
+
+    void reportOtherChildren(const pugi::xml_node& node, const char* childName,
+                             const QString& where)
+    {
+        for (const pugi::xml_node& child : node.children()) {
+            if (child.type() == pugi::node_element && QByteArray(child.name()) != childName)
+                add(lineOf(child), QStringLiteral("<%1> in %2 is not read")
+                                       .arg(QString::fromUtf8(child.name()), where));
+        }
+    }
+
+    const QByteArray& source;
+    QHash<QString, int> firstPanelOfModel;
+    QList<int> lineOfPanel;
+};
+
+} // namespace
+
+bool hasOwnBladeLayout(int ledpcs)
+{
+    // The blade types of the conversion library, each with its own packets, hub dimming or
+    // bit-plane packing. Kept here, in one place, until the library names them in a table.
+    static constexpr int bladeTypes[] = {1088, 704, 512, 320, 256, 224, 192};
+    return std::find(std::begin(bladeTypes), std::end(bladeTypes), ledpcs) != std::end(bladeTypes);
+}
+
+QList<ConfigFinding> checkInstallation(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {{0, 0,
+                 QStringLiteral("cannot be read (%1): the window shows no panels")
+                     .arg(file.errorString())}};
+    const QByteArray source = file.readAll();
+
+    // The window's reading: default options, encoding detected.
+    pugi::xml_document document;
+    const pugi::xml_parse_result result = document.load_buffer(
+        source.constData(), size_t(source.size()), pugi::parse_default, pugi::encoding_auto);
+    Checker checker(source);
+    checker.check(document);
+    if (!result) {
+        const qsizetype stop = std::min<qsizetype>(result.offset, source.size());
+        const qsizetype lineStart = source.lastIndexOf('\n', stop - 1) + 1;
+        checker.add(checker.lineOf(result.offset),
+                    QStringLiteral("not well-formed XML (%1): the window reads only what comes "
+                                   "before")
+                        .arg(QString::fromUtf8(result.description())),
+                    int(stop - lineStart) + 1);
+    }
+    QList<ConfigFinding> findings = checker.findings;
+    std::stable_sort(
+        findings.begin(), findings.end(),
+        [](const ConfigFinding& a, const ConfigFinding& b) { return a.line < b.line; });
+    return findings;
+}
+
+int checkConfig(const Options& options)
+{
+    const QString file = native(options.configPath);
+    const QList<ConfigFinding> findings = checkInstallation(options.configPath);
+    for (const ConfigFinding& finding : findings) {
+        QString where = file;
+        if (finding.line > 0)
+            where += QStringLiteral(":%1").arg(finding.line);
+        if (finding.column > 0)
+            where += QStringLiteral(":%1").arg(finding.column);
+        std::printf("%s: %s\n", qPrintable(where), qPrintable(finding.text));
+    }
+    std::printf("%s: %s\n", qPrintable(file),
+                findings.isEmpty()
+                    ? "nothing found"
+                    : qPrintable(counted(findings.size(), QStringLiteral("finding"))));
+    return findings.isEmpty() ? ExitSuccess : ExitNoSuchPanel;
+}
