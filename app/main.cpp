@@ -2,9 +2,14 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // Beyond the file size limit a save's write fails with its own error, which the window
+    // reports, instead of the signal ending the program mid-record.
+    std::signal(SIGXFSZ, SIG_IGN);
     MainWindow window;
     window.show();
     return app.exec();

@@ -6,8 +6,10 @@
 #include "fandatafile.h"
 #include "fanviewpicture.h"
 #include "fanviewworker.h"
+#include "mediainput.h"
 #include "panel.h"
 #include "panelcopy.h"
+#include "panellimits.h"
 #include "timeformat.h"
 #include "viewgeometry.h"
 
@@ -334,6 +336,14 @@ void MainWindow::openFile(const QString& path)
 {
     if (state != JobState::Idle)
         return;
+    // A pipe would be used up by the first picture, and could hang the window on opening.
+    if (!MediaInput::readOnceProblem(path).isEmpty()) {
+        QMessageBox::warning(this, tr("Open File"),
+                             tr("%1 is a pipe or device that can be read only once. Save it to a "
+                                "file first.")
+                                 .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
     fileName = path;
     settings.setOpenFolder(QFileInfo(path).absolutePath());
     core->setFileName(fileName);
@@ -492,6 +502,13 @@ void MainWindow::on_pushButton_save_clicked()
     }
     if (state != JobState::Idle || !pictureOpened || !selectedPanel)
         return;
+    // Values no conversion can work with are refused before anything is asked or written.
+    const QString refused = PanelLimits::problem(*selectedPanel);
+    if (!refused.isEmpty()) {
+        QMessageBox::warning(this, tr("Not saved"),
+                             tr("This panel cannot be converted:\n%1").arg(refused));
+        return;
+    }
 
     QString name;
     if (!askOutputName(&name))

@@ -2,6 +2,8 @@
 
 #include "core.h"
 #include "ffmpegresources.h"
+#include "mediainput.h"
+#include "nativepath.h"
 #include "panel.h"
 
 #include <QDebug>
@@ -94,10 +96,13 @@ bool FrameSource::open()
 
 bool FrameSource::openInput()
 {
+    // A pipe would be used up by this run and could hang it before the first byte.
+    if (!MediaInput::readOnceProblem(core->fileName).isEmpty())
+        return false;
     AVFormatContext* opened = nullptr;
     AVDictionary* options = nullptr;
-    const int result =
-        avformat_open_input(&opened, core->fileName.toUtf8().constData(), nullptr, &options);
+    const int result = avformat_open_input(&opened, NativePath::toBytes(core->fileName).constData(),
+                                           nullptr, &options);
     av_dict_free(&options);
     if (result != 0)
         return false;

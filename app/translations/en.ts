@@ -10,7 +10,7 @@
     </message>
     <message>
         <location line="+17"/>
-        <location filename="../mainwindow.cpp" line="+208"/>
+        <location filename="../mainwindow.cpp" line="+210"/>
         <source>open</source>
         <translation>open</translation>
     </message>
@@ -76,17 +76,23 @@ Preview and save need a panel.</translation>
     </message>
     <message>
         <location line="+94"/>
-        <location line="+37"/>
+        <location line="+28"/>
+        <location line="+17"/>
         <source>Open File</source>
         <translation>Open File</translation>
     </message>
     <message>
-        <location line="-36"/>
+        <location line="-44"/>
         <source>Files(*.*)</source>
         <translation>Files(*.*)</translation>
     </message>
     <message>
-        <location line="+37"/>
+        <location line="+28"/>
+        <source>%1 is a pipe or device that can be read only once. Save it to a file first.</source>
+        <translation>%1 is a pipe or device that can be read only once. Save it to a file first.</translation>
+    </message>
+    <message>
+        <location line="+17"/>
         <source>This file could not be read as a picture or video:
 %1</source>
         <translation>This file could not be read as a picture or video:
@@ -94,13 +100,13 @@ Preview and save need a panel.</translation>
     </message>
     <message>
         <location line="+80"/>
-        <location line="+163"/>
+        <location line="+170"/>
         <location line="+6"/>
         <source>ok</source>
         <translation>ok</translation>
     </message>
     <message>
-        <location line="-168"/>
+        <location line="-175"/>
         <location line="+50"/>
         <source>cancel</source>
         <translation>cancel</translation>
@@ -159,6 +165,13 @@ Replace them?</translation>
     </message>
     <message>
         <location line="+20"/>
+        <source>This panel cannot be converted:
+%1</source>
+        <translation>This panel cannot be converted:
+%1</translation>
+    </message>
+    <message>
+        <location line="+7"/>
         <source>Choose output directory</source>
         <translation>Choose output directory</translation>
     </message>
@@ -223,7 +236,8 @@ Replace them?</translation>
         <translation>Saved</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="-99"/>
+        <location line="+104"/>
         <source>Not saved</source>
         <translation>Not saved</translation>
     </message>

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <csignal>
 
 namespace {
@@ -186,8 +188,22 @@ private slots:
                                                          "--input",  clip,
                                                          "--output", out}
                                           << 3 << "missing.xml";
+        const QString impossible = dir.filePath("impossible.xml");
+        writeFile(impossible, "<panels><panel model=\"huge\" width=\"64\" height=\"64\">"
+                              "<fan diameter=\"64\" ledpcs=\"1000000\" x=\"32\" y=\"32\"/>"
+                              "</panel></panels>");
+        QTest::newRow("impossible LED count")
+            << QStringList{"--config", impossible, "--panel", "0", "--input", clip, "--output", out}
+            << 3 << "fan 0 has 1000000 LEDs";
         QTest::newRow("unreadable media")
             << conversion("0", {"--input", config, "--output", out}) << 4 << "gives no picture";
+        const QString fifo = dir.filePath("fifo");
+        QFile::remove(fifo);
+        ::mkfifo(QFile::encodeName(fifo).constData(), 0600);
+        QTest::newRow("a FIFO") << conversion("0", {"--input", fifo, "--output", out}) << 4
+                                << "can be read only once";
+        QTest::newRow("standard input") << conversion("0", {"--input", "pipe:0", "--output", out})
+                                        << 4 << "can be read only once";
         QTest::newRow("missing media")
             << conversion("0", {"--input", dir.filePath("no.mp4"), "--output", out}) << 4
             << "no.mp4";
@@ -508,33 +524,51 @@ private slots:
             QVERIFY2(result.out.endsWith(path + ": 1 finding\n"), qPrintable(result.out));
     }
 
+    // An interrupt, a polite kill or a closed terminal ends the run the way the window's stop
+    // does: every file of the panel holds the same number of whole frames.
+    void interruptLeavesWholeFramesOnly_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("SIGINT") << int(SIGINT) << 130 << "interrupted";
+        QTest::newRow("SIGTERM") << int(SIGTERM) << 143 << "terminated (SIGTERM)";
+        QTest::newRow("SIGHUP") << int(SIGHUP) << 129 << "hung up (SIGHUP)";
+    }
+
     void interruptLeavesWholeFramesOnly()
     {
+        QFETCH(int, signal);
+        QFETCH(int, status);
+        QFETCH(QString, said);
         const QString longClip =
-            TestMedia::pngClip(dir.path(), "long.mkv", "18", 90, QSize(64, 64));
+            QFile::exists(dir.filePath("long.mkv"))
+                ? dir.filePath("long.mkv")
+                : TestMedia::pngClip(dir.path(), "long.mkv", "18", 1800, QSize(32, 32));
         QVERIFY(!longClip.isEmpty());
-        const QString out = outputDir("interrupted") + "/large";
+        const QString out = outputDir(QString("interrupted%1").arg(signal)) + "/every";
         QProcess process;
-        process.start(ROTAVIS_CONVERT, {"--config", config, "--panel", "large", "--input", longClip,
-                                        "--output", out});
+        process.start(ROTAVIS_CONVERT, {"--config", config, "--panel", "every blade", "--input",
+                                        longClip, "--output", out});
         QVERIFY(process.waitForStarted());
-        const qint64 record = frameRecordSize(1088);
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out + ".bin").size() >= record, 120000);
-        ::kill(pid_t(process.processId()), SIGINT);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out + "__7.bin").size() > 0, 120000);
+        ::kill(pid_t(process.processId()), signal);
         QVERIFY(process.waitForFinished(120000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 130);
-        QVERIFY(QString::fromLocal8Bit(process.readAllStandardError()).contains("interrupted"));
+        QCOMPARE(process.exitCode(), status);
+        QVERIFY(QString::fromLocal8Bit(process.readAllStandardError()).contains(said));
 
-        const qint64 size = QFileInfo(out + ".bin").size();
-        QVERIFY(size > 0);
-        QCOMPARE(size % record, qint64(0));
-        QVERIFY(size < 90 * record);
-        const Result report = run({"--inspect", out + ".bin"});
-        QCOMPARE(report.status, 0);
-        QVERIFY2(
-            report.out.contains(QRegularExpression(QString(", %1 frames? \\(").arg(size / record))),
-            qPrintable(report.out));
+        QSet<qint64> frameCounts;
+        for (int fan = 0; fan < 8; ++fan) {
+            const Result report = run({"--inspect", QString("%1__%2.bin").arg(out).arg(fan)});
+            QCOMPARE(report.status, 0);
+            const QRegularExpressionMatch frames =
+                QRegularExpression(", (\\d+) frames? \\(").match(report.out);
+            QVERIFY2(frames.hasMatch(), qPrintable(report.out));
+            frameCounts << frames.captured(1).toLongLong();
+        }
+        QCOMPARE(frameCounts.size(), 1);
+        QVERIFY(*frameCounts.begin() > 0 && *frameCounts.begin() < 1800);
     }
 };
 

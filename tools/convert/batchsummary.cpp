@@ -22,9 +22,9 @@ QString statusText(int status)
         return QStringLiteral("no picture (4)");
     case ExitOutputUnwritable:
         return QStringLiteral("not written (5)");
-    case ExitInterrupted:
-        return QStringLiteral("interrupted (130)");
     default:
+        if (status > ExitInterrupted)
+            return QStringLiteral("interrupted (%1)").arg(status);
         return QStringLiteral("failed (%1)").arg(status);
     }
 }

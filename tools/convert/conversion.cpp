@@ -13,7 +13,9 @@
 #include "fan.h"
 #include "fandatafile.h"
 #include "ledprocessing.h"
+#include "mediainput.h"
 #include "panel.h"
+#include "panellimits.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,23 +24,28 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <iterator>
 #include <unistd.h>
 
 namespace {
 
-// The worker of the run in progress, for the Ctrl-C handler.
+// The worker of the run in progress, for the interrupt handler.
 Core* runningCore = nullptr;
+// The signal that interrupted the conversion, 0 while none has.
 volatile std::sig_atomic_t interrupted = 0;
 
-void stopOnInterrupt(int)
+void stopOnInterrupt(int signal)
 {
-    interrupted = 1;
+    interrupted = signal;
     if (runningCore)
         runningCore->stopRequested.raise(); // lock-free: safe in a signal handler
 }
 
-// Ctrl-C stops the conversion for as long as this lives: the run in progress ends the way
-// the window's stop ends it, and no further clip starts.
+// The signals that end a conversion early: Ctrl-C, a polite kill, a closed terminal.
+constexpr int interruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Interrupts stop the conversion for as long as this lives: the run in progress ends the way
+// the window's stop ends it, with whole frames in every file, and no further clip starts.
 class InterruptScope
 {
 public:
@@ -48,13 +55,33 @@ public:
         struct sigaction action = {};
         action.sa_handler = stopOnInterrupt;
         sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previous);
+        for (int i = 0; i < signalCount; ++i)
+            sigaction(interruptSignals[i], &action, &previous[i]);
     }
-    ~InterruptScope() { sigaction(SIGINT, &previous, nullptr); }
+    ~InterruptScope()
+    {
+        for (int i = 0; i < signalCount; ++i)
+            sigaction(interruptSignals[i], &previous[i], nullptr);
+    }
 
 private:
-    struct sigaction previous = {};
+    static constexpr int signalCount = int(std::size(interruptSignals));
+    struct sigaction previous[signalCount] = {};
 };
+
+// What a conversion ended by `signal` reports, and its exit status: 128 + the signal, as
+// shells report a command that a signal ended.
+QString interruption(int signal)
+{
+    switch (signal) {
+    case SIGTERM:
+        return QStringLiteral("terminated (SIGTERM)");
+    case SIGHUP:
+        return QStringLiteral("hung up (SIGHUP)");
+    default:
+        return QStringLiteral("interrupted");
+    }
+}
 
 // The worker that Ctrl-C stops, for as long as this lives.
 class StoppableRun
@@ -99,6 +126,10 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
         return outcome;
     };
 
+    const QString readOnce = MediaInput::readOnceProblem(job.input);
+    if (!readOnce.isEmpty())
+        return ending(ExitMediaUnreadable, readOnce);
+
     Core core;
     core.setFileName(job.input);
     VideoInfo info;
@@ -124,8 +155,9 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
         options.hasSelection ? options.selection : defaultSelection(info.firstFrame.size(), *panel);
 
     if (interrupted)
-        return ending(ExitInterrupted,
-                      QStringLiteral("interrupted before %1 was converted").arg(native(job.input)));
+        return ending(ExitInterrupted + interrupted,
+                      QStringLiteral("%1 before %2 was converted")
+                          .arg(interruption(interrupted), native(job.input)));
 
     const bool live = isatty(fileno(stderr));
     ProgressReporter progress(stderr, live, info.fps, info.durationMs, label);
@@ -164,11 +196,12 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
         return ending(ExitOutputUnwritable, failure);
     }
     if (interrupted) {
-        concludeFailure(QStringLiteral("interrupted"));
-        return ending(ExitInterrupted,
-                      QStringLiteral("interrupted: the files hold the %1 converted before the "
-                                     "stop, whole frames only")
-                          .arg(counted(outcome.frames, QStringLiteral("frame"))));
+        concludeFailure(interruption(interrupted));
+        return ending(
+            ExitInterrupted + interrupted,
+            QStringLiteral("%1: the files hold the %2 converted before the stop, "
+                           "whole frames only")
+                .arg(interruption(interrupted), counted(outcome.frames, QStringLiteral("frame"))));
     }
     if (!options.quiet) {
         const QString frames = counted(outcome.frames, QStringLiteral("frame"));
@@ -204,6 +237,11 @@ int runConversion(const Options& options)
     if (!panel) {
         complain(QStringLiteral("%1 has no panel '%2' (see --list-panels)")
                      .arg(native(options.configPath), options.panel));
+        return ExitNoSuchPanel;
+    }
+    const QString refused = PanelLimits::problem(*panel);
+    if (!refused.isEmpty()) {
+        complain(QStringLiteral("%1: %2").arg(native(options.configPath), refused));
         return ExitNoSuchPanel;
     }
 

@@ -8,12 +8,14 @@ enum ExitStatus
     ExitSuccess = 0,
     ExitFailure = 1,          // anything not listed below
     ExitUsage = 2,            // bad or missing options
-    ExitNoSuchPanel = 3,      // the configuration cannot be read or has no such panel;
-                              // --check-config found something
-    ExitMediaUnreadable = 4,  // the input gives no picture
+    ExitNoSuchPanel = 3,      // the configuration cannot be read, has no such panel or
+                              // the panel has impossible values; --check-config found
+                              // something
+    ExitMediaUnreadable = 4,  // the input gives no picture, or can be read only once
     ExitOutputUnwritable = 5, // a fan data file (or a fan view) cannot be written
     ExitBadFanData = 6,       // --inspect: the file is not a sound fan data file
-    ExitInterrupted = 130,    // stopped by Ctrl-C; the files hold whole frames only
+    ExitInterrupted = 128,    // + the signal: 130 Ctrl-C, 143 SIGTERM, 129 SIGHUP; the files
+                              // hold whole frames only
 };
 
 #endif

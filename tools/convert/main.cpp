@@ -3,10 +3,12 @@
 #include "exitstatus.h"
 #include "fanconfig.h"
 #include "messages.h"
+#include "nativepath.h"
 #include "options.h"
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
 
 extern "C" {
@@ -32,10 +34,18 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     qInstallMessageHandler(filterMessages);
+    // Beyond the file size limit a write fails with its own error, which the run reports and
+    // cuts back to whole frames, instead of the signal ending the program mid-record.
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    // Paths exactly as they were given, also where they are not UTF-8.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << NativePath::fromBytes(QByteArray(argv[i]));
 
     Options options;
     QString error;
-    if (!parseOptions(QCoreApplication::arguments(), FanConfig::defaultPath(), &options, &error)) {
+    if (!parseOptions(arguments, FanConfig::defaultPath(), &options, &error)) {
         complainAboutUsage(error);
         return ExitUsage;
     }

@@ -94,9 +94,13 @@ QString usageText()
         "\n"
         "Exit status: 0 done; 1 other failure; 2 bad usage (also: files exist without\n"
         "--overwrite, or no frame N for --fan-view); 3 no such panel (or the configuration\n"
-        "cannot be read; with --check-config: something was found); 4 the input gives no\n"
-        "picture; 5 an output file cannot be written; 6 --inspect found a damaged file;\n"
-        "130 interrupted. With several clips, the worst (highest) of the clips' statuses.\n");
+        "cannot be read, or the panel has values no conversion can work with; with\n"
+        "--check-config: something was found); 4 the input gives no picture, or is a pipe\n"
+        "that can be read only once; 5 an output file cannot be written; 6 --inspect found\n"
+        "a damaged file;\n"
+        "130 interrupted (Ctrl-C), 143 terminated (SIGTERM), 129 hung up (SIGHUP); the files\n"
+        "then hold whole frames only. With several clips, the worst (highest) of the clips'\n"
+        "statuses.\n");
 }
 
 bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath, Options* options,
