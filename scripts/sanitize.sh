@@ -16,4 +16,11 @@ export LSAN_OPTIONS="suppressions=$suppressions/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
 cd build-asan
-ctest --output-on-failure -j2 --timeout 900
+status=0
+ctest --output-on-failure -j2 --timeout 900 -E '_under_xvfb$' || status=$?
+# The tests under a virtual X display start the real program with the system's X, GL and
+# D-Bus libraries, which keep memory to the end of the process: there every memory error
+# and undefined behaviour still fails the test, but leaks are not looked for.
+ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" \
+    ctest --output-on-failure -j2 --timeout 900 -R '_under_xvfb$' || status=$?
+exit $status
