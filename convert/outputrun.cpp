@@ -1,16 +1,18 @@
 #include "outputrun.h"
 
+#include "bitplanes.h"
 #include "fan.h"
-#include "fandatafile.h"
-#include "frontfanblending.h"
+#include "packets.h"
 #include "panel.h"
-#include "sampling.h"
+#include "panelconversion.h"
+#include "samplemap.h"
 
 #include <QDataStream>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QImage>
+
+#include <cstring>
 
 namespace {
 
@@ -32,7 +34,22 @@ bool writeAll(QFile& file, const QByteArray& data)
     return true;
 }
 
+// Copies `frame` into `target`, reusing its buffer when the geometry is the same.
+void copyFrame(const QImage& frame, QImage& target)
+{
+    if (target.size() == frame.size() && target.format() == frame.format() &&
+        target.bytesPerLine() == frame.bytesPerLine() && !frame.isNull()) {
+        std::memcpy(target.bits(), frame.constBits(), size_t(frame.sizeInBytes()));
+        return;
+    }
+    target = frame.copy();
+}
+
 } // namespace
+
+OutputRun::OutputRun() : OutputRun(BitPlaneTurn::outputRuns()) {}
+
+OutputRun::OutputRun(BitPlaneTurn& turn) : m_turn(turn) {}
 
 OutputRun::~OutputRun()
 {
@@ -68,6 +85,10 @@ bool OutputRun::open(const QString& outputPath, Panel* panel)
         m_wholeRecords.append(0);
     }
     m_panel = panel;
+    m_conversion = std::make_unique<PanelConversion>(*panel);
+    m_quit = false;
+    m_pending = false;
+    m_thread = std::thread([this] { conversionLoop(); });
     return true;
 }
 
@@ -78,37 +99,73 @@ bool OutputRun::convertFrame(const QImage& frame)
             m_error = QStringLiteral("No output run is open");
         return false;
     }
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_pending; });
     if (m_failed)
         return false;
-
-    LayerImages layers = buildLayerImages(frame, *m_panel);
-    paintFrontFanBlending(layers.frameImage_z0, layers.frameImage_z1, *m_panel);
-    qDebug() << "frameImage_z0->bytesPerLine()" << layers.frameImage_z0.bytesPerLine()
-             << "frameImage_z1->size()" << layers.frameImage_z1.size();
-    return writeRecords(layers.frameImage_z0, layers.frameImage_z1);
+    const QSize layers = SampleMap::layerSizeFor(*m_panel, frame.size());
+    qDebug() << "frameImage_z0->bytesPerLine()" << (layers.isEmpty() ? 0 : (layers.width() * 3 + 3) & ~3)
+             << "frameImage_z1->size()" << layers;
+    copyFrame(frame, m_frame);
+    m_pending = true;
+    lock.unlock();
+    m_changed.notify_all();
+    return true;
 }
 
-bool OutputRun::writeRecords(const QImage& frameImage_z0, const QImage& frameImage_z1)
+bool OutputRun::finish()
 {
-    // Each record is built whole in memory and written with one call; the sizes are
-    // committed only once every fan has its record, so a failure leaves all files alike.
-    QVector<qint64> recordSizes;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_pending; });
+    return !m_failed;
+}
+
+QString OutputRun::errorString() const
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_pending; });
+    return m_error;
+}
+
+void OutputRun::conversionLoop()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_quit || m_pending; });
+        if (m_pending) {
+            // The caller waits for m_pending to clear before it touches the frame again.
+            lock.unlock();
+            m_conversion->convert(m_frame, m_turn);
+            const bool written = writeRecords();
+            lock.lock();
+            if (!written)
+                m_failed = true;
+            m_pending = false;
+            m_changed.notify_all();
+            continue;
+        }
+        if (m_quit)
+            return;
+    }
+}
+
+bool OutputRun::writeRecords()
+{
+    // Each record is written with one call; the sizes are committed only once every fan has
+    // its record, so a failure leaves all files alike.
     for (int i = 0; i < m_fans.size(); ++i) {
-        const Fan* fan = m_fans.at(i);
-        // Both layer images have the same size and row length.
-        const QImage& source = fan->z == 0 ? frameImage_z0 : frameImage_z1;
-        const QByteArray record = fanFrameRecord(source, *fan);
-        if (!writeAll(*fan->file, record)) {
-            m_error = QStringLiteral("Cannot write %1: %2")
-                          .arg(describe(*fan->file), fan->file->errorString());
-            m_failed = true;
+        QFile* file = m_fans.at(i)->file;
+        if (!writeAll(*file, m_conversion->frameRecord(i))) {
+            const QString error =
+                QStringLiteral("Cannot write %1: %2").arg(describe(*file), file->errorString());
             cutBackToLastFrame();
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_error = error;
             return false;
         }
-        recordSizes.append(record.size());
     }
     for (int i = 0; i < m_fans.size(); ++i)
-        m_wholeRecords[i] += recordSizes.at(i);
+        m_wholeRecords[i] += m_conversion->frameRecord(i).size();
     return true;
 }
 
@@ -121,8 +178,23 @@ void OutputRun::cutBackToLastFrame()
     }
 }
 
+void OutputRun::stopThread()
+{
+    if (!m_thread.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_quit = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
 void OutputRun::close()
 {
+    stopThread();
+    m_conversion.reset();
+    m_frame = QImage();
     for (Fan* fan : qAsConst(m_fans)) {
         fan->file->close();
         delete fan->stream;

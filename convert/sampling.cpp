@@ -1,6 +1,9 @@
 #include "sampling.h"
 
+#include "bladetypes.h"
+#include "fan.h"
 #include "ledprocessing.h"
+#include "packets.h"
 #include "panel.h"
 
 #include <cmath>
@@ -88,7 +91,7 @@ int samplePixelBlock(const uchar* bits, double x, double y, double theta, double
     return (sum0 / divisor) << 16 | (sum1 / divisor) << 8 | (sum2 / divisor);
 }
 
-QByteArray assembleLine(const Line& line, int lineIndex)
+QByteArray assembleLine(const Line& line, int lineIndex, BitPlaneTurn& turn)
 {
     const int size = 3 * (line.first.size() + line.second.size());
     QByteArray data(lineBufferSize(size), '\0');
@@ -100,6 +103,19 @@ QByteArray assembleLine(const Line& line, int lineIndex)
             *out++ = uchar(sample & 0xFF);
         }
     }
-    processLine(reinterpret_cast<uchar*>(data.data()), lineIndex, size);
+    processLine(reinterpret_cast<uchar*>(data.data()), lineIndex, size, turn);
     return data;
+}
+
+QByteArray fanFrameRecord(const QImage& layerImage, const Fan& fan, BitPlaneTurn& turn)
+{
+    const int lineCount = bladeType(fan.ledpcs).linesPerFrame;
+    const FanLines lines =
+        sampleLines(layerImage.constBits(), fan.x, fan.y, fan.ledpcs, layerImage.width(),
+                    layerImage.height(), layerImage.bytesPerLine(), lineCount);
+    QByteArray record;
+    record.reserve(int(frameRecordSize(fan.ledpcs)));
+    for (int i = 0; i < lineCount; ++i)
+        appendLineRecord(record, assembleLine(lines.at(i), i, turn), i, fan.ledpcs);
+    return record;
 }

@@ -7,6 +7,8 @@
 #include <QSize>
 #include <QVector>
 
+class BitPlaneTurn;
+class Fan;
 class Panel;
 
 // Layer-image pixels per panel unit; truncated, also the side of the block one sample averages.
@@ -18,6 +20,10 @@ using HalfLine = QVector<int>;
 using Line = QPair<HalfLine, HalfLine>;
 // The diameters of one fan for one frame, in blade-position order.
 using FanLines = QVector<Line>;
+
+// The straightforward conversion of a frame, step by step as the fan data is defined: the
+// reference that the tests hold the fast path (SampleMap, LineColours, PanelConversion) to,
+// byte for byte.
 
 // The two working pictures of a frame: the panel's selection at three pixels per panel unit.
 // Fans of layer 0 are read from frameImage_z0, all others from frameImage_z1.
@@ -53,6 +59,9 @@ int samplePixelBlock(const uchar* bits, double x, double y, double theta, double
 // The processed LED bytes of one line: R, G, B of each sample of the first half-line, then of
 // the second, through processLine. The buffer holds 3 x (n1 + n2) bytes, or the whole
 // 768-byte packed block for the packed blade types.
-QByteArray assembleLine(const Line& line, int lineIndex);
+QByteArray assembleLine(const Line& line, int lineIndex, BitPlaneTurn& turn);
+
+// Samples `fan` on `layerImage` (an RGB888 layer image) and returns its whole frame record.
+QByteArray fanFrameRecord(const QImage& layerImage, const Fan& fan, BitPlaneTurn& turn);
 
 #endif

@@ -2,7 +2,7 @@
 #include "dialoganswerer.h"
 #include "fan.h"
 #include "fanconfig.h"
-#include "fandatafile.h"
+#include "packets.h"
 #include "mainwindow.h"
 #include "messagecapture.h"
 #include "panel.h"

@@ -9,7 +9,7 @@
 
 #include "core.h"
 #include "fan.h"
-#include "fandatafile.h"
+#include "packets.h"
 #include "panel.h"
 
 #include <QDir>

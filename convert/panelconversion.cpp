@@ -1,0 +1,97 @@
+#include "panelconversion.h"
+
+#include "bitplanes.h"
+#include "bladetypes.h"
+#include "fan.h"
+#include "fanworkers.h"
+#include "frontfanlayers.h"
+#include "linecolours.h"
+#include "packets.h"
+#include "panel.h"
+#include "samplemap.h"
+
+#include <algorithm>
+#include <cstring>
+
+PanelConversion::PanelConversion(const Panel& panel, int threads)
+    : m_panel(panel), m_workers(std::make_unique<FanWorkers>(std::max(1, threads)))
+{
+    m_fans.resize(size_t(panel.fans.size()));
+    for (int f = 0; f < panel.fans.size(); ++f) {
+        const int ledpcs = panel.fans.at(f)->ledpcs;
+        const BladeType blade = bladeType(ledpcs);
+        FanRecord& fan = m_fans[size_t(f)];
+        fan.lines = blade.linesPerFrame;
+        fan.chunks = blade.chunks;
+        fan.chunkBytes = blade.chunkBytes;
+        fan.ledBytes = std::max(0, 3 * ledpcs);
+        fan.colours = std::make_unique<LineColours>(6 * halfLineLength(ledpcs));
+        fan.line.assign(size_t(std::max(fan.colours->bufferSize(), fan.ledBytes)), 0);
+        fan.record = QByteArray(int(frameRecordSize(ledpcs)), '\0');
+        char* out = fan.record.data();
+        for (int i = 0; i < fan.lines; ++i) {
+            for (int chunk = 0; chunk < fan.chunks; ++chunk) {
+                writePacketHeader(out, blade, i, chunk);
+                out += packetHeaderSize + fan.chunkBytes;
+            }
+        }
+    }
+}
+
+PanelConversion::~PanelConversion() = default;
+
+QSize PanelConversion::layerSize() const
+{
+    return m_map ? m_map->layerSize() : QSize();
+}
+
+void PanelConversion::prepare(const QImage& frame)
+{
+    if (m_map && m_map->frameSize() == frame.size() &&
+        m_map->frameBytesPerLine() == frame.bytesPerLine())
+        return;
+    m_layers.reset();
+    m_map = std::make_unique<SampleMap>(m_panel, frame.size(), frame.bytesPerLine());
+    m_layers = std::make_unique<FrontFanLayers>(m_panel, *m_map);
+}
+
+void PanelConversion::convert(const QImage& input, BitPlaneTurn& turn)
+{
+    // Sampling reads three bytes per pixel; anything else would be read out of bounds.
+    const QImage frame = input.format() == QImage::Format_RGB888 || input.isNull()
+                             ? input
+                             : input.convertToFormat(QImage::Format_RGB888);
+    prepare(frame);
+    const uchar* bits = frame.constBits();
+    m_layers->paint(bits);
+
+    // Each fan's turn is known before any line is packed: the fans before it in the list
+    // take theirs first.
+    std::vector<BitPlaneTurn> turns(m_fans.size());
+    for (size_t f = 0; f < m_fans.size(); ++f) {
+        turns[f] = turn;
+        if (m_fans[f].colours->takesSwapTurns())
+            turn.advance(m_fans[f].lines);
+    }
+    m_workers->run(fanCount(), [&](int f) { convertFan(f, bits, turns[size_t(f)]); });
+}
+
+void PanelConversion::convertFan(int f, const uchar* frame, BitPlaneTurn turn)
+{
+    FanRecord& fan = m_fans[size_t(f)];
+    const uchar* painted = m_layers->painted(m_map->layer(f));
+    uchar* line = fan.line.data();
+    const bool takesTurns = fan.colours->takesSwapTurns();
+    char* out = fan.record.data();
+    for (int i = 0; i < fan.lines; ++i) {
+        m_map->gatherLine(f, i, frame, painted, line);
+        fan.colours->process(line, i, takesTurns && turn.next());
+        for (int chunk = 0; chunk < fan.chunks; ++chunk) {
+            out += packetHeaderSize;
+            // The packets carry the first 3 x ledpcs bytes of the line; for an odd count
+            // the second half-line's last LED is left out.
+            std::memcpy(out, line + size_t(fan.chunkBytes) * chunk, size_t(fan.chunkBytes));
+            out += fan.chunkBytes;
+        }
+    }
+}

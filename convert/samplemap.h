@@ -1,0 +1,72 @@
+#ifndef ROTAVIS_SAMPLEMAP_H
+#define ROTAVIS_SAMPLEMAP_H
+
+#include <QRect>
+#include <QSize>
+#include <QtGlobal>
+
+#include <cstdint>
+#include <vector>
+
+class Panel;
+
+// The first stage of the conversion: frame -> samples. The places a fan's samples read
+// depend only on the panel, its selection and the frame's size, so they are worked out once
+// per run with the very expressions of the straightforward sampling (samplePixelBlock). Each
+// sample averages the 3 x 3 block of the layer image at its point; the layer image is a
+// nearest-neighbour enlargement (NearestScaleMap) of the selected region, so the block reads
+// a few pixels of the frame itself, each with a whole-number weight out of 9. Pixels that the
+// front-fan blending paints come from a small array of painted pixels instead (FrontFanLayers).
+class SampleMap
+{
+public:
+    // A pixel that the front-fan blending may paint and that some sample reads.
+    struct PaintedPixel
+    {
+        qint64 layerOffset; // byte offset in the full-size layer image
+        qint32 frameOffset; // byte offset of the pixel it is scaled from; -1 outside the frame
+    };
+
+    SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine);
+
+    // W x H of the layer images for frames of `frameSize`; empty when they come out null.
+    static QSize layerSizeFor(const Panel& panel, QSize frameSize);
+
+    QSize frameSize() const { return m_frameSize; }
+    int frameBytesPerLine() const { return m_frameBytesPerLine; }
+    // W x H of the layer images; empty when they are null (nothing selected or no panel area).
+    QSize layerSize() const { return m_layerSize; }
+    int layerBytesPerLine() const { return (m_layerSize.width() * 3 + 3) & ~3; }
+
+    // The pixels of layer 0 or 1 that samples read and the blending may paint, in the order
+    // of the painted array that gatherLine() reads.
+    const std::vector<PaintedPixel>& paintedPixels(int layer) const { return m_painted[layer]; }
+
+    int fanCount() const { return int(m_fans.size()); }
+    int layer(int fan) const { return m_fans[size_t(fan)].layer; }
+
+    // The RGB bytes of line `line` of fan `fan`: 3 bytes per sample, the first half-line from
+    // the hub outwards, then the second. `frame` is the RGB888 frame (of frameSize() and
+    // frameBytesPerLine()); `painted` holds 3 bytes per painted pixel of the fan's layer.
+    void gatherLine(int fan, int line, const uchar* frame, const uchar* painted,
+                    uchar* out) const;
+
+private:
+    struct FanSamples
+    {
+        int layer = 0;
+        int samplesPerLine = 0;
+        std::vector<std::uint32_t> lineStart; // first entry of each line, and the end
+        std::vector<std::uint8_t> counts;     // entries per sample
+        std::vector<std::int32_t> offsets;    // frame byte offset, or ~(3 x painted index)
+        std::vector<std::uint8_t> weights;    // pixels of the 3 x 3 block on this one
+    };
+
+    QSize m_frameSize;
+    int m_frameBytesPerLine = 0;
+    QSize m_layerSize;
+    std::vector<FanSamples> m_fans;
+    std::vector<PaintedPixel> m_painted[2];
+};
+
+#endif
