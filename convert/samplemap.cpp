@@ -158,9 +158,14 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine)
                                     continue;
                                 const int x = col - 1;
                                 const int y = row - 1;
-                                const int fx = source.region.x() + source.map.column(x, y);
-                                const int fy = source.region.y() + source.map.row(x, y);
-                                const bool inFrame = frameRect.contains(fx, fy);
+                                // Pixels the scaling does not paint stay black, like the
+                                // part of the copy outside the frame.
+                                const bool covered = source.map.covers(x, y);
+                                const int fx =
+                                    covered ? source.region.x() + source.map.column(x, y) : -1;
+                                const int fy =
+                                    covered ? source.region.y() + source.map.row(x, y) : -1;
+                                const bool inFrame = covered && frameRect.contains(fx, fy);
                                 const std::int32_t frameOffset =
                                     inFrame ? std::int32_t(fy * frameBytesPerLine + 3 * fx) : -1;
                                 std::int32_t key;
@@ -179,7 +184,7 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine)
                                 } else if (inFrame) {
                                     key = frameOffset;
                                 } else {
-                                    continue; // the copy is black outside the frame
+                                    continue; // black
                                 }
                                 int e = 0;
                                 while (e < count && keys[e] != key)

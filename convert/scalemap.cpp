@@ -63,14 +63,19 @@ NearestScaleMap::NearestScaleMap(QSize source, QSize target)
 {
     // scaled() hands back the image itself when the size does not change.
     m_identity = source == target;
-    if (m_identity)
+    if (m_identity) {
+        m_paintedWidth = target.width();
+        m_paintedHeight = target.height();
         return;
+    }
 
     const InverseScale inv(source, target);
     const int w = source.width();
     const int h = source.height();
-    const int W = target.width();
-    const int H = target.height();
+    const int W = std::min(target.width(), paintLimit);
+    const int H = std::min(target.height(), paintLimit);
+    m_paintedWidth = W;
+    m_paintedHeight = H;
     m_piecesPerRow = (W + piece - 1) / piece;
     m_fixedColumns.resize(size_t(W));
     m_floatColumns.resize(size_t(W));

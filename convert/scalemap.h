@@ -15,8 +15,10 @@
 // scale (which includes a shift of 1/65536 pixel) either in 16.16 fixed point, stepping
 // from the piece's first pixel, or, when the scale is too extreme or the numbers too large
 // for fixed point, in double precision, again stepping from the piece's first pixel. The
-// result is clamped into the source image. This reproduces that arithmetic step by step;
-// the tests hold it to Qt's own scaled() image by image, extreme enlargements included.
+// result is clamped into the source image. The engine paints no further than 32767 pixels in
+// either direction; beyond, the scaled image stays black. This reproduces that arithmetic
+// step by step; the tests hold it to Qt's own scaled() image by image, extreme enlargements
+// included.
 class NearestScaleMap
 {
 public:
@@ -24,7 +26,10 @@ public:
     // `source` and `target` must both be non-empty.
     NearestScaleMap(QSize source, QSize target);
 
-    // The source column and row of target pixel (x, y).
+    // Whether target pixel (x, y) is painted at all; the others are black.
+    bool covers(int x, int y) const { return x < m_paintedWidth && y < m_paintedHeight; }
+
+    // The source column and row of target pixel (x, y), for pixels it covers.
     int column(int x, int y) const
     {
         return m_identity ? x : (fixedPoint(x, y) ? m_fixedColumns[x] : m_floatColumns[x]);
@@ -41,7 +46,10 @@ private:
     }
 
     static constexpr int piece = 2048;
+    static constexpr int paintLimit = 32767;
     bool m_identity = true;
+    int m_paintedWidth = 0;
+    int m_paintedHeight = 0;
     int m_piecesPerRow = 0;
     std::vector<int> m_fixedColumns;
     std::vector<int> m_floatColumns;
