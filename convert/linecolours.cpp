@@ -49,20 +49,19 @@ const Tables& tables()
 
 void applySquaringCurve(uchar* data, int leds, const uchar* square)
 {
+    // Without branches: which channels keep their value depends on the picture.
     for (int i = 0; i < leds; ++i, data += 3) {
-        const uchar r = data[0];
-        const uchar g = data[1];
-        const uchar b = data[2];
-        const uchar peak = std::max(r, std::max(g, b));
-        if (peak < 240) {
-            data[0] = square[r];
-            data[1] = square[g];
-            data[2] = square[b];
-        } else {
-            data[0] = r == peak ? r : square[r];
-            data[1] = g == peak ? g : square[g];
-            data[2] = b == peak ? b : square[b];
-        }
+        const unsigned r = data[0];
+        const unsigned g = data[1];
+        const unsigned b = data[2];
+        const unsigned peak = std::max(r, std::max(g, b));
+        const unsigned bright = peak >= 240 ? peak : 256; // no byte equals 256
+        const unsigned keepR = 0u - unsigned(r == bright);
+        const unsigned keepG = 0u - unsigned(g == bright);
+        const unsigned keepB = 0u - unsigned(b == bright);
+        data[0] = uchar((r & keepR) | (square[r] & ~keepR));
+        data[1] = uchar((g & keepG) | (square[g] & ~keepG));
+        data[2] = uchar((b & keepB) | (square[b] & ~keepB));
     }
 }
 

@@ -79,12 +79,15 @@ void PanelConversion::convert(const QImage& input, BitPlaneTurn& turn)
 void PanelConversion::convertFan(int f, const uchar* frame, BitPlaneTurn turn)
 {
     FanRecord& fan = m_fans[size_t(f)];
-    const uchar* painted = m_layers->painted(m_map->layer(f));
+    fan.samples.resize(size_t(m_map->fanBytes(f))); // allocated on the first frame only
+    m_map->gatherFan(f, frame, m_layers->painted(m_map->layer(f)), fan.samples.data());
+
+    const size_t lineBytes = fan.samples.size() / size_t(std::max(1, fan.lines));
     uchar* line = fan.line.data();
     const bool takesTurns = fan.colours->takesSwapTurns();
     char* out = fan.record.data();
     for (int i = 0; i < fan.lines; ++i) {
-        m_map->gatherLine(f, i, frame, painted, line);
+        std::memcpy(line, fan.samples.data() + lineBytes * size_t(i), lineBytes);
         fan.colours->process(line, i, takesTurns && turn.next());
         for (int chunk = 0; chunk < fan.chunks; ++chunk) {
             out += packetHeaderSize;

@@ -53,7 +53,8 @@ private:
         int chunkBytes = 0;
         int ledBytes = 0; // 3 x ledpcs: what the packets carry of each line
         std::unique_ptr<LineColours> colours;
-        std::vector<uchar> line; // the line buffer
+        std::vector<uchar> samples; // the gathered samples of all lines
+        std::vector<uchar> line;    // the line buffer
         QByteArray record;       // headers written once, LED bytes every frame
     };
 

@@ -8,7 +8,9 @@
 
 #include <QRectF>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <unordered_map>
 
 namespace {
@@ -53,18 +55,37 @@ std::vector<QRect> paintedRegions(const Panel& panel, QSize layerSize)
     return regions;
 }
 
-constexpr int prefetchDistance = 24;
-
-inline void prefetch(std::int32_t offset, const uchar* frame, const uchar* painted)
+// The pixels one sample reads, each with its weight out of 9.
+struct Block
 {
-#if defined(__GNUC__)
-    __builtin_prefetch(offset >= 0 ? frame + offset : painted + ~offset);
-#else
-    Q_UNUSED(offset);
-    Q_UNUSED(frame);
-    Q_UNUSED(painted);
-#endif
-}
+    std::uint32_t position = 0; // byte offset in the fan's lines
+    bool painted = false;
+    int count = 0;
+    std::int32_t keys[9];
+    std::uint8_t weights[9];
+
+    void add(std::int32_t key)
+    {
+        int e = 0;
+        while (e < count && keys[e] != key)
+            ++e;
+        if (e == count) {
+            keys[count] = key;
+            weights[count] = 0;
+            ++count;
+        }
+        ++weights[e];
+    }
+    // Whether a pixel lies so close to the end of the frame that reading 4 bytes from it would
+    // leave the frame.
+    bool nearEnd = false;
+    int group() const
+    {
+        if (painted || nearEnd)
+            return 10;
+        return count == 1 && weights[0] == 9 ? 0 : count;
+    }
+};
 
 bool insideAny(const std::vector<QRect>& regions, int x, int y)
 {
@@ -121,6 +142,7 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine)
     const double W = m_layerSize.width();
     const double H = m_layerSize.height();
     const qint64 layerLine = layerBytesPerLine();
+    const qint64 frameBytes = qint64(frameBytesPerLine) * frameSize.height();
 
     m_fans.resize(size_t(panel.fans.size()));
     for (int f = 0; f < panel.fans.size(); ++f) {
@@ -130,14 +152,12 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine)
         const int L = bladeType(fan.ledpcs).linesPerFrame;
         const int n = halfLineLength(fan.ledpcs);
         samples.samplesPerLine = 2 * n;
-        samples.lineStart.reserve(size_t(L) + 1);
-        samples.counts.reserve(size_t(L) * size_t(2 * n));
-        samples.offsets.reserve(size_t(L) * size_t(2 * n) * 2);
-        samples.weights.reserve(size_t(L) * size_t(2 * n) * 2);
+        samples.lines = L;
         const double ledpcs = fan.ledpcs;
+        std::vector<Block> blocks;
+        blocks.reserve(size_t(L) * size_t(2 * n));
 
         for (int k = 0; k < L; ++k) {
-            samples.lineStart.push_back(std::uint32_t(samples.offsets.size()));
             const double theta = (double(-k) / L) * 180;
             for (const double angle : {theta, theta + 180}) {
                 const double phi = angle / 360 * twoPi;
@@ -146,9 +166,8 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine)
                 for (int d = 0; d < ledpcs * 0.5; ++d) {
                     const double X = cosine * double(d) + fan.x;
                     const double Y = sine * double(d) + fan.y;
-                    std::int32_t keys[9];
-                    std::uint8_t weights[9];
-                    int count = 0;
+                    Block block;
+                    block.position = std::uint32_t(3 * blocks.size());
                     if (X <= W && Y <= H && X > 0 && Y > 0) {
                         for (int i = 0; i < blockSide; ++i) {
                             for (int j = 0; j < blockSide; ++j) {
@@ -168,7 +187,6 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine)
                                 const bool inFrame = covered && frameRect.contains(fx, fy);
                                 const std::int32_t frameOffset =
                                     inFrame ? std::int32_t(fy * frameBytesPerLine + 3 * fx) : -1;
-                                std::int32_t key;
                                 if (!painted.empty() && insideAny(painted, x, y)) {
                                     const qint64 layerOffset = y * layerLine + 3 * qint64(x);
                                     auto& index = paintedIndex[samples.layer];
@@ -180,56 +198,141 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine)
                                                     .first;
                                         list.push_back({layerOffset, frameOffset});
                                     }
-                                    key = ~(3 * found->second);
+                                    block.add(~(3 * found->second));
+                                    block.painted = true;
                                 } else if (inFrame) {
-                                    key = frameOffset;
-                                } else {
-                                    continue; // black
+                                    block.add(frameOffset);
+                                    block.nearEnd = block.nearEnd || frameOffset + 4 > frameBytes;
                                 }
-                                int e = 0;
-                                while (e < count && keys[e] != key)
-                                    ++e;
-                                if (e == count) {
-                                    keys[count] = key;
-                                    weights[count] = 0;
-                                    ++count;
-                                }
-                                ++weights[e];
                             }
                         }
                     }
-                    samples.counts.push_back(std::uint8_t(count));
-                    samples.offsets.insert(samples.offsets.end(), keys, keys + count);
-                    samples.weights.insert(samples.weights.end(), weights, weights + count);
+                    if (block.count > 0)
+                        blocks.push_back(block);
+                    else
+                        blocks.push_back(Block{block.position, false, 0, {}, {}, false});
                 }
             }
         }
-        samples.lineStart.push_back(std::uint32_t(samples.offsets.size()));
-        samples.offsets.shrink_to_fit();
-        samples.weights.shrink_to_fit();
+        samples.addBlocks(blocks);
     }
 }
 
-void SampleMap::gatherLine(int fan, int line, const uchar* frame, const uchar* painted,
-                           uchar* out) const
+template <typename Blocks>
+void SampleMap::FanSamples::addBlocks(Blocks& blocks)
+{
+    // Black samples need no entry; the others by group, and in the order of the frame within
+    // a group, so that the frame is read front to back.
+    auto end = std::remove_if(blocks.begin(), blocks.end(),
+                              [](const Block& block) { return block.count == 0; });
+    blocks.erase(end, blocks.end());
+    std::sort(blocks.begin(), blocks.end(), [](const Block& a, const Block& b) {
+        if (a.group() != b.group())
+            return a.group() < b.group();
+        return a.keys[0] != b.keys[0] ? a.keys[0] < b.keys[0] : a.position < b.position;
+    });
+    size_t entries = 0;
+    for (const Block& block : blocks)
+        entries += size_t(block.count);
+    positions.reserve(blocks.size());
+    offsets.reserve(entries);
+    weights.reserve(entries);
+    for (const Block& block : blocks) {
+        ++groupSizes[size_t(block.group())];
+        positions.push_back(block.position);
+        offsets.insert(offsets.end(), block.keys, block.keys + block.count);
+        weights.insert(weights.end(), block.weights, block.weights + block.count);
+        if (block.group() == 10)
+            irregularCounts.push_back(std::uint8_t(block.count));
+    }
+}
+
+namespace {
+
+// Always out of 9: a block hanging over the picture's edge comes out darker.
+inline void store(uchar* out, unsigned sum0, unsigned sum1, unsigned sum2)
+{
+    out[0] = uchar(sum0 / 9);
+    out[1] = uchar(sum1 / 9);
+    out[2] = uchar(sum2 / 9);
+}
+
+// Samples whose nine pixels are one: the sample is that pixel.
+void copyGroup(int samples, const std::uint32_t*& positions, const std::int32_t*& offsets,
+               const std::uint8_t*& weights, const uchar* frame, uchar* out)
+{
+    const std::uint32_t* position = positions;
+    const std::int32_t* offset = offsets;
+    for (int s = 0; s < samples; ++s)
+        std::memcpy(out + position[s], frame + offset[s], 3);
+    positions += samples;
+    offsets += samples;
+    weights += samples;
+}
+
+// Samples that read `Count` pixels of the frame each. Each pixel is read as 4 bytes (one
+// beyond it) and spread into 16-bit fields, R in bits 0-15, B in 16-31 and G in 32-47, so
+// that one multiplication weighs all three channels.
+template <int Count>
+void gatherGroup(int samples, const std::uint32_t*& positionsIn,
+                 const std::int32_t*& offsetsIn, const std::uint8_t*& weightsIn,
+                 const uchar* frame, uchar* out)
+{
+    // Local copies: the byte stores below could otherwise alias the pointers.
+    const std::uint32_t* positions = positionsIn;
+    const std::int32_t* offsets = offsetsIn;
+    const std::uint8_t* weights = weightsIn;
+    for (int s = 0; s < samples; ++s) {
+        std::uint64_t sums = 0;
+#pragma GCC unroll 9
+        for (int e = 0; e < Count; ++e) {
+            std::uint32_t bytes;
+            std::memcpy(&bytes, frame + offsets[e], 4);
+            const std::uint64_t pixel = bytes;
+            sums += ((pixel | pixel << 24) & 0x000000FF00FF00FFull) * weights[e];
+        }
+        offsets += Count;
+        weights += Count;
+        store(out + positions[s], unsigned(sums & 0xFFFF), unsigned(sums >> 32),
+              unsigned((sums >> 16) & 0xFFFF));
+    }
+    positionsIn = positions + samples;
+    offsetsIn = offsets;
+    weightsIn = weights;
+}
+
+using GroupGatherer = void (*)(int, const std::uint32_t*&, const std::int32_t*&,
+                               const std::uint8_t*&, const uchar*, uchar*);
+constexpr GroupGatherer gatherers[10] = {copyGroup,      gatherGroup<1>, gatherGroup<2>,
+                                         gatherGroup<3>, gatherGroup<4>, gatherGroup<5>,
+                                         gatherGroup<6>, gatherGroup<7>, gatherGroup<8>,
+                                         gatherGroup<9>};
+
+} // namespace
+
+int SampleMap::fanBytes(int fan) const
 {
     const FanSamples& samples = m_fans[size_t(fan)];
-    const std::uint8_t* counts =
-        samples.counts.data() + size_t(line) * size_t(samples.samplesPerLine);
-    const std::int32_t* offsets = samples.offsets.data() + samples.lineStart[size_t(line)];
-    const std::uint8_t* weights = samples.weights.data() + samples.lineStart[size_t(line)];
-    // The pixels lie all over the frame; ask for them well before they are summed.
-    const std::int32_t* prefetched = offsets;
-    const std::int32_t* const end = samples.offsets.data() + samples.lineStart[size_t(line) + 1];
-    for (int i = 0; i < prefetchDistance && prefetched < end; ++i)
-        prefetch(*prefetched++, frame, painted);
-    for (int s = 0; s < samples.samplesPerLine; ++s) {
+    return 3 * samples.samplesPerLine * samples.lines;
+}
+
+void SampleMap::gatherFan(int fan, const uchar* frame, const uchar* painted, uchar* out) const
+{
+    const FanSamples& samples = m_fans[size_t(fan)];
+    std::memset(out, 0, size_t(fanBytes(fan)));
+    const std::uint32_t* positions = samples.positions.data();
+    const std::int32_t* offsets = samples.offsets.data();
+    const std::uint8_t* weights = samples.weights.data();
+    for (int group = 0; group < 10; ++group)
+        gatherers[group](samples.groupSizes[size_t(group)], positions, offsets, weights, frame,
+                         out);
+
+    const std::uint8_t* counts = samples.irregularCounts.data();
+    for (int s = 0; s < samples.groupSizes[10]; ++s) {
         unsigned sum0 = 0;
         unsigned sum1 = 0;
         unsigned sum2 = 0;
         for (int e = counts[s]; e > 0; --e) {
-            if (prefetched < end)
-                prefetch(*prefetched++, frame, painted);
             const std::int32_t offset = *offsets++;
             const unsigned weight = *weights++;
             const uchar* pixel = offset >= 0 ? frame + offset : painted + ~offset;
@@ -237,10 +340,6 @@ void SampleMap::gatherLine(int fan, int line, const uchar* frame, const uchar* p
             sum1 += weight * pixel[1];
             sum2 += weight * pixel[2];
         }
-        // Always out of 9: a block hanging over the picture's edge comes out darker.
-        out[0] = uchar(sum0 / 9);
-        out[1] = uchar(sum1 / 9);
-        out[2] = uchar(sum2 / 9);
-        out += 3;
+        store(out + *positions++, sum0, sum1, sum2);
     }
 }

@@ -39,27 +39,43 @@ public:
     int layerBytesPerLine() const { return (m_layerSize.width() * 3 + 3) & ~3; }
 
     // The pixels of layer 0 or 1 that samples read and the blending may paint, in the order
-    // of the painted array that gatherLine() reads.
+    // of the painted array that gatherFan() reads.
     const std::vector<PaintedPixel>& paintedPixels(int layer) const { return m_painted[layer]; }
 
     int fanCount() const { return int(m_fans.size()); }
     int layer(int fan) const { return m_fans[size_t(fan)].layer; }
 
-    // The RGB bytes of line `line` of fan `fan`: 3 bytes per sample, the first half-line from
-    // the hub outwards, then the second. `frame` is the RGB888 frame (of frameSize() and
-    // frameBytesPerLine()); `painted` holds 3 bytes per painted pixel of the fan's layer.
-    void gatherLine(int fan, int line, const uchar* frame, const uchar* painted,
-                    uchar* out) const;
+    // Bytes gatherFan() writes for fan `fan`: 3 per sample, lines one after the other.
+    int fanBytes(int fan) const;
+
+    // The RGB bytes of every line of fan `fan`: for each line, 3 bytes per sample, the first
+    // half-line from the hub outwards, then the second. `frame` is the RGB888 frame (of
+    // frameSize() and frameBytesPerLine()); `painted` holds 3 bytes per painted pixel of the
+    // fan's layer. The samples are summed in the order of the frame, front to back.
+    void gatherFan(int fan, const uchar* frame, const uchar* painted, uchar* out) const;
 
 private:
+    // A fan's samples are kept in groups: group 0 holds the samples whose nine pixels are
+    // one pixel of the frame, group g = 1 ... 9 those that read g pixels of the frame, group
+    // 10 those that read painted pixels too or pixels at the very end of the frame (with
+    // their counts);
+    // samples that read nothing are black. Each group is summed by a loop without branches,
+    // and each sample's result goes to its place in the lines.
+    static constexpr int groups = 11;
     struct FanSamples
     {
         int layer = 0;
         int samplesPerLine = 0;
-        std::vector<std::uint32_t> lineStart; // first entry of each line, and the end
-        std::vector<std::uint8_t> counts;     // entries per sample
-        std::vector<std::int32_t> offsets;    // frame byte offset, or ~(3 x painted index)
-        std::vector<std::uint8_t> weights;    // pixels of the 3 x 3 block on this one
+        int lines = 0;
+        std::vector<int> groupSizes = std::vector<int>(groups); // samples per group
+        std::vector<std::uint32_t> positions;    // per sample: its byte offset in the lines
+        std::vector<std::uint8_t> irregularCounts; // per sample of group 10: its entries
+        std::vector<std::int32_t> offsets;       // frame byte offset, or ~(3 x painted index)
+        std::vector<std::uint8_t> weights;       // pixels of the 3 x 3 block on this one
+
+        // Takes the blocks of all lines in line order, sorted into groups.
+        template <typename Blocks>
+        void addBlocks(Blocks& blocks);
     };
 
     QSize m_frameSize;
