@@ -47,9 +47,11 @@ const Tables& tables()
     return instance;
 }
 
-void applySquaringCurve(uchar* data, int leds, const uchar* square)
+// LEDs respond far from linearly; squaring darkens the mid-tones. A channel at the LED's
+// maximum stays put once that maximum is near full brightness, so saturated colours keep
+// their peak.
+void curveLeds(uchar* data, int leds, const uchar* square)
 {
-    // Without branches: which channels keep their value depends on the picture.
     for (int i = 0; i < leds; ++i, data += 3) {
         const unsigned r = data[0];
         const unsigned g = data[1];
@@ -63,6 +65,64 @@ void applySquaringCurve(uchar* data, int leds, const uchar* square)
         data[1] = uchar((g & keepG) | (square[g] & ~keepG));
         data[2] = uchar((b & keepB) | (square[b] & ~keepB));
     }
+}
+
+#if defined(__SSE2__)
+// v * v / 255 for 16 bytes: in 16-bit lanes, (x + (x >> 8) + 1) >> 8 is x / 255 for every
+// x up to 65534.
+inline __m128i squareBytes(__m128i v)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i one = _mm_set1_epi16(1);
+    __m128i lo = _mm_unpacklo_epi8(v, zero);
+    __m128i hi = _mm_unpackhi_epi8(v, zero);
+    lo = _mm_mullo_epi16(lo, lo);
+    hi = _mm_mullo_epi16(hi, hi);
+    lo = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(lo, _mm_srli_epi16(lo, 8)), one), 8);
+    hi = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(hi, _mm_srli_epi16(hi, 8)), one), 8);
+    return _mm_packus_epi16(lo, hi);
+}
+
+// Bit i set where byte i is 240 or more.
+inline quint64 brightBytes(__m128i v)
+{
+    const __m128i limit = _mm_set1_epi8(char(240));
+    return quint64(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(v, limit), v))));
+}
+#endif
+
+void applySquaringCurve(uchar* data, int leds, const uchar* square)
+{
+    int done = 0;
+#if defined(__SSE2__)
+    // 16 LEDs at a time: every byte squared, then the LEDs with a byte of 240 or more put
+    // right one by one (rare in most pictures).
+    for (; done + 16 <= leds; done += 16) {
+        uchar* block = data + 3 * done;
+        __m128i v[3];
+        quint64 bright = 0;
+        for (int k = 0; k < 3; ++k) {
+            v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * k));
+            bright |= brightBytes(v[k]) << (16 * k);
+        }
+        uchar original[48];
+        if (bright)
+            std::memcpy(original, block, 48);
+        for (int k = 0; k < 3; ++k)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 16 * k), squareBytes(v[k]));
+        while (bright) {
+            const int led = __builtin_ctzll(bright) / 3;
+            const uchar* in = original + 3 * led;
+            const uchar peak = std::max(in[0], std::max(in[1], in[2]));
+            for (int c = 0; c < 3; ++c) {
+                if (in[c] == peak)
+                    block[3 * led + c] = peak;
+            }
+            bright &= ~(quint64(7) << (3 * led));
+        }
+    }
+#endif
+    curveLeds(data + 3 * done, leds - done, square);
 }
 
 } // namespace
@@ -112,25 +172,34 @@ void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped)
 #if defined(__SSE2__)
     if (channels == 16 || channels == 14) {
         // The block is 16 channels x 48 bytes (channel c holds LEDs 16 c ... 16 c + 15).
-        // Byte k of every channel goes into one 16-lane vector, lane = the channel's word
-        // bit; the top bit of each lane is then one bit plane word (movemask).
+        // Transposed, byte k of every channel lies in one 16-lane vector, lane = the
+        // channel's bit in the words; the top bit of each lane is then one bit-plane word.
         const int half = channels / 2;
-        int lane[16];
-        for (int c = 0; c < 16; ++c)
-            lane[c] = c >= channels ? -1 : (!swapped ? c : (c < half ? c + half : c - half));
-        alignas(16) uchar column[16];
-        for (int group = 0; group < 16; ++group) {
-            uchar* words = out + 48 * group;
-            for (int colour = 2; colour >= 0; --colour) {
-                const int k = 3 * group + colour;
-                for (int c = 0; c < 16; ++c) {
-                    if (lane[c] >= 0)
-                        column[lane[c]] = in[48 * c + k];
+        alignas(16) static const uchar none[48] = {};
+        const uchar* rows[16];
+        for (int lane = 0; lane < 16; ++lane)
+            rows[lane] = none;
+        for (int c = 0; c < channels; ++c)
+            rows[!swapped ? c : (c < half ? c + half : c - half)] = in + 48 * c;
+        for (int part = 0; part < 3; ++part) {
+            __m128i x[16];
+            for (int lane = 0; lane < 16; ++lane)
+                x[lane] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[lane] + 16 * part));
+            // Four perfect shuffles transpose a 16 x 16 block of bytes.
+            for (int round = 0; round < 4; ++round) {
+                __m128i y[16];
+                for (int i = 0; i < 8; ++i) {
+                    y[2 * i] = _mm_unpacklo_epi8(x[i], x[i + 8]);
+                    y[2 * i + 1] = _mm_unpackhi_epi8(x[i], x[i + 8]);
                 }
-                if (channels < 16)
-                    std::memset(column + channels, 0, size_t(16 - channels));
-                __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(column));
-                // Bits 7 ... 0 of this colour are bit planes 8 colour + 7 ... 8 colour.
+                std::memcpy(x, y, sizeof y);
+            }
+            for (int k = 0; k < 16; ++k) {
+                const int byte = 16 * part + k; // byte of the channel's 16 LEDs
+                const int group = byte / 3;
+                const int colour = byte % 3; // R, G, B: value bits 0-7, 8-15, 16-23
+                uchar* words = out + 48 * group;
+                __m128i v = x[k];
                 for (int bit = 7; bit >= 0; --bit) {
                     const int word = _mm_movemask_epi8(v);
                     uchar* target = words + 2 * (23 - (8 * colour + bit));

@@ -83,11 +83,19 @@ void PanelConversion::convertFan(int f, const uchar* frame, BitPlaneTurn turn)
     m_map->gatherFan(f, frame, m_layers->painted(m_map->layer(f)), fan.samples.data());
 
     const size_t lineBytes = fan.samples.size() / size_t(std::max(1, fan.lines));
-    uchar* line = fan.line.data();
+    uchar* line = nullptr;
     const bool takesTurns = fan.colours->takesSwapTurns();
     char* out = fan.record.data();
+    // Lines are processed where they were gathered, unless packing needs a longer buffer.
+    const bool inPlace = size_t(fan.colours->bufferSize()) <= lineBytes;
     for (int i = 0; i < fan.lines; ++i) {
-        std::memcpy(line, fan.samples.data() + lineBytes * size_t(i), lineBytes);
+        uchar* gathered = fan.samples.data() + lineBytes * size_t(i);
+        if (inPlace) {
+            line = gathered;
+        } else {
+            line = fan.line.data();
+            std::memcpy(line, gathered, lineBytes);
+        }
         fan.colours->process(line, i, takesTurns && turn.next());
         for (int chunk = 0; chunk < fan.chunks; ++chunk) {
             out += packetHeaderSize;

@@ -1,9 +1,12 @@
 #include "bitplanes.h"
 #include "bladetypes.h"
 #include "ledprocessing.h"
+#include "linecolours.h"
 #include "sampling.h"
 
 #include <QtTest>
+
+#include <cstring>
 
 #include <vector>
 
@@ -211,6 +214,52 @@ private slots:
         processLine(line.data(), 0, 576, turn);
         QCOMPARE(word(line, 4, 23), 1 << 11);
         QCOMPARE(nonZeroBytes(line), 8);
+    }
+
+    // The table version against processLine, on lines of every length that has rules of its
+    // own and some that have none, with bright and dark LEDs, on every line row and turn.
+    void tablesProcessLikeProcessLine_data()
+    {
+        QTest::addColumn<int>("leds");
+        for (int leds : {1088, 704, 512, 320, 256, 224, 192, 352, 99, 1, 0, 17})
+            QTest::addRow("%d LEDs", leds) << leds;
+    }
+    void tablesProcessLikeProcessLine()
+    {
+        QFETCH(int, leds);
+        const int size = 3 * leds;
+        const LineColours colours(size);
+        quint32 state = quint32(leds) * 2654435761u;
+        turn.advance(296); // 14-channel lines 4 ... 7 are packed swapped
+        for (int lineIndex = 0; lineIndex < 8; ++lineIndex) {
+            Bytes line(size_t(std::max(size, packedLineSize)), 0);
+            for (int i = 0; i < size; ++i) {
+                state = state * 1664525u + 1013904223u;
+                // Half the bytes bright, so that the kept peaks are well exercised.
+                line[size_t(i)] = uchar(state >> 31 ? 230 + (state >> 24) % 26 : state >> 24);
+            }
+            Bytes expected = line;
+            const bool swapped = turn.swapped();
+            processLine(expected.data(), lineIndex, size, turn);
+            colours.process(line.data(), lineIndex, swapped);
+            QVERIFY2(line == expected, qPrintable(QString("line %1").arg(lineIndex)));
+        }
+    }
+
+    void fastPackingPacksLikePackBitPlanes()
+    {
+        uchar in[packedLineSize];
+        for (int i = 0; i < packedLineSize; ++i)
+            in[i] = uchar((i * 97 + 13) ^ (i >> 3));
+        for (int channels : {16, 14}) {
+            for (bool swapped : {false, true}) {
+                uchar expected[packedLineSize];
+                uchar actual[packedLineSize];
+                packBitPlanes(expected, in, channels, swapped);
+                packBitPlanesFast(actual, in, channels, swapped);
+                QVERIFY(std::memcmp(expected, actual, packedLineSize) == 0);
+            }
+        }
     }
 };
 
