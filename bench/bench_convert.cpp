@@ -1,11 +1,15 @@
 // Per fan and frame: how long the straightforward version takes from the layer image to the
 // finished frame record (sampling, LED colour processing, packets), and how long the fast
 // path takes from the frame itself to the same record, on one thread, per LED count. Each
-// fan fills a square panel of its own diameter; the selection is the middle 1080 x 1080 of a
-// 1920 x 1080 frame of noise. The two records are compared byte for byte.
+// fan sits where the bundled installation puts a fan of its size (224 and 192 LEDs in a row
+// of three like the 256-LED one), with the selection the window makes on a 1920 x 1080 frame
+// of noise. The two records are compared byte for byte. The straightforward version also
+// needs the layer images before it can sample; the last columns add the fan's share of
+// building them (the time for the panel divided by its fans).
 
 #include "bitplanes.h"
 #include "bladetypes.h"
+#include "defaultselection.h"
 #include "fan.h"
 #include "noiseimage.h"
 #include "panel.h"
@@ -20,6 +24,24 @@
 #include <vector>
 
 namespace {
+
+// Panel width and height and the fan's centre, in panel units.
+struct Placement
+{
+    int ledpcs;
+    double width, height, x, y;
+    int fansOnPanel;
+};
+
+const Placement placements[] = {
+    {1088, 1088, 1088, 544, 544, 1}, // single large fan
+    {704, 1408, 1408, 352, 352, 4},  // wall of four
+    {512, 960, 640, 480, 320, 5},    // the front fan over four rear fans
+    {320, 960, 640, 160, 160, 5},    // a rear fan of the same panel
+    {256, 768, 256, 128, 128, 3},    // row of three small fans
+    {224, 672, 224, 112, 112, 3},
+    {192, 576, 192, 96, 96, 3},
+};
 
 template <typename Work>
 double medianMs(int repeats, Work work)
@@ -43,22 +65,26 @@ int main()
     const int repeats = 9;
     int status = 0;
 
-    std::printf("%6s %8s %14s %12s %9s\n", "LEDs", "samples", "reference ms", "fast ms",
-                "speed-up");
-    for (const BladeType& blade : bladeTypes) {
-        const int ledpcs = blade.ledpcs;
+    std::printf("%6s %8s %13s %9s %9s %15s %9s\n", "LEDs", "samples", "reference ms",
+                "fast ms", "speed-up", "+ layers ms", "speed-up");
+    for (const Placement& place : placements) {
+        const int ledpcs = place.ledpcs;
+        const BladeType blade = bladeType(ledpcs);
         Panel panel;
-        panel.width = ledpcs;
-        panel.height = ledpcs;
-        panel.selection = QRectF(420, 0, 1080, 1080);
+        panel.width = place.width;
+        panel.height = place.height;
         Fan fan;
         fan.ledpcs = ledpcs;
         fan.diameter = ledpcs;
-        fan.x = panel.width / 2;
-        fan.y = panel.height / 2;
+        fan.x = place.x;
+        fan.y = place.y;
         panel.fans.append(&fan);
+        panel.selection = defaultSelection(frame.size(), panel);
 
-        const LayerImages layers = buildLayerImages(frame, panel);
+        LayerImages layers;
+        const double layersMs =
+            medianMs(repeats, [&] { layers = buildLayerImages(frame, panel); }) /
+            place.fansOnPanel;
         QByteArray reference;
         const double referenceMs = medianMs(repeats, [&] {
             BitPlaneTurn turn;
@@ -74,8 +100,9 @@ int main()
         });
 
         const long samples = long(blade.linesPerFrame) * 2 * halfLineLength(ledpcs);
-        std::printf("%6d %8ld %14.2f %12.3f %8.1fx\n", ledpcs, samples, referenceMs, fastMs,
-                    referenceMs / fastMs);
+        std::printf("%6d %8ld %13.2f %9.3f %8.1fx %15.2f %8.1fx\n", ledpcs, samples,
+                    referenceMs, fastMs, referenceMs / fastMs, referenceMs + layersMs,
+                    (referenceMs + layersMs) / fastMs);
         if (conversion.frameRecord(0) != reference) {
             std::fprintf(stderr, "the records of %d LEDs differ\n", ledpcs);
             status = 1;

@@ -83,42 +83,78 @@ inline __m128i squareBytes(__m128i v)
     return _mm_packus_epi16(lo, hi);
 }
 
-// Bit i set where byte i is 240 or more.
-inline quint64 brightBytes(__m128i v)
+// The bytes of the neighbours one and two places on, or back, across into the next or the
+// previous vector of the block.
+inline __m128i next1(__m128i v, __m128i following)
 {
-    const __m128i limit = _mm_set1_epi8(char(240));
-    return quint64(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(v, limit), v))));
+    return _mm_or_si128(_mm_srli_si128(v, 1), _mm_slli_si128(following, 15));
 }
+inline __m128i next2(__m128i v, __m128i following)
+{
+    return _mm_or_si128(_mm_srli_si128(v, 2), _mm_slli_si128(following, 14));
+}
+inline __m128i back1(__m128i v, __m128i preceding)
+{
+    return _mm_or_si128(_mm_slli_si128(v, 1), _mm_srli_si128(preceding, 15));
+}
+inline __m128i back2(__m128i v, __m128i preceding)
+{
+    return _mm_or_si128(_mm_slli_si128(v, 2), _mm_srli_si128(preceding, 14));
+}
+
+// Per byte of vector k of a 48-byte block: all ones where the byte is the first (R), the
+// second (G) or the third (B) of its LED.
+struct LedPlaces
+{
+    __m128i first[3], second[3], third[3];
+    LedPlaces()
+    {
+        for (int k = 0; k < 3; ++k) {
+            alignas(16) uchar bytes[3][16];
+            for (int i = 0; i < 16; ++i) {
+                const int place = (16 * k + i) % 3;
+                for (int p = 0; p < 3; ++p)
+                    bytes[p][i] = place == p ? 0xFF : 0;
+            }
+            first[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes[0]));
+            second[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes[1]));
+            third[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes[2]));
+        }
+    }
+};
 #endif
 
 void applySquaringCurve(uchar* data, int leds, const uchar* square)
 {
     int done = 0;
 #if defined(__SSE2__)
-    // 16 LEDs at a time: every byte squared, then the LEDs with a byte of 240 or more put
-    // right one by one (rare in most pictures).
+    // 16 LEDs (48 bytes) at a time. Each byte learns its LED's peak from its neighbours,
+    // then keeps its value where it is that peak and the peak is 240 or more.
+    static const LedPlaces places;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i limit = _mm_set1_epi8(char(240));
     for (; done + 16 <= leds; done += 16) {
         uchar* block = data + 3 * done;
         __m128i v[3];
-        quint64 bright = 0;
-        for (int k = 0; k < 3; ++k) {
-            v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * k));
-            bright |= brightBytes(v[k]) << (16 * k);
-        }
-        uchar original[48];
-        if (bright)
-            std::memcpy(original, block, 48);
         for (int k = 0; k < 3; ++k)
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 16 * k), squareBytes(v[k]));
-        while (bright) {
-            const int led = __builtin_ctzll(bright) / 3;
-            const uchar* in = original + 3 * led;
-            const uchar peak = std::max(in[0], std::max(in[1], in[2]));
-            for (int c = 0; c < 3; ++c) {
-                if (in[c] == peak)
-                    block[3 * led + c] = peak;
-            }
-            bright &= ~(quint64(7) << (3 * led));
+            v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * k));
+        for (int k = 0; k < 3; ++k) {
+            const __m128i following = k < 2 ? v[k + 1] : zero;
+            const __m128i preceding = k > 0 ? v[k - 1] : zero;
+            const __m128i n1 = next1(v[k], following);
+            const __m128i b1 = back1(v[k], preceding);
+            const __m128i asFirst = _mm_max_epu8(v[k], _mm_max_epu8(n1, next2(v[k], following)));
+            const __m128i asSecond = _mm_max_epu8(v[k], _mm_max_epu8(n1, b1));
+            const __m128i asThird = _mm_max_epu8(v[k], _mm_max_epu8(b1, back2(v[k], preceding)));
+            const __m128i peak = _mm_or_si128(
+                _mm_and_si128(places.first[k], asFirst),
+                _mm_or_si128(_mm_and_si128(places.second[k], asSecond),
+                             _mm_and_si128(places.third[k], asThird)));
+            const __m128i bright = _mm_cmpeq_epi8(_mm_max_epu8(peak, limit), peak);
+            const __m128i keep = _mm_and_si128(bright, _mm_cmpeq_epi8(v[k], peak));
+            const __m128i curved =
+                _mm_or_si128(_mm_and_si128(keep, v[k]), _mm_andnot_si128(keep, squareBytes(v[k])));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 16 * k), curved);
         }
     }
 #endif
