@@ -2,6 +2,7 @@
 
 #include "bladetypes.h"
 #include "fan.h"
+#include "fanworkers.h"
 #include "panel.h"
 #include "sampling.h"
 #include "scalemap.h"
@@ -58,7 +59,6 @@ std::vector<QRect> paintedRegions(const Panel& panel, QSize layerSize)
 // The pixels one sample reads, each with its weight out of 9.
 struct Block
 {
-    std::uint32_t position = 0; // byte offset in the fan's lines
     bool painted = false;
     int count = 0;
     std::int32_t keys[9];
@@ -81,9 +81,35 @@ struct Block
     bool nearEnd = false;
     int group() const
     {
+        if (count == 0)
+            return black;
         if (painted || nearEnd)
             return 10;
         return count == 1 && weights[0] == 9 ? 0 : count;
+    }
+    static constexpr int black = 255;
+};
+
+// The blocks of all samples of a fan, in line order, while the map is worked out.
+struct Blocks
+{
+    std::vector<std::uint8_t> groups;
+    std::vector<std::uint32_t> starts; // first entry of each sample, then the end
+    std::vector<std::int32_t> keys;
+    std::vector<std::uint8_t> weights;
+
+    explicit Blocks(size_t samples)
+    {
+        groups.reserve(samples);
+        starts.reserve(samples + 1);
+        starts.push_back(0);
+    }
+    void append(const Block& block)
+    {
+        groups.push_back(std::uint8_t(block.group()));
+        keys.insert(keys.end(), block.keys, block.keys + block.count);
+        weights.insert(weights.end(), block.weights, block.weights + block.count);
+        starts.push_back(std::uint32_t(keys.size()));
     }
 };
 
@@ -120,7 +146,8 @@ QSize SampleMap::layerSizeFor(const Panel& panel, QSize frameSize)
     return layersExist ? size : QSize(0, 0);
 }
 
-SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine)
+SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
+                     FanWorkers* workers)
     : m_frameSize(frameSize), m_frameBytesPerLine(frameBytesPerLine),
       m_layerSize(layerSizeFor(panel, frameSize))
 {
@@ -138,14 +165,13 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine)
         layersExist && hasFrontFan ? paintedRegions(panel, size) : std::vector<QRect>();
     std::unordered_map<qint64, std::int32_t> paintedIndex[2];
 
-    const QRect frameRect(QPoint(0, 0), frameSize);
     const double W = m_layerSize.width();
     const double H = m_layerSize.height();
     const qint64 layerLine = layerBytesPerLine();
     const qint64 frameBytes = qint64(frameBytesPerLine) * frameSize.height();
 
     m_fans.resize(size_t(panel.fans.size()));
-    for (int f = 0; f < panel.fans.size(); ++f) {
+    auto buildFan = [&](int f) {
         const Fan& fan = *panel.fans.at(f);
         FanSamples& samples = m_fans[size_t(f)];
         samples.layer = fan.z == 0 ? 0 : 1;
@@ -154,8 +180,7 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine)
         samples.samplesPerLine = 2 * n;
         samples.lines = L;
         const double ledpcs = fan.ledpcs;
-        std::vector<Block> blocks;
-        blocks.reserve(size_t(L) * size_t(2 * n));
+        Blocks blocks(size_t(L) * size_t(2 * n));
 
         for (int k = 0; k < L; ++k) {
             const double theta = (double(-k) / L) * 180;
@@ -167,7 +192,6 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine)
                     const double X = cosine * double(d) + fan.x;
                     const double Y = sine * double(d) + fan.y;
                     Block block;
-                    block.position = std::uint32_t(3 * blocks.size());
                     if (X <= W && Y <= H && X > 0 && Y > 0) {
                         for (int i = 0; i < blockSide; ++i) {
                             for (int j = 0; j < blockSide; ++j) {
@@ -184,7 +208,9 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine)
                                     covered ? source.region.x() + source.map.column(x, y) : -1;
                                 const int fy =
                                     covered ? source.region.y() + source.map.row(x, y) : -1;
-                                const bool inFrame = covered && frameRect.contains(fx, fy);
+                                const bool inFrame = covered && fx >= 0 && fy >= 0 &&
+                                                     fx < frameSize.width() &&
+                                                     fy < frameSize.height();
                                 const std::int32_t frameOffset =
                                     inFrame ? std::int32_t(fy * frameBytesPerLine + 3 * fx) : -1;
                                 if (!painted.empty() && insideAny(painted, x, y)) {
@@ -207,43 +233,60 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine)
                             }
                         }
                     }
-                    if (block.count > 0)
-                        blocks.push_back(block);
-                    else
-                        blocks.push_back(Block{block.position, false, 0, {}, {}, false});
+                    blocks.append(block);
                 }
             }
         }
-        samples.addBlocks(blocks);
+        samples.addBlocks(blocks, frameSize.height(), frameBytesPerLine);
+    };
+    // The fans are worked out in parallel, unless they share the list of painted pixels.
+    if (workers && painted.empty()) {
+        workers->run(panel.fans.size(), buildFan);
+    } else {
+        for (int f = 0; f < panel.fans.size(); ++f)
+            buildFan(f);
     }
 }
 
 template <typename Blocks>
-void SampleMap::FanSamples::addBlocks(Blocks& blocks)
+void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBytesPerLine)
 {
-    // Black samples need no entry; the others by group, and in the order of the frame within
-    // a group, so that the frame is read front to back.
-    auto end = std::remove_if(blocks.begin(), blocks.end(),
-                              [](const Block& block) { return block.count == 0; });
-    blocks.erase(end, blocks.end());
-    std::sort(blocks.begin(), blocks.end(), [](const Block& a, const Block& b) {
-        if (a.group() != b.group())
-            return a.group() < b.group();
-        return a.keys[0] != b.keys[0] ? a.keys[0] < b.keys[0] : a.position < b.position;
-    });
-    size_t entries = 0;
-    for (const Block& block : blocks)
-        entries += size_t(block.count);
-    positions.reserve(blocks.size());
-    offsets.reserve(entries);
-    weights.reserve(entries);
-    for (const Block& block : blocks) {
-        ++groupSizes[size_t(block.group())];
-        positions.push_back(block.position);
-        offsets.insert(offsets.end(), block.keys, block.keys + block.count);
-        weights.insert(weights.end(), block.weights, block.weights + block.count);
-        if (block.group() == 10)
-            irregularCounts.push_back(std::uint8_t(block.count));
+    // Black samples need no entry; the others by group, and within a group row by row through
+    // the frame, so that the frame is read front to back.
+    // A counting sort by group and by the frame row of the first pixel (painted pixels
+    // first): linear in the samples.
+    const std::uint32_t rows = std::uint32_t(frameRows) + 1;
+    auto bucketOf = [&](size_t sample) {
+        const std::int32_t first = blocks.keys[blocks.starts[sample]];
+        const std::uint32_t row = first < 0 ? 0 : std::uint32_t(first / frameBytesPerLine) + 1;
+        return size_t(blocks.groups[sample]) * rows + std::min(row, rows - 1);
+    };
+    std::vector<std::uint32_t> bucketStart(size_t(groups) * rows + 1, 0);
+    for (size_t i = 0; i < blocks.groups.size(); ++i) {
+        if (blocks.groups[i] != Block::black)
+            ++bucketStart[bucketOf(i) + 1];
+    }
+    for (size_t b = 1; b < bucketStart.size(); ++b)
+        bucketStart[b] += bucketStart[b - 1];
+    std::vector<std::uint32_t> order(bucketStart.back());
+    for (size_t i = 0; i < blocks.groups.size(); ++i) {
+        if (blocks.groups[i] != Block::black)
+            order[bucketStart[bucketOf(i)]++] = std::uint32_t(i);
+    }
+    positions.reserve(order.size());
+    offsets.reserve(blocks.keys.size());
+    weights.reserve(blocks.keys.size());
+    for (const std::uint32_t sample : order) {
+        const int group = blocks.groups[sample];
+        ++groupSizes[size_t(group)];
+        positions.push_back(3 * sample);
+        const std::uint32_t begin = blocks.starts[sample];
+        const std::uint32_t end = blocks.starts[sample + 1];
+        offsets.insert(offsets.end(), blocks.keys.begin() + begin, blocks.keys.begin() + end);
+        weights.insert(weights.end(), blocks.weights.begin() + begin,
+                       blocks.weights.begin() + end);
+        if (group == 10)
+            irregularCounts.push_back(std::uint8_t(end - begin));
     }
 }
 

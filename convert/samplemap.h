@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+class FanWorkers;
 class Panel;
 
 // The first stage of the conversion: frame -> samples. The places a fan's samples read
@@ -27,7 +28,9 @@ public:
         qint32 frameOffset; // byte offset of the pixel it is scaled from; -1 outside the frame
     };
 
-    SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine);
+    // `workers`, if given, work out the fans in parallel.
+    SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
+              FanWorkers* workers = nullptr);
 
     // W x H of the layer images for frames of `frameSize`; empty when they come out null.
     static QSize layerSizeFor(const Panel& panel, QSize frameSize);
@@ -75,7 +78,7 @@ private:
 
         // Takes the blocks of all lines in line order, sorted into groups.
         template <typename Blocks>
-        void addBlocks(Blocks& blocks);
+        void addBlocks(Blocks& blocks, int frameRows, int frameBytesPerLine);
     };
 
     QSize m_frameSize;
