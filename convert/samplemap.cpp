@@ -27,33 +27,79 @@ struct LayerSource
     NearestScaleMap map; // layer pixel -> region pixel
 };
 
-// The regions the front-fan blending may paint: each front fan's circle and a margin for
-// its antialiased edge.
-std::vector<QRect> paintedRegions(const Panel& panel, QSize layerSize)
+// Where the blending of one front fan may paint: on layer 0 its disc, on layer 1 the ring
+// between its inner and outer circle, each with a margin for the antialiased edges and the
+// curves' flattening. Pixels elsewhere keep the scaled picture.
+struct PaintedArea
 {
-    std::vector<QRect> regions;
+    static constexpr double margin = 3;
+    QRect bounds;       // nothing outside is touched
+    bool whole = false; // no finer test: all of the bounds
+    double cx = 0, cy = 0, outer = 0;
+    double innerX = 0, innerY = 0, inner = 0;
+
+    bool contains(int layer, int x, int y) const
+    {
+        if (!bounds.contains(x, y))
+            return false;
+        if (whole)
+            return true;
+        const double px = x + 0.5;
+        const double py = y + 0.5;
+        if (std::hypot(px - cx, py - cy) > outer + margin)
+            return false;
+        return layer == 0 || std::hypot(px - innerX, py - innerY) >= inner - margin;
+    }
+};
+
+std::vector<PaintedArea> paintedAreas(const Panel& panel, QSize layerSize)
+{
+    std::vector<PaintedArea> areas;
     const QRect image(QPoint(0, 0), layerSize);
     for (const Fan* fan : panel.fans) {
         if (fan->z != 1)
             continue;
+        // The shapes of paintFrontFanBlending, in layer pixels.
         const double D = imageScale * fan->diameter;
-        const double left = imageScale * fan->x - 0.5 * D;
-        const double top = imageScale * fan->y - 0.5 * D;
-        const QRectF circle = QRectF(left, top, D, D).normalized();
+        const double R = 0.5 * D;
+        const int edge = panel.edgeOffset;
+        const double left = imageScale * fan->x - R;
+        const double top = imageScale * fan->y - R;
+        PaintedArea area;
         if (!std::isfinite(left) || !std::isfinite(top) || !std::isfinite(D) ||
             std::abs(left) > 1e9 || std::abs(top) > 1e9 || std::abs(D) > 1e9) {
-            regions.push_back(image); // no telling where the painter goes: all of it
+            area.bounds = image; // no telling where the painter goes: all of it
+            area.whole = true;
+            areas.push_back(area);
             continue;
         }
-        const QRect covered(QPoint(int(std::floor(circle.left())) - 2,
-                                   int(std::floor(circle.top())) - 2),
-                            QPoint(int(std::ceil(circle.right())) + 2,
-                                   int(std::ceil(circle.bottom())) + 2));
-        const QRect inside = covered.intersected(image);
-        if (!inside.isEmpty())
-            regions.push_back(inside);
+        const QRectF circle = QRectF(left, top, D, D).normalized();
+        area.bounds = QRect(QPoint(int(std::floor(circle.left() - area.margin)),
+                                   int(std::floor(circle.top() - area.margin))),
+                            QPoint(int(std::ceil(circle.right() + area.margin)),
+                                   int(std::ceil(circle.bottom() + area.margin))))
+                          .intersected(image);
+        if (area.bounds.isEmpty())
+            continue;
+        area.whole = D <= 0 || edge < 0 || edge >= D;
+        area.cx = left + R;
+        area.cy = top + R;
+        area.outer = R;
+        area.innerX = left + edge / 2 + 0.5 * (D - edge);
+        area.innerY = top + edge / 2 + 0.5 * (D - edge);
+        area.inner = 0.5 * (D - edge);
+        areas.push_back(area);
     }
-    return regions;
+    return areas;
+}
+
+bool mayBePainted(const std::vector<PaintedArea>& areas, int layer, int x, int y)
+{
+    for (const PaintedArea& area : areas) {
+        if (area.contains(layer, x, y))
+            return true;
+    }
+    return false;
 }
 
 // The pixels one sample reads, each with its weight out of 9.
@@ -113,15 +159,6 @@ struct Blocks
     }
 };
 
-bool insideAny(const std::vector<QRect>& regions, int x, int y)
-{
-    for (const QRect& region : regions) {
-        if (region.contains(x, y))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 namespace {
@@ -161,8 +198,8 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
     bool hasFrontFan = false;
     for (const Fan* fan : panel.fans)
         hasFrontFan = hasFrontFan || fan->z == 1;
-    const std::vector<QRect> painted =
-        layersExist && hasFrontFan ? paintedRegions(panel, size) : std::vector<QRect>();
+    const std::vector<PaintedArea> areas =
+        layersExist && hasFrontFan ? paintedAreas(panel, size) : std::vector<PaintedArea>();
     std::unordered_map<qint64, std::int32_t> paintedIndex[2];
 
     const double W = m_layerSize.width();
@@ -213,7 +250,7 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
                                                      fy < frameSize.height();
                                 const std::int32_t frameOffset =
                                     inFrame ? std::int32_t(fy * frameBytesPerLine + 3 * fx) : -1;
-                                if (!painted.empty() && insideAny(painted, x, y)) {
+                                if (!areas.empty() && mayBePainted(areas, samples.layer, x, y)) {
                                     const qint64 layerOffset = y * layerLine + 3 * qint64(x);
                                     auto& index = paintedIndex[samples.layer];
                                     auto found = index.find(layerOffset);
@@ -240,11 +277,37 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
         samples.addBlocks(blocks, frameSize.height(), frameBytesPerLine);
     };
     // The fans are worked out in parallel, unless they share the list of painted pixels.
-    if (workers && painted.empty()) {
+    if (workers && areas.empty()) {
         workers->run(panel.fans.size(), buildFan);
     } else {
         for (int f = 0; f < panel.fans.size(); ++f)
             buildFan(f);
+    }
+
+    // The painted pixels are filled in and read back front to back through the layer.
+    for (int layer = 0; layer < 2; ++layer) {
+        std::vector<PaintedPixel>& list = m_painted[layer];
+        std::vector<std::int32_t> order(list.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = std::int32_t(i);
+        std::sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
+            return list[size_t(a)].layerOffset < list[size_t(b)].layerOffset;
+        });
+        std::vector<std::int32_t> place(list.size());
+        std::vector<PaintedPixel> sorted(list.size());
+        for (size_t i = 0; i < order.size(); ++i) {
+            place[size_t(order[i])] = std::int32_t(i);
+            sorted[i] = list[size_t(order[i])];
+        }
+        list.swap(sorted);
+        for (FanSamples& samples : m_fans) {
+            if (samples.layer != layer)
+                continue;
+            for (std::int32_t& key : samples.offsets) {
+                if (key < 0)
+                    key = ~(3 * place[size_t(~key / 3)]);
+            }
+        }
     }
 }
 
