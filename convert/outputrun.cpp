@@ -13,6 +13,7 @@
 #include <QFile>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -135,8 +136,7 @@ void OutputRun::conversionLoop()
         if (m_pending) {
             // The caller waits for m_pending to clear before it touches the frame again.
             lock.unlock();
-            m_conversion->convert(m_frame, m_turn);
-            const bool written = writeRecords();
+            const bool written = convertAndWrite();
             lock.lock();
             if (!written)
                 m_failed = true;
@@ -149,18 +149,22 @@ void OutputRun::conversionLoop()
     }
 }
 
-bool OutputRun::writeRecords()
+bool OutputRun::convertAndWrite()
 {
-    // Each record is written with one call; the sizes are committed only once every fan has
-    // its record, so a failure leaves all files alike.
-    for (int i = 0; i < m_fans.size(); ++i) {
-        QFile* file = m_fans.at(i)->file;
-        if (!writeAll(*file, m_conversion->frameRecord(i))) {
-            const QString error =
+    // Each fan's record is written with one call as soon as it is converted; the sizes are
+    // committed only once every fan has its record, so a failure leaves all files alike.
+    std::vector<QString> errors(size_t(m_fans.size()));
+    m_conversion->convert(m_frame, m_turn, [&](int fan, const QByteArray& record) {
+        QFile* file = m_fans.at(fan)->file;
+        if (!writeAll(*file, record))
+            errors[size_t(fan)] =
                 QStringLiteral("Cannot write %1: %2").arg(describe(*file), file->errorString());
+    });
+    for (int i = 0; i < m_fans.size(); ++i) {
+        if (!errors[size_t(i)].isEmpty()) {
             cutBackToLastFrame();
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_error = error;
+            m_error = errors[size_t(i)];
             return false;
         }
     }

@@ -57,7 +57,7 @@ public:
 
 private:
     void conversionLoop();
-    bool writeRecords();
+    bool convertAndWrite();
     void cutBackToLastFrame();
     void stopThread();
 

@@ -56,7 +56,7 @@ void PanelConversion::prepare(const QImage& frame)
     m_layers = std::make_unique<FrontFanLayers>(m_panel, *m_map);
 }
 
-void PanelConversion::convert(const QImage& input, BitPlaneTurn& turn)
+void PanelConversion::convert(const QImage& input, BitPlaneTurn& turn, const RecordDone& done)
 {
     // Sampling reads three bytes per pixel; anything else would be read out of bounds.
     const QImage frame = input.format() == QImage::Format_RGB888 || input.isNull()
@@ -74,7 +74,11 @@ void PanelConversion::convert(const QImage& input, BitPlaneTurn& turn)
         if (m_fans[f].colours->takesSwapTurns())
             turn.advance(m_fans[f].lines);
     }
-    m_workers->run(fanCount(), [&](int f) { convertFan(f, bits, turns[size_t(f)]); });
+    m_workers->run(fanCount(), [&](int f) {
+        convertFan(f, bits, turns[size_t(f)]);
+        if (done)
+            done(f, m_fans[size_t(f)].record);
+    });
 }
 
 void PanelConversion::convertFan(int f, const uchar* frame, BitPlaneTurn turn)

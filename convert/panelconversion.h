@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QSize>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -33,9 +34,13 @@ public:
     PanelConversion(const PanelConversion&) = delete;
     PanelConversion& operator=(const PanelConversion&) = delete;
 
+    // Called with each fan's finished record, on the thread that converted it, while the
+    // other fans may still be converted.
+    using RecordDone = std::function<void(int fan, const QByteArray& record)>;
+
     // Converts one frame (RGB888 at the media's size; other formats are converted first).
     // 14-channel lines take their turns from `turn`, which moves on by all of them.
-    void convert(const QImage& frame, BitPlaneTurn& turn);
+    void convert(const QImage& frame, BitPlaneTurn& turn, const RecordDone& done = {});
 
     int fanCount() const { return int(m_fans.size()); }
     // The frame record of fan `fan` for the last converted frame: the bytes its file gets.
