@@ -84,6 +84,8 @@ void PanelConversion::convert(const QImage& input, BitPlaneTurn& turn, const Rec
 void PanelConversion::convertFan(int f, const uchar* frame, BitPlaneTurn turn)
 {
     FanRecord& fan = m_fans[size_t(f)];
+    if (fan.ledBytes == 0)
+        return; // a blade without LEDs: its packets are headers only
     fan.samples.resize(size_t(m_map->fanBytes(f))); // allocated on the first frame only
     m_map->gatherFan(f, frame, m_layers->painted(m_map->layer(f)), fan.samples.data());
 
