@@ -93,13 +93,13 @@ std::vector<PaintedArea> paintedAreas(const Panel& panel, QSize layerSize)
     return areas;
 }
 
-bool mayBePainted(const std::vector<PaintedArea>& areas, int layer, int x, int y)
+// How many of the front fans' blendings may paint pixel (x, y) of a layer.
+int paintings(const std::vector<PaintedArea>& areas, int layer, int x, int y)
 {
-    for (const PaintedArea& area : areas) {
-        if (area.contains(layer, x, y))
-            return true;
-    }
-    return false;
+    int count = 0;
+    for (const PaintedArea& area : areas)
+        count += area.contains(layer, x, y) ? 1 : 0;
+    return count;
 }
 
 // The pixels one sample reads, each with its weight out of 9.
@@ -250,7 +250,9 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
                                                      fy < frameSize.height();
                                 const std::int32_t frameOffset =
                                     inFrame ? std::int32_t(fy * frameBytesPerLine + 3 * fx) : -1;
-                                if (!areas.empty() && mayBePainted(areas, samples.layer, x, y)) {
+                                const int times =
+                                    areas.empty() ? 0 : paintings(areas, samples.layer, x, y);
+                                if (times > 0) {
                                     const qint64 layerOffset = y * layerLine + 3 * qint64(x);
                                     auto& index = paintedIndex[samples.layer];
                                     auto found = index.find(layerOffset);
@@ -260,6 +262,8 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
                                                               std::int32_t(list.size()))
                                                     .first;
                                         list.push_back({layerOffset, frameOffset});
+                                        m_paintedOverAgain[samples.layer] =
+                                            m_paintedOverAgain[samples.layer] || times > 1;
                                     }
                                     block.add(~(3 * found->second));
                                     block.painted = true;

@@ -44,6 +44,8 @@ public:
     // The pixels of layer 0 or 1 that samples read and the blending may paint, in the order
     // of the painted array that gatherFan() reads.
     const std::vector<PaintedPixel>& paintedPixels(int layer) const { return m_painted[layer]; }
+    // Whether some of them may be painted by more than one front fan's blending.
+    bool paintedOverAgain(int layer) const { return m_paintedOverAgain[layer]; }
 
     int fanCount() const { return int(m_fans.size()); }
     int layer(int fan) const { return m_fans[size_t(fan)].layer; }
@@ -86,6 +88,7 @@ private:
     QSize m_layerSize;
     std::vector<FanSamples> m_fans;
     std::vector<PaintedPixel> m_painted[2];
+    bool m_paintedOverAgain[2] = {false, false};
 };
 
 #endif

@@ -1,11 +1,13 @@
 #include "bitplanes.h"
 #include "fan.h"
 #include "frontfanblending.h"
+#include "frontfanlayers.h"
 #include "noiseimage.h"
 #include "outputrun.h"
 #include "packets.h"
 #include "panel.h"
 #include "panelconversion.h"
+#include "samplemap.h"
 #include "sampling.h"
 
 #include <QFile>
@@ -211,6 +213,45 @@ private slots:
                 QCOMPARE(turn.swapped(), referenceTurn.swapped());
                 QCOMPARE(turn.linesInTurn(), referenceTurn.linesInTurn());
             }
+        }
+    }
+
+    // The blending of a lone front fan is learned on the first frame and then computed; where
+    // two front fans overlap it is painted on every frame. Both give the reference's bytes.
+    void blendingLearnedUnlessFrontFansOverlap_data()
+    {
+        QTest::addColumn<double>("secondFanX");
+        QTest::addColumn<bool>("learned");
+        QTest::newRow("apart") << 170.0 << true;
+        QTest::newRow("overlapping") << 75.0 << false;
+    }
+    void blendingLearnedUnlessFrontFansOverlap()
+    {
+        QFETCH(double, secondFanX);
+        QFETCH(bool, learned);
+        FanPanel fans;
+        fans.panel.width = 200;
+        fans.panel.height = 100;
+        fans.panel.edgeOffset = 24;
+        fans.panel.colorOffset0 = "0:(0,0,0,255)|0.5:(0,0,0,128)|1:(0,0,0,0)";
+        fans.panel.colorOffset1 = "0:(0,0,0,0)|0.6:(0,0,0,96)|1:(0,0,0,255)";
+        fans.addFan(100, 50, 50, 1, 100);
+        fans.addFan(100, secondFanX, 50, 1, 100);
+        fans.addFan(200, 100, 50, 0);
+        const QImage first = noiseImage(300, 150, 1);
+        const SampleMap map(fans.panel, first.size(), first.bytesPerLine());
+        const FrontFanLayers layers(fans.panel, map);
+        QCOMPARE(layers.learned(0), learned);
+        QCOMPARE(layers.learned(1), learned);
+
+        PanelConversion conversion(fans.panel);
+        BitPlaneTurn turn;
+        for (quint32 frame = 1; frame <= 3; ++frame) {
+            const QImage picture = noiseImage(300, 150, frame);
+            const QVector<QByteArray> expected = referenceRecords(picture, fans.panel, turn);
+            conversion.convert(picture, turn);
+            for (int f = 0; f < expected.size(); ++f)
+                QVERIFY(conversion.frameRecord(f) == expected.at(f));
         }
     }
 
