@@ -399,7 +399,9 @@ void gatherGroup(int samples, const std::uint32_t*& positionsIn,
             std::uint32_t bytes;
             std::memcpy(&bytes, frame + offsets[e], 4);
             const std::uint64_t pixel = bytes;
-            sums += ((pixel | pixel << 24) & 0x000000FF00FF00FFull) * weights[e];
+            const std::uint64_t spread = (pixel | pixel << 24) & 0x000000FF00FF00FFull;
+            // Nine pixels of a block of nine: each weighs 1.
+            sums += Count == 9 ? spread : spread * weights[e];
         }
         offsets += Count;
         weights += Count;
