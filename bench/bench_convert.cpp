@@ -39,8 +39,7 @@ const Placement placements[] = {
     {512, 960, 640, 480, 320, 5},    // the front fan over four rear fans
     {320, 960, 640, 160, 160, 5},    // a rear fan of the same panel
     {256, 768, 256, 128, 128, 3},    // row of three small fans
-    {224, 672, 224, 112, 112, 3},
-    {192, 576, 192, 96, 96, 3},
+    {224, 672, 224, 112, 112, 3},    {192, 576, 192, 96, 96, 3},
 };
 
 template <typename Work>
@@ -65,8 +64,8 @@ int main()
     const int repeats = 9;
     int status = 0;
 
-    std::printf("%6s %8s %13s %9s %9s %15s %9s\n", "LEDs", "samples", "reference ms",
-                "fast ms", "speed-up", "+ layers ms", "speed-up");
+    std::printf("%6s %8s %13s %9s %9s %15s %9s\n", "LEDs", "samples", "reference ms", "fast ms",
+                "speed-up", "+ layers ms", "speed-up");
     for (const Placement& place : placements) {
         const int ledpcs = place.ledpcs;
         const BladeType blade = bladeType(ledpcs);
@@ -83,8 +82,7 @@ int main()
 
         LayerImages layers;
         const double layersMs =
-            medianMs(repeats, [&] { layers = buildLayerImages(frame, panel); }) /
-            place.fansOnPanel;
+            medianMs(repeats, [&] { layers = buildLayerImages(frame, panel); }) / place.fansOnPanel;
         QByteArray reference;
         const double referenceMs = medianMs(repeats, [&] {
             BitPlaneTurn turn;
@@ -100,8 +98,8 @@ int main()
         });
 
         const long samples = long(blade.linesPerFrame) * 2 * halfLineLength(ledpcs);
-        std::printf("%6d %8ld %13.2f %9.3f %8.1fx %15.2f %8.1fx\n", ledpcs, samples,
-                    referenceMs, fastMs, referenceMs / fastMs, referenceMs + layersMs,
+        std::printf("%6d %8ld %13.2f %9.3f %8.1fx %15.2f %8.1fx\n", ledpcs, samples, referenceMs,
+                    fastMs, referenceMs / fastMs, referenceMs + layersMs,
                     (referenceMs + layersMs) / fastMs);
         if (conversion.frameRecord(0) != reference) {
             std::fprintf(stderr, "the records of %d LEDs differ\n", ledpcs);

@@ -31,8 +31,8 @@ private:
     const std::function<void(int)>* m_job = nullptr;
     int m_items = 0;
     int m_next = 0;
-    int m_busy = 0;        // helpers inside the current round
-    unsigned m_round = 0;  // bumped for every run()
+    int m_busy = 0;       // helpers inside the current round
+    unsigned m_round = 0; // bumped for every run()
     bool m_quit = false;
 };
 

@@ -146,10 +146,10 @@ void applySquaringCurve(uchar* data, int leds, const uchar* square)
             const __m128i asFirst = _mm_max_epu8(v[k], _mm_max_epu8(n1, next2(v[k], following)));
             const __m128i asSecond = _mm_max_epu8(v[k], _mm_max_epu8(n1, b1));
             const __m128i asThird = _mm_max_epu8(v[k], _mm_max_epu8(b1, back2(v[k], preceding)));
-            const __m128i peak = _mm_or_si128(
-                _mm_and_si128(places.first[k], asFirst),
-                _mm_or_si128(_mm_and_si128(places.second[k], asSecond),
-                             _mm_and_si128(places.third[k], asThird)));
+            const __m128i peak =
+                _mm_or_si128(_mm_and_si128(places.first[k], asFirst),
+                             _mm_or_si128(_mm_and_si128(places.second[k], asSecond),
+                                          _mm_and_si128(places.third[k], asThird)));
             const __m128i bright = _mm_cmpeq_epi8(_mm_max_epu8(peak, limit), peak);
             const __m128i keep = _mm_and_si128(bright, _mm_cmpeq_epi8(v[k], peak));
             const __m128i curved =

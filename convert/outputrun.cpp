@@ -105,8 +105,9 @@ bool OutputRun::convertFrame(const QImage& frame)
     if (m_failed)
         return false;
     const QSize layers = SampleMap::layerSizeFor(*m_panel, frame.size());
-    qDebug() << "frameImage_z0->bytesPerLine()" << (layers.isEmpty() ? 0 : (layers.width() * 3 + 3) & ~3)
-             << "frameImage_z1->size()" << layers;
+    qDebug() << "frameImage_z0->bytesPerLine()"
+             << (layers.isEmpty() ? 0 : (layers.width() * 3 + 3) & ~3) << "frameImage_z1->size()"
+             << layers;
     copyFrame(frame, m_frame);
     m_pending = true;
     lock.unlock();

@@ -71,7 +71,7 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     std::thread m_thread;
-    QImage m_frame;        // the frame in flight; reused from frame to frame
+    QImage m_frame;         // the frame in flight; reused from frame to frame
     bool m_pending = false; // m_frame waits for or is under conversion
     bool m_quit = false;
     bool m_failed = false;

@@ -51,8 +51,8 @@ void PanelConversion::prepare(const QImage& frame)
         m_map->frameBytesPerLine() == frame.bytesPerLine())
         return;
     m_layers.reset();
-    m_map = std::make_unique<SampleMap>(m_panel, frame.size(), frame.bytesPerLine(),
-                                        m_workers.get());
+    m_map =
+        std::make_unique<SampleMap>(m_panel, frame.size(), frame.bytesPerLine(), m_workers.get());
     m_layers = std::make_unique<FrontFanLayers>(m_panel, *m_map);
 }
 

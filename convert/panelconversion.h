@@ -60,7 +60,7 @@ private:
         std::unique_ptr<LineColours> colours;
         std::vector<uchar> samples; // the gathered samples of all lines
         std::vector<uchar> line;    // the line buffer
-        QByteArray record;       // headers written once, LED bytes every frame
+        QByteArray record;          // headers written once, LED bytes every frame
     };
 
     void prepare(const QImage& frame);

@@ -102,13 +102,25 @@ int paintings(const std::vector<PaintedArea>& areas, int layer, int x, int y)
     return count;
 }
 
+// Groups of samples, each summed by a loop of its own.
+enum Group : std::uint8_t
+{
+    onePixel = 0,   // the nine pixels of the block are one pixel of the frame
+                    // 1 ... 9: that many pixels of the frame, with weights
+    irregular = 10, // painted pixels among them, or pixels at the very end of the frame
+    black = 255,    // no pixel at all: not summed
+};
+
 // The pixels one sample reads, each with its weight out of 9.
 struct Block
 {
-    bool painted = false;
     int count = 0;
     std::int32_t keys[9];
     std::uint8_t weights[9];
+    bool painted = false;
+    // Whether a pixel lies so close to the end of the frame that reading 4 bytes from it would
+    // leave the frame.
+    bool nearEnd = false;
 
     void add(std::int32_t key)
     {
@@ -122,18 +134,14 @@ struct Block
         }
         ++weights[e];
     }
-    // Whether a pixel lies so close to the end of the frame that reading 4 bytes from it would
-    // leave the frame.
-    bool nearEnd = false;
-    int group() const
+    std::uint8_t group() const
     {
         if (count == 0)
             return black;
         if (painted || nearEnd)
-            return 10;
-        return count == 1 && weights[0] == 9 ? 0 : count;
+            return irregular;
+        return count == 1 && weights[0] == 9 ? std::uint8_t(onePixel) : std::uint8_t(count);
     }
-    static constexpr int black = 255;
 };
 
 // The blocks of all samples of a fan, in line order, while the map is worked out.
@@ -152,16 +160,12 @@ struct Blocks
     }
     void append(const Block& block)
     {
-        groups.push_back(std::uint8_t(block.group()));
+        groups.push_back(block.group());
         keys.insert(keys.end(), block.keys, block.keys + block.count);
         weights.insert(weights.end(), block.weights, block.weights + block.count);
         starts.push_back(std::uint32_t(keys.size()));
     }
 };
-
-} // namespace
-
-namespace {
 
 // The region that the straightforward version copies out of the frame: the rounded selection,
 // or the whole frame for a null rectangle.
@@ -178,8 +182,8 @@ QSize SampleMap::layerSizeFor(const Panel& panel, QSize frameSize)
     // copy() of the region, then scaled() to W x H; either may come out null.
     const QRect region = copiedRegion(panel, frameSize);
     const QSize size = layerImageSize(panel);
-    const bool layersExist = !frameSize.isEmpty() && region.width() > 0 && region.height() > 0 &&
-                             !size.isEmpty();
+    const bool layersExist =
+        !frameSize.isEmpty() && region.width() > 0 && region.height() > 0 && !size.isEmpty();
     return layersExist ? size : QSize(0, 0);
 }
 
@@ -207,75 +211,79 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
     const qint64 layerLine = layerBytesPerLine();
     const qint64 frameBytes = qint64(frameBytesPerLine) * frameSize.height();
 
+    // The byte offset in the frame that layer pixel (x, y) is scaled from, or -1 where the
+    // layer is black: outside the frame, or beyond what the scaling paints.
+    auto frameOffsetOf = [&](int x, int y) -> std::int32_t {
+        if (!source.map.covers(x, y))
+            return -1;
+        const int fx = source.region.x() + source.map.column(x, y);
+        const int fy = source.region.y() + source.map.row(x, y);
+        if (fx < 0 || fy < 0 || fx >= frameSize.width() || fy >= frameSize.height())
+            return -1;
+        return std::int32_t(fy * frameBytesPerLine + 3 * fx);
+    };
+    // The painted pixel that layer pixel (x, y) is, if the blending may paint it.
+    auto paintedIndexOf = [&](int layer, int x, int y, std::int32_t frameOffset) {
+        const int times = areas.empty() ? 0 : paintings(areas, layer, x, y);
+        if (times == 0)
+            return -1;
+        const qint64 layerOffset = y * layerLine + 3 * qint64(x);
+        auto found = paintedIndex[layer].find(layerOffset);
+        if (found == paintedIndex[layer].end()) {
+            found = paintedIndex[layer]
+                        .emplace(layerOffset, std::int32_t(m_painted[layer].size()))
+                        .first;
+            m_painted[layer].push_back({layerOffset, frameOffset});
+            m_paintedOverAgain[layer] = m_paintedOverAgain[layer] || times > 1;
+        }
+        return found->second;
+    };
+    // The block of the sample at (X, Y) panel units on a layer, as samplePixelBlock reads it.
+    auto blockAt = [&](int layer, double X, double Y) {
+        Block block;
+        if (!(X <= W && Y <= H && X > 0 && Y > 0))
+            return block;
+        for (int i = 0; i < blockSide; ++i) {
+            for (int j = 0; j < blockSide; ++j) {
+                // Columns and rows count from 1 here.
+                const int col = int(imageScale * X + i);
+                const int row = int(imageScale * Y + j);
+                if (col > W || row > H || col <= 0 || row <= 0)
+                    continue;
+                const std::int32_t frameOffset = frameOffsetOf(col - 1, row - 1);
+                const int painted = paintedIndexOf(layer, col - 1, row - 1, frameOffset);
+                if (painted >= 0) {
+                    block.add(~(3 * painted));
+                    block.painted = true;
+                } else if (frameOffset >= 0) {
+                    block.add(frameOffset);
+                    block.nearEnd = block.nearEnd || frameOffset + 4 > frameBytes;
+                }
+            }
+        }
+        return block;
+    };
+
     m_fans.resize(size_t(panel.fans.size()));
     auto buildFan = [&](int f) {
         const Fan& fan = *panel.fans.at(f);
         FanSamples& samples = m_fans[size_t(f)];
         samples.layer = fan.z == 0 ? 0 : 1;
-        const int L = bladeType(fan.ledpcs).linesPerFrame;
-        const int n = halfLineLength(fan.ledpcs);
-        samples.samplesPerLine = 2 * n;
-        samples.lines = L;
+        samples.lines = bladeType(fan.ledpcs).linesPerFrame;
+        samples.samplesPerLine = 2 * halfLineLength(fan.ledpcs);
+        Blocks blocks(size_t(samples.lines) * size_t(samples.samplesPerLine));
+        // The angles and points of sampleLines and sampleHalfLine, expression for expression.
+        const int L = samples.lines;
         const double ledpcs = fan.ledpcs;
-        Blocks blocks(size_t(L) * size_t(2 * n));
-
         for (int k = 0; k < L; ++k) {
             const double theta = (double(-k) / L) * 180;
             for (const double angle : {theta, theta + 180}) {
                 const double phi = angle / 360 * twoPi;
                 const double cosine = std::cos(phi);
                 const double sine = std::sin(phi);
-                for (int d = 0; d < ledpcs * 0.5; ++d) {
-                    const double X = cosine * double(d) + fan.x;
-                    const double Y = sine * double(d) + fan.y;
-                    Block block;
-                    if (X <= W && Y <= H && X > 0 && Y > 0) {
-                        for (int i = 0; i < blockSide; ++i) {
-                            for (int j = 0; j < blockSide; ++j) {
-                                const int col = int(imageScale * X + i);
-                                const int row = int(imageScale * Y + j);
-                                if (col > W || row > H || col <= 0 || row <= 0)
-                                    continue;
-                                const int x = col - 1;
-                                const int y = row - 1;
-                                // Pixels the scaling does not paint stay black, like the
-                                // part of the copy outside the frame.
-                                const bool covered = source.map.covers(x, y);
-                                const int fx =
-                                    covered ? source.region.x() + source.map.column(x, y) : -1;
-                                const int fy =
-                                    covered ? source.region.y() + source.map.row(x, y) : -1;
-                                const bool inFrame = covered && fx >= 0 && fy >= 0 &&
-                                                     fx < frameSize.width() &&
-                                                     fy < frameSize.height();
-                                const std::int32_t frameOffset =
-                                    inFrame ? std::int32_t(fy * frameBytesPerLine + 3 * fx) : -1;
-                                const int times =
-                                    areas.empty() ? 0 : paintings(areas, samples.layer, x, y);
-                                if (times > 0) {
-                                    const qint64 layerOffset = y * layerLine + 3 * qint64(x);
-                                    auto& index = paintedIndex[samples.layer];
-                                    auto found = index.find(layerOffset);
-                                    if (found == index.end()) {
-                                        auto& list = m_painted[samples.layer];
-                                        found = index.emplace(layerOffset,
-                                                              std::int32_t(list.size()))
-                                                    .first;
-                                        list.push_back({layerOffset, frameOffset});
-                                        m_paintedOverAgain[samples.layer] =
-                                            m_paintedOverAgain[samples.layer] || times > 1;
-                                    }
-                                    block.add(~(3 * found->second));
-                                    block.painted = true;
-                                } else if (inFrame) {
-                                    block.add(frameOffset);
-                                    block.nearEnd = block.nearEnd || frameOffset + 4 > frameBytes;
-                                }
-                            }
-                        }
-                    }
-                    blocks.append(block);
-                }
+                for (int d = 0; d < ledpcs * 0.5; ++d)
+                    blocks.append(blockAt(samples.layer, cosine * double(d) + fan.x,
+                                          sine * double(d) + fan.y));
             }
         }
         samples.addBlocks(blocks, frameSize.height(), frameBytesPerLine);
@@ -330,14 +338,14 @@ void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBy
     };
     std::vector<std::uint32_t> bucketStart(size_t(groups) * rows + 1, 0);
     for (size_t i = 0; i < blocks.groups.size(); ++i) {
-        if (blocks.groups[i] != Block::black)
+        if (blocks.groups[i] != black)
             ++bucketStart[bucketOf(i) + 1];
     }
     for (size_t b = 1; b < bucketStart.size(); ++b)
         bucketStart[b] += bucketStart[b - 1];
     std::vector<std::uint32_t> order(bucketStart.back());
     for (size_t i = 0; i < blocks.groups.size(); ++i) {
-        if (blocks.groups[i] != Block::black)
+        if (blocks.groups[i] != black)
             order[bucketStart[bucketOf(i)]++] = std::uint32_t(i);
     }
     positions.reserve(order.size());
@@ -350,9 +358,8 @@ void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBy
         const std::uint32_t begin = blocks.starts[sample];
         const std::uint32_t end = blocks.starts[sample + 1];
         offsets.insert(offsets.end(), blocks.keys.begin() + begin, blocks.keys.begin() + end);
-        weights.insert(weights.end(), blocks.weights.begin() + begin,
-                       blocks.weights.begin() + end);
-        if (group == 10)
+        weights.insert(weights.end(), blocks.weights.begin() + begin, blocks.weights.begin() + end);
+        if (group == irregular)
             irregularCounts.push_back(std::uint8_t(end - begin));
     }
 }
@@ -384,9 +391,8 @@ void copyGroup(int samples, const std::uint32_t*& positions, const std::int32_t*
 // beyond it) and spread into 16-bit fields, R in bits 0-15, B in 16-31 and G in 32-47, so
 // that one multiplication weighs all three channels.
 template <int Count>
-void gatherGroup(int samples, const std::uint32_t*& positionsIn,
-                 const std::int32_t*& offsetsIn, const std::uint8_t*& weightsIn,
-                 const uchar* frame, uchar* out)
+void gatherGroup(int samples, const std::uint32_t*& positionsIn, const std::int32_t*& offsetsIn,
+                 const std::uint8_t*& weightsIn, const uchar* frame, uchar* out)
 {
     // Local copies: the byte stores below could otherwise alias the pointers.
     const std::uint32_t* positions = positionsIn;
@@ -415,10 +421,9 @@ void gatherGroup(int samples, const std::uint32_t*& positionsIn,
 
 using GroupGatherer = void (*)(int, const std::uint32_t*&, const std::int32_t*&,
                                const std::uint8_t*&, const uchar*, uchar*);
-constexpr GroupGatherer gatherers[10] = {copyGroup,      gatherGroup<1>, gatherGroup<2>,
-                                         gatherGroup<3>, gatherGroup<4>, gatherGroup<5>,
-                                         gatherGroup<6>, gatherGroup<7>, gatherGroup<8>,
-                                         gatherGroup<9>};
+constexpr GroupGatherer gatherers[10] = {
+    copyGroup,      gatherGroup<1>, gatherGroup<2>, gatherGroup<3>, gatherGroup<4>,
+    gatherGroup<5>, gatherGroup<6>, gatherGroup<7>, gatherGroup<8>, gatherGroup<9>};
 
 } // namespace
 
@@ -437,12 +442,12 @@ void SampleMap::gatherFan(int fan, const uchar* frame, const uchar* painted, uch
     const std::uint32_t* positions = samples.positions.data();
     const std::int32_t* offsets = samples.offsets.data();
     const std::uint8_t* weights = samples.weights.data();
-    for (int group = 0; group < 10; ++group)
+    for (int group = onePixel; group < irregular; ++group)
         gatherers[group](samples.groupSizes[size_t(group)], positions, offsets, weights, frame,
                          out);
 
     const std::uint8_t* counts = samples.irregularCounts.data();
-    for (int s = 0; s < samples.groupSizes[10]; ++s) {
+    for (int s = 0; s < samples.groupSizes[irregular]; ++s) {
         unsigned sum0 = 0;
         unsigned sum1 = 0;
         unsigned sum2 = 0;

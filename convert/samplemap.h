@@ -56,16 +56,16 @@ public:
     // The RGB bytes of every line of fan `fan`: for each line, 3 bytes per sample, the first
     // half-line from the hub outwards, then the second. `frame` is the RGB888 frame (of
     // frameSize() and frameBytesPerLine()); `painted` holds 3 bytes per painted pixel of the
-    // fan's layer. The samples are summed in the order of the frame, front to back.
+    // fan's layer.
     void gatherFan(int fan, const uchar* frame, const uchar* painted, uchar* out) const;
 
 private:
     // A fan's samples are kept in groups: group 0 holds the samples whose nine pixels are
     // one pixel of the frame, group g = 1 ... 9 those that read g pixels of the frame, group
     // 10 those that read painted pixels too or pixels at the very end of the frame (with
-    // their counts);
-    // samples that read nothing are black. Each group is summed by a loop without branches,
-    // and each sample's result goes to its place in the lines.
+    // their counts); samples that read nothing are black. Each group is summed by a loop of
+    // its own, row by row through the frame, and each sample's result goes to its place in
+    // the lines.
     static constexpr int groups = 11;
     struct FanSamples
     {
@@ -73,12 +73,12 @@ private:
         int samplesPerLine = 0;
         int lines = 0;
         std::vector<int> groupSizes = std::vector<int>(groups); // samples per group
-        std::vector<std::uint32_t> positions;    // per sample: its byte offset in the lines
+        std::vector<std::uint32_t> positions;      // per sample: its byte offset in the lines
         std::vector<std::uint8_t> irregularCounts; // per sample of group 10: its entries
-        std::vector<std::int32_t> offsets;       // frame byte offset, or ~(3 x painted index)
-        std::vector<std::uint8_t> weights;       // pixels of the 3 x 3 block on this one
+        std::vector<std::int32_t> offsets;         // frame byte offset, or ~(3 x painted index)
+        std::vector<std::uint8_t> weights;         // pixels of the 3 x 3 block on this one
 
-        // Takes the blocks of all lines in line order, sorted into groups.
+        // Takes the blocks of all samples in line order and sorts them into groups.
         template <typename Blocks>
         void addBlocks(Blocks& blocks, int frameRows, int frameBytesPerLine);
     };

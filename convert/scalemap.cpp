@@ -116,8 +116,8 @@ NearestScaleMap::NearestScaleMap(QSize source, QSize target)
             anyFixed = anyFixed || fixed;
         }
         m_fixedRows[size_t(y)] =
-            anyFixed ? clampTo(int((inv.m22 * cy + inv.m12 * anyColumn + inv.dy) * fixedScale) >> 16,
-                               h)
-                     : 0;
+            anyFixed
+                ? clampTo(int((inv.m22 * cy + inv.m12 * anyColumn + inv.dy) * fixedScale) >> 16, h)
+                : 0;
     }
 }

@@ -15,10 +15,10 @@ enum class HubDimming
 
 struct BladeType
 {
-    int ledpcs;           // LEDs on the blade
-    int linesPerFrame;    // blade positions in a frame record
-    int chunks;           // packets per line
-    int chunkBytes;       // LED bytes per packet
+    int ledpcs;                 // LEDs on the blade
+    int linesPerFrame;          // blade positions in a frame record
+    int chunks;                 // packets per line
+    int chunkBytes;             // LED bytes per packet
     unsigned char typeBytes[3]; // for chunked blades the first two are chunkBytes, LE16
     HubDimming hub;
     int bitPlaneChannels; // 16 or 14 when the line is packed into bit planes, else 0

@@ -113,9 +113,10 @@ bool FanDataReader::check()
                                    .arg(QLatin1String(fieldAt(i)), hexByte(first.at(i)),
                                         hexByte(bytes[i])));
         }
-        return fail(packetHeaderSize, QStringLiteral("no packet of line 1 follows from which all packets "
-                                      "check out: the length of the packets cannot be told "
-                                      "(a truncated or damaged file)"));
+        return fail(packetHeaderSize,
+                    QStringLiteral("no packet of line 1 follows from which all packets "
+                                   "check out: the length of the packets cannot be told "
+                                   "(a truncated or damaged file)"));
     }
     return checkPackets(leds, true);
 }

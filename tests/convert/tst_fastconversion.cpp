@@ -48,8 +48,8 @@ QVector<QByteArray> referenceRecords(const QImage& frame, const Panel& panel, Bi
     paintFrontFanBlending(layers.frameImage_z0, layers.frameImage_z1, panel);
     QVector<QByteArray> records;
     for (const Fan* fan : panel.fans)
-        records.append(fanFrameRecord(fan->z == 0 ? layers.frameImage_z0 : layers.frameImage_z1,
-                                      *fan, turn));
+        records.append(
+            fanFrameRecord(fan->z == 0 ? layers.frameImage_z0 : layers.frameImage_z1, *fan, turn));
     return records;
 }
 
@@ -116,13 +116,15 @@ public:
             panel.selection = QRectF(fw + real(1, 50), real(-10, fh), real(1, 60), real(1, 60));
             break;
         case 3: // larger than the frame: reduced
-            panel.selection = QRectF(real(-fw, 0), real(-fh, 0), real(fw, 3 * fw), real(fh, 3 * fh));
+            panel.selection =
+                QRectF(real(-fw, 0), real(-fh, 0), real(fw, 3 * fw), real(fh, 3 * fh));
             break;
         case 4: // nothing left after rounding
             panel.selection = QRectF(real(0, fw), real(0, fh), real(-3, 0.4), real(0, 0.4));
             break;
         default: // partly outside, fractional
-            panel.selection = QRectF(real(-fw / 3, fw), real(-fh / 3, fh), real(1, fw), real(1, fh));
+            panel.selection =
+                QRectF(real(-fw / 3, fw), real(-fh / 3, fh), real(1, fw), real(1, fh));
         }
 
         const int ledCounts[] = {1088, 704, 512, 320, 256, 224, 192, 99, 703, 0, 1, 2};

@@ -264,7 +264,7 @@ private slots:
             QVERIFY(limit.active);
             QVERIFY(run.convertFrame(frame));
             QVERIFY(run.convertFrame(frame));
-            QVERIFY(run.convertFrame(frame)); // converted while this call returns
+            QVERIFY(run.convertFrame(frame));  // converted while this call returns
             QVERIFY(!run.convertFrame(frame)); // the third frame's failure shows here
             QVERIFY(!run.finish());
         }

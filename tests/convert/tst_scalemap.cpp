@@ -18,7 +18,8 @@ QImage coordinateImage(QSize size)
     for (int r = 0; r < size.height(); ++r) {
         uchar* row = image.scanLine(r);
         for (int c = 0; c < size.width(); ++c) {
-            const quint32 code = wide ? quint32(c) | quint32(r) << 16 : quint32(c) | quint32(r) << 12;
+            const quint32 code =
+                wide ? quint32(c) | quint32(r) << 16 : quint32(c) | quint32(r) << 12;
             row[3 * c] = uchar(code);
             row[3 * c + 1] = uchar(code >> 8);
             row[3 * c + 2] = uchar(code >> 16);
@@ -63,31 +64,32 @@ private slots:
     {
         QFETCH(QSize, source);
         QFETCH(QSize, target);
-        const QImage scaled = coordinateImage(source).scaled(target, Qt::IgnoreAspectRatio,
-                                                             Qt::FastTransformation);
+        const QImage scaled =
+            coordinateImage(source).scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         QCOMPARE(scaled.size(), target);
         const NearestScaleMap map(source, target);
         const bool wide = wideCoding(source);
         for (int y = 0; y < target.height(); ++y) {
             const uchar* row = scaled.constScanLine(y);
             for (int x = 0; x < target.width(); ++x) {
-                const quint32 code = row[3 * x] | row[3 * x + 1] << 8 | quint32(row[3 * x + 2]) << 16;
+                const quint32 code =
+                    row[3 * x] | row[3 * x + 1] << 8 | quint32(row[3 * x + 2]) << 16;
                 const int column = wide ? int(code & 0xFFFF) : int(code & 0xFFF);
                 const int sourceRow = wide ? int(code >> 16) : int(code >> 12);
                 // Pixels the engine does not paint stay zero.
                 const bool covered = map.covers(x, y);
-                const bool same = covered ? map.column(x, y) == column && map.row(x, y) == sourceRow
-                                          : code == 0;
+                const bool same =
+                    covered ? map.column(x, y) == column && map.row(x, y) == sourceRow : code == 0;
                 if (!same)
-                    QFAIL(qPrintable(QString("target (%1, %2): Qt takes (%3, %4), the map %5")
-                                         .arg(x)
-                                         .arg(y)
-                                         .arg(column)
-                                         .arg(sourceRow)
-                                         .arg(covered ? QString("(%1, %2)")
-                                                            .arg(map.column(x, y))
-                                                            .arg(map.row(x, y))
-                                                      : QString("black"))));
+                    QFAIL(qPrintable(
+                        QString("target (%1, %2): Qt takes (%3, %4), the map %5")
+                            .arg(x)
+                            .arg(y)
+                            .arg(column)
+                            .arg(sourceRow)
+                            .arg(covered
+                                     ? QString("(%1, %2)").arg(map.column(x, y)).arg(map.row(x, y))
+                                     : QString("black"))));
             }
         }
     }

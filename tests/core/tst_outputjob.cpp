@@ -1,8 +1,8 @@
 #include "core.h"
 #include "fan.h"
-#include "packets.h"
 #include "filesizelimit.h"
 #include "messagecapture.h"
+#include "packets.h"
 #include "panel.h"
 #include "testmedia.h"
 

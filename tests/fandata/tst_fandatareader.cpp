@@ -1,5 +1,5 @@
-#include "packets.h"
 #include "fandatareader.h"
+#include "packets.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -178,9 +178,7 @@ private slots:
         fan.x = 120;
         fan.y = 120;
         const QVector<QByteArray> lines = recordLines(image, fan);
-        const SwapTurn fromProgramStart = [](int line) {
-            return BitPlaneTurn::swappedAfter(line);
-        };
+        const SwapTurn fromProgramStart = [](int line) { return BitPlaneTurn::swappedAfter(line); };
         const QImage right = renderFanView(lines, 224, fromProgramStart);
         QCOMPARE(pixelAt(right, 0.2, 0.45), QColor(255, 0, 0));
         QCOMPARE(pixelAt(right, 0.8, 0.45), QColor(0, 0, 255));

@@ -1,8 +1,8 @@
 #include "fanviews.h"
 
-#include "exitstatus.h"
 #include "bitplanes.h"
 #include "bladetypes.h"
+#include "exitstatus.h"
 #include "fan.h"
 #include "fandatareader.h"
 #include "fanview.h"
@@ -72,7 +72,8 @@ int writeFanViews(const QString& outputPath, const Panel& panel, int frame,
             (qint64(frame) * fourteenChannelFans + fourteenChannelFansBefore) *
             reader.linesPerFrame();
         const SwapTurn swapped = [&](int line) {
-            return origin.swapped != BitPlaneTurn::swappedAfter(origin.packedLines + linesBefore + line);
+            return origin.swapped !=
+                   BitPlaneTurn::swappedAfter(origin.packedLines + linesBefore + line);
         };
         const QImage view = renderFanView(reader.frameLines(frame), fan->ledpcs, swapped);
         const QString viewFile = viewFileName(dataFile);
