@@ -40,11 +40,6 @@ PanelConversion::PanelConversion(const Panel& panel, int threads)
 
 PanelConversion::~PanelConversion() = default;
 
-QSize PanelConversion::layerSize() const
-{
-    return m_map ? m_map->layerSize() : QSize();
-}
-
 void PanelConversion::prepare(const QImage& frame)
 {
     if (m_map && m_map->frameSize() == frame.size() &&

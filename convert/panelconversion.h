@@ -3,7 +3,6 @@
 
 #include <QByteArray>
 #include <QImage>
-#include <QSize>
 
 #include <functional>
 #include <memory>
@@ -45,10 +44,6 @@ public:
     int fanCount() const { return int(m_fans.size()); }
     // The frame record of fan `fan` for the last converted frame: the bytes its file gets.
     const QByteArray& frameRecord(int fan) const { return m_fans[size_t(fan)].record; }
-
-    // The size of the layer images the straightforward version would build (empty when they
-    // are null), known after the first frame.
-    QSize layerSize() const;
 
 private:
     struct FanRecord

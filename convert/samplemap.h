@@ -47,7 +47,6 @@ public:
     // Whether some of them may be painted by more than one front fan's blending.
     bool paintedOverAgain(int layer) const { return m_paintedOverAgain[layer]; }
 
-    int fanCount() const { return int(m_fans.size()); }
     int layer(int fan) const { return m_fans[size_t(fan)].layer; }
 
     // Bytes gatherFan() writes for fan `fan`: 3 per sample, lines one after the other.
