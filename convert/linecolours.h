@@ -17,6 +17,8 @@ public:
 
     // Bytes the line buffer must hold (768 for packed lines).
     int bufferSize() const { return m_bufferSize; }
+    // Whether lines are packed into bit planes: the LEDs then no longer stay in their places.
+    bool packs() const { return m_channels > 0; }
     // Whether lines are packed in 14 channels, and so take a swap turn each.
     bool takesSwapTurns() const { return m_channels == 14; }
 

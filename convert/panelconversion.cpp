@@ -49,6 +49,10 @@ void PanelConversion::prepare(const QImage& frame)
     m_map =
         std::make_unique<SampleMap>(m_panel, frame.size(), frame.bytesPerLine(), m_workers.get());
     m_layers = std::make_unique<FrontFanLayers>(m_panel, *m_map);
+    // Black samples are never written: they stay zero, and the colour processing of a line
+    // in place keeps black LEDs black (packed lines are processed elsewhere).
+    for (size_t f = 0; f < m_fans.size(); ++f)
+        m_fans[f].samples.assign(size_t(m_map->fanBytes(int(f))), 0);
 }
 
 void PanelConversion::convert(const QImage& input, BitPlaneTurn& turn, const RecordDone& done)
@@ -81,15 +85,15 @@ void PanelConversion::convertFan(int f, const uchar* frame, BitPlaneTurn turn)
     FanRecord& fan = m_fans[size_t(f)];
     if (fan.ledBytes == 0)
         return; // a blade without LEDs: its packets are headers only
-    fan.samples.resize(size_t(m_map->fanBytes(f))); // allocated on the first frame only
     m_map->gatherFan(f, frame, m_layers->painted(m_map->layer(f)), fan.samples.data());
 
     const size_t lineBytes = fan.samples.size() / size_t(std::max(1, fan.lines));
     uchar* line = nullptr;
     const bool takesTurns = fan.colours->takesSwapTurns();
     char* out = fan.record.data();
-    // Lines are processed where they were gathered, unless packing needs a longer buffer.
-    const bool inPlace = size_t(fan.colours->bufferSize()) <= lineBytes;
+    // Lines are processed where they were gathered, unless they are packed: packing moves the
+    // LEDs, and black samples must stay black where they are (they are never gathered again).
+    const bool inPlace = !fan.colours->packs();
     for (int i = 0; i < fan.lines; ++i) {
         uchar* gathered = fan.samples.data() + lineBytes * size_t(i);
         if (inPlace) {

@@ -436,9 +436,6 @@ int SampleMap::fanBytes(int fan) const
 void SampleMap::gatherFan(int fan, const uchar* frame, const uchar* painted, uchar* out) const
 {
     const FanSamples& samples = m_fans[size_t(fan)];
-    if (fanBytes(fan) == 0)
-        return; // a blade without LEDs
-    std::memset(out, 0, size_t(fanBytes(fan)));
     const std::uint32_t* positions = samples.positions.data();
     const std::int32_t* offsets = samples.offsets.data();
     const std::uint8_t* weights = samples.weights.data();

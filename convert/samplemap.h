@@ -55,7 +55,8 @@ public:
     // The RGB bytes of every line of fan `fan`: for each line, 3 bytes per sample, the first
     // half-line from the hub outwards, then the second. `frame` is the RGB888 frame (of
     // frameSize() and frameBytesPerLine()); `painted` holds 3 bytes per painted pixel of the
-    // fan's layer.
+    // fan's layer. Black samples (those that read no pixel) are not written: `out` holds
+    // zeros there from the start.
     void gatherFan(int fan, const uchar* frame, const uchar* painted, uchar* out) const;
 
 private:
