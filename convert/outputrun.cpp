@@ -35,15 +35,23 @@ bool writeAll(QFile& file, const QByteArray& data)
     return true;
 }
 
-// Copies `frame` into `target`, reusing its buffer when the geometry is the same.
-void copyFrame(const QImage& frame, QImage& target)
+// Copies `frame` into `target`, reusing its buffer when the geometry is the same; then only
+// `region` (in pixels) is copied, where it is not empty: the rest is never read.
+void copyFrame(const QImage& frame, QImage& target, const QRect& region)
 {
-    if (target.size() == frame.size() && target.format() == frame.format() &&
-        target.bytesPerLine() == frame.bytesPerLine() && !frame.isNull()) {
-        std::memcpy(target.bits(), frame.constBits(), size_t(frame.sizeInBytes()));
+    const bool sameGeometry = !frame.isNull() && target.size() == frame.size() &&
+                              target.format() == frame.format() &&
+                              target.bytesPerLine() == frame.bytesPerLine();
+    if (!sameGeometry) {
+        target = frame.copy();
         return;
     }
-    target = frame.copy();
+    const QRect part = region.isEmpty() ? frame.rect() : region.intersected(frame.rect());
+    const int pixelBytes = frame.depth() / 8;
+    const size_t bytes = size_t(part.width()) * size_t(pixelBytes);
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        std::memcpy(target.scanLine(y) + part.left() * pixelBytes,
+                    frame.constScanLine(y) + part.left() * pixelBytes, bytes);
 }
 
 } // namespace
@@ -89,6 +97,7 @@ bool OutputRun::open(const QString& outputPath, Panel* panel)
     m_conversion = std::make_unique<PanelConversion>(*panel);
     m_quit = false;
     m_pending = false;
+    m_regionRead = QRect();
     m_thread = std::thread([this] { conversionLoop(); });
     return true;
 }
@@ -108,7 +117,7 @@ bool OutputRun::convertFrame(const QImage& frame)
     qDebug() << "frameImage_z0->bytesPerLine()"
              << (layers.isEmpty() ? 0 : (layers.width() * 3 + 3) & ~3) << "frameImage_z1->size()"
              << layers;
-    copyFrame(frame, m_frame);
+    copyFrame(frame, m_frame, m_regionRead);
     m_pending = true;
     lock.unlock();
     m_changed.notify_all();
@@ -138,7 +147,9 @@ void OutputRun::conversionLoop()
             // The caller waits for m_pending to clear before it touches the frame again.
             lock.unlock();
             const bool written = convertAndWrite();
+            const QRect regionRead = m_conversion->frameRegionRead();
             lock.lock();
+            m_regionRead = regionRead;
             if (!written)
                 m_failed = true;
             m_pending = false;

@@ -72,6 +72,7 @@ private:
     mutable std::condition_variable m_changed;
     std::thread m_thread;
     QImage m_frame;         // the frame in flight; reused from frame to frame
+    QRect m_regionRead;     // the part of the frame the conversion reads
     bool m_pending = false; // m_frame waits for or is under conversion
     bool m_quit = false;
     bool m_failed = false;

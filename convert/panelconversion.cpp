@@ -40,6 +40,11 @@ PanelConversion::PanelConversion(const Panel& panel, int threads)
 
 PanelConversion::~PanelConversion() = default;
 
+QRect PanelConversion::frameRegionRead() const
+{
+    return m_map ? m_map->frameRegionRead() : QRect();
+}
+
 void PanelConversion::prepare(const QImage& frame)
 {
     if (m_map && m_map->frameSize() == frame.size() &&

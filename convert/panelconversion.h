@@ -42,6 +42,8 @@ public:
     void convert(const QImage& frame, BitPlaneTurn& turn, const RecordDone& done = {});
 
     int fanCount() const { return int(m_fans.size()); }
+    // The part of the frame that conversion reads, known after the first frame (empty before).
+    QRect frameRegionRead() const;
     // The frame record of fan `fan` for the last converted frame: the bytes its file gets.
     const QByteArray& frameRecord(int fan) const { return m_fans[size_t(fan)].record; }
 
