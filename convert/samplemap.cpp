@@ -17,7 +17,6 @@
 namespace {
 
 constexpr double twoPi = 6.283185307179586;
-constexpr int blockSide = int(imageScale);
 
 // Where the layer images' pixels come from: the selected region of the frame (QImage::copy,
 // black outside the frame), enlarged or reduced by nearest neighbour.
@@ -241,26 +240,17 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
     // The block of the sample at (X, Y) panel units on a layer, as samplePixelBlock reads it.
     auto blockAt = [&](int layer, double X, double Y) {
         Block block;
-        if (!(X <= W && Y <= H && X > 0 && Y > 0))
-            return block;
-        for (int i = 0; i < blockSide; ++i) {
-            for (int j = 0; j < blockSide; ++j) {
-                // Columns and rows count from 1 here.
-                const int col = int(imageScale * X + i);
-                const int row = int(imageScale * Y + j);
-                if (col > W || row > H || col <= 0 || row <= 0)
-                    continue;
-                const std::int32_t frameOffset = frameOffsetOf(col - 1, row - 1);
-                const int painted = paintedIndexOf(layer, col - 1, row - 1, frameOffset);
-                if (painted >= 0) {
-                    block.add(~(3 * painted));
-                    block.painted = true;
-                } else if (frameOffset >= 0) {
-                    block.add(frameOffset);
-                    block.nearEnd = block.nearEnd || frameOffset + 4 > frameBytes;
-                }
+        visitPixelBlock(X, Y, W, H, [&](int x, int y) {
+            const std::int32_t frameOffset = frameOffsetOf(x, y);
+            const int painted = paintedIndexOf(layer, x, y, frameOffset);
+            if (painted >= 0) {
+                block.add(~(3 * painted));
+                block.painted = true;
+            } else if (frameOffset >= 0) {
+                block.add(frameOffset);
+                block.nearEnd = block.nearEnd || frameOffset + 4 > frameBytes;
             }
-        }
+        });
         return block;
     };
 

@@ -50,6 +50,30 @@ FanLines sampleLines(const uchar* bits, double x, double y, double ledpcs, doubl
 HalfLine sampleHalfLine(const uchar* bits, double x, double y, double ledpcs, double theta,
                         double W, double H, int bytesPerLine);
 
+// Calls pixel(x, y) with the 0-based column and row of each pixel of the W x H picture that
+// the 3 x 3 block of a sample at (X, Y) panel units covers; pixels beyond the picture are
+// left out. Returns false, calling nothing, when the point itself lies outside the picture.
+template <typename Pixel>
+bool visitPixelBlock(double X, double Y, double W, double H, Pixel&& pixel)
+{
+    // The point in panel units is held against the picture's size in pixels; the per-pixel
+    // tests below keep the block inside. Written so that a NaN point counts as outside too.
+    if (!(X <= W) || !(Y <= H) || !(X > 0) || !(Y > 0))
+        return false;
+    constexpr int blockSide = int(imageScale);
+    for (int i = 0; i < blockSide; ++i) {
+        for (int j = 0; j < blockSide; ++j) {
+            // Columns and rows count from 1 here.
+            const int col = int(imageScale * X + i);
+            const int row = int(imageScale * Y + j);
+            if (col > W || row > H || col <= 0 || row <= 0)
+                continue;
+            pixel(col - 1, row - 1);
+        }
+    }
+    return true;
+}
+
 // The average of the 3 x 3 pixel block at distance d and angle theta from (x, y), always
 // divided by 9, so a block hanging over the picture's edge comes out darker. A point outside
 // the picture is black.

@@ -1,5 +1,6 @@
 #include "bitplanes.h"
 #include "fan.h"
+#include "fanpanel.h"
 #include "frontfanblending.h"
 #include "frontfanlayers.h"
 #include "noiseimage.h"
@@ -15,30 +16,17 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <memory>
 #include <random>
-#include <vector>
 
 namespace {
 
-struct FanPanel
+// Front fans blend into their rims over `edgeOffset` pixels.
+void blendRims(Panel& panel, int edgeOffset)
 {
-    Panel panel;
-    std::vector<std::unique_ptr<Fan>> fans;
-
-    Fan* addFan(int ledpcs, double x, double y, int z = 0, double diameter = 0)
-    {
-        fans.push_back(std::make_unique<Fan>());
-        Fan* fan = fans.back().get();
-        fan->ledpcs = ledpcs;
-        fan->x = x;
-        fan->y = y;
-        fan->z = z;
-        fan->diameter = diameter;
-        panel.fans.append(fan);
-        return fan;
-    }
-};
+    panel.edgeOffset = edgeOffset;
+    panel.colorOffset0 = "0:(0,0,0,255)|0.5:(0,0,0,128)|1:(0,0,0,0)";
+    panel.colorOffset1 = "0:(0,0,0,0)|0.6:(0,0,0,96)|1:(0,0,0,255)";
+}
 
 // The straightforward conversion of one frame: both layer images, the blending, then every
 // fan's record in list order.
@@ -231,12 +219,8 @@ private slots:
     {
         QFETCH(double, secondFanX);
         QFETCH(bool, learned);
-        FanPanel fans;
-        fans.panel.width = 200;
-        fans.panel.height = 100;
-        fans.panel.edgeOffset = 24;
-        fans.panel.colorOffset0 = "0:(0,0,0,255)|0.5:(0,0,0,128)|1:(0,0,0,0)";
-        fans.panel.colorOffset1 = "0:(0,0,0,0)|0.6:(0,0,0,96)|1:(0,0,0,255)";
+        FanPanel fans(200, 100);
+        blendRims(fans.panel, 24);
         fans.addFan(100, 50, 50, 1, 100);
         fans.addFan(100, secondFanX, 50, 1, 100);
         fans.addFan(200, 100, 50, 0);
@@ -264,12 +248,8 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        FanPanel fans;
-        fans.panel.width = 150;
-        fans.panel.height = 100;
-        fans.panel.edgeOffset = 12;
-        fans.panel.colorOffset0 = "0:(0,0,0,255)|1:(0,0,0,0)";
-        fans.panel.colorOffset1 = "0:(0,0,0,0)|1:(0,0,0,255)";
+        FanPanel fans(150, 100);
+        blendRims(fans.panel, 12);
         fans.addFan(224, 50, 50);
         fans.addFan(192, 100, 50, 1, 90);
         fans.addFan(320, 75, 50);

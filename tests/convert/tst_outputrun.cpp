@@ -1,5 +1,6 @@
 #include "bitplanes.h"
 #include "fan.h"
+#include "fanpanel.h"
 #include "filesizelimit.h"
 #include "outputrun.h"
 #include "packets.h"
@@ -12,34 +13,8 @@
 #include <QtTest>
 
 #include <csignal>
-#include <memory>
-#include <vector>
 
 namespace {
-
-struct FanPanel
-{
-    Panel panel;
-    std::vector<std::unique_ptr<Fan>> fans;
-
-    FanPanel(double width, double height)
-    {
-        panel.width = width;
-        panel.height = height;
-    }
-    Fan* addFan(int ledpcs, double x, double y, int z = 0)
-    {
-        fans.push_back(std::make_unique<Fan>());
-        Fan* fan = fans.back().get();
-        fan->ledpcs = ledpcs;
-        fan->x = x;
-        fan->y = y;
-        fan->diameter = 10;
-        fan->z = z;
-        panel.fans.append(fan);
-        return fan;
-    }
-};
 
 QImage filled(int w, int h, QColor colour)
 {
