@@ -43,10 +43,8 @@ void applySquaringCurve(uchar* data, int size)
 
 void dimLed(uchar* led, float factor)
 {
-    // The product is taken in double from the single-precision factor; a float product
-    // would round differently for some bytes.
     for (int c = 0; c < 3; ++c)
-        led[c] = uchar(int(led[c] * double(factor) + 0.5));
+        led[c] = dimmedByte(led[c], factor);
 }
 
 // The hub of a spinning blade passes the same spot every turn and looks far brighter than

@@ -19,6 +19,14 @@ extern const float hubTable8[4][8];
 // the table, then the mid-range rule, then 1 beyond it.
 float hubFactor(bool wide, int lineIndex, int i);
 
+// A byte of an LED dimmed by `factor` (below 1): the product in double from the
+// single-precision factor, rounded half up.
+inline uchar dimmedByte(uchar value, float factor)
+{
+    // A float product would round differently for some bytes.
+    return uchar(int(value * double(factor) + 0.5));
+}
+
 // Rewrites the line in place: squaring curve on every LED, then hub dimming and bit-plane
 // packing as the line's byte length decides (bladeTypeForLine). For packed lines `data` must
 // hold lineBufferSize(size) = 768 bytes; bytes past `size` are never read, so LEDs that a

@@ -13,6 +13,7 @@
 
 namespace {
 
+// The squares and the dimmed bytes of every factor, worked out once per process.
 struct Tables
 {
     uchar square[256];
@@ -28,13 +29,11 @@ struct Tables
                 const float wideFactor = hubFactor(true, row, i);
                 const float narrowFactor = hubFactor(false, row, i);
                 for (int v = 0; v < 256; ++v) {
-                    // As dimLed: the product in double from the single-precision factor, and
-                    // nothing changes where the factor is 1 or more.
+                    // Nothing changes where the factor is 1 or more.
                     wide[row][i][v] =
-                        wideFactor >= 1.0f ? uchar(v) : uchar(int(v * double(wideFactor) + 0.5));
-                    narrow[row][i][v] = narrowFactor >= 1.0f
-                                            ? uchar(v)
-                                            : uchar(int(v * double(narrowFactor) + 0.5));
+                        wideFactor >= 1.0f ? uchar(v) : dimmedByte(uchar(v), wideFactor);
+                    narrow[row][i][v] =
+                        narrowFactor >= 1.0f ? uchar(v) : dimmedByte(uchar(v), narrowFactor);
                 }
             }
         }

@@ -38,11 +38,12 @@ public:
     // and the reason. A panel without fans opens nothing and succeeds.
     bool open(const QString& outputPath, Panel* panel);
 
-    // Hands one frame (RGB888 at the media's size; copied) to the conversion and returns once
-    // the frame before it is converted: one debug line, then one frame record per fan
-    // appended to its file. Returns false when the run has failed: a write failure shows on
-    // the call after the frame that failed (or in finish()); every file is then cut back to
-    // its last whole frame record, errorString() names the file, and nothing more is written.
+    // Writes one debug line and hands one frame (RGB888 at the media's size; copied) to the
+    // conversion thread, which appends one frame record per fan to its file; returns as soon
+    // as the frame before it is done. Returns false when the run has failed: a write failure
+    // shows on the call after the frame that failed (or in finish()); every file is then cut
+    // back to its last whole frame record, errorString() names the file, and nothing more is
+    // written.
     bool convertFrame(const QImage& frame);
 
     // Waits until the frames handed over are written; false if the run has failed.
