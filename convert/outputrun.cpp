@@ -12,7 +12,11 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <sys/uio.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -22,15 +26,34 @@ QString describe(const QFile& file)
     return QDir::toNativeSeparators(file.fileName());
 }
 
-// Writes all of `data`; returns false if the device took less.
-bool writeAll(QFile& file, const QByteArray& data)
+// Writes the pieces one after the other with as few calls as the system allows; returns
+// false, with errno set, if the file took less.
+bool writePieces(QFile& file, const std::vector<PanelConversion::Piece>& pieces)
 {
-    qint64 written = 0;
-    while (written < data.size()) {
-        const qint64 n = file.write(data.constData() + written, data.size() - written);
-        if (n <= 0)
+    std::vector<iovec> vectors;
+    vectors.reserve(pieces.size());
+    for (const PanelConversion::Piece& piece : pieces)
+        vectors.push_back({const_cast<char*>(piece.bytes), size_t(piece.size)});
+    const int descriptor = file.handle();
+    const size_t most = size_t(std::max(1L, sysconf(_SC_IOV_MAX)));
+    size_t next = 0;
+    while (next < vectors.size()) {
+        const size_t count = std::min(most, vectors.size() - next);
+        const ssize_t written = ::writev(descriptor, vectors.data() + next, int(count));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
             return false;
-        written += n;
+        // Past the pieces written whole, into the one written in part.
+        size_t left = size_t(written);
+        while (next < vectors.size() && left >= vectors[next].iov_len) {
+            left -= vectors[next].iov_len;
+            ++next;
+        }
+        if (left > 0) {
+            vectors[next].iov_base = static_cast<char*>(vectors[next].iov_base) + left;
+            vectors[next].iov_len -= left;
+        }
     }
     return true;
 }
@@ -166,11 +189,12 @@ bool OutputRun::convertAndWrite()
     // Each fan's record is written with one call as soon as it is converted; the sizes are
     // committed only once every fan has its record, so a failure leaves all files alike.
     std::vector<QString> errors(size_t(m_fans.size()));
-    m_conversion->convert(m_frame, m_turn, [&](int fan, const QByteArray& record) {
+    m_conversion->convert(m_frame, m_turn, [&](int fan) {
         QFile* file = m_fans.at(fan)->file;
-        if (!writeAll(*file, record))
+        if (!writePieces(*file, m_conversion->recordPieces(fan)))
             errors[size_t(fan)] =
-                QStringLiteral("Cannot write %1: %2").arg(describe(*file), file->errorString());
+                QStringLiteral("Cannot write %1: %2")
+                    .arg(describe(*file), QString::fromLocal8Bit(std::strerror(errno)));
     });
     for (int i = 0; i < m_fans.size(); ++i) {
         if (!errors[size_t(i)].isEmpty()) {
@@ -181,7 +205,7 @@ bool OutputRun::convertAndWrite()
         }
     }
     for (int i = 0; i < m_fans.size(); ++i)
-        m_wholeRecords[i] += m_conversion->frameRecord(i).size();
+        m_wholeRecords[i] += frameRecordSize(m_fans.at(i)->ledpcs);
     return true;
 }
 

@@ -26,19 +26,28 @@ PanelConversion::PanelConversion(const Panel& panel, int threads)
         fan.chunkBytes = blade.chunkBytes;
         fan.ledBytes = std::max(0, 3 * ledpcs);
         fan.colours = std::make_unique<LineColours>(6 * halfLineLength(ledpcs));
-        fan.line.assign(size_t(std::max(fan.colours->bufferSize(), fan.ledBytes)), 0);
-        fan.record = QByteArray(int(frameRecordSize(ledpcs)), '\0');
-        char* out = fan.record.data();
+        if (fan.colours->packs())
+            fan.packed.assign(size_t(fan.lines) * size_t(fan.colours->bufferSize()), 0);
+        fan.headers.resize(size_t(fan.lines) * size_t(fan.chunks) * packetHeaderSize);
+        char* header = fan.headers.data();
         for (int i = 0; i < fan.lines; ++i) {
             for (int chunk = 0; chunk < fan.chunks; ++chunk) {
-                writePacketHeader(out, blade, i, chunk);
-                out += packetHeaderSize + fan.chunkBytes;
+                writePacketHeader(header, blade, i, chunk);
+                header += packetHeaderSize;
             }
         }
     }
 }
 
 PanelConversion::~PanelConversion() = default;
+
+QByteArray PanelConversion::frameRecord(int fan) const
+{
+    QByteArray record;
+    for (const Piece& piece : m_fans[size_t(fan)].pieces)
+        record.append(piece.bytes, piece.size);
+    return record;
+}
 
 QRect PanelConversion::frameRegionRead() const
 {
@@ -56,8 +65,29 @@ void PanelConversion::prepare(const QImage& frame)
     m_layers = std::make_unique<FrontFanLayers>(m_panel, *m_map);
     // Black samples are never written: they stay zero, and the colour processing of a line
     // in place keeps black LEDs black (packed lines are processed elsewhere).
-    for (size_t f = 0; f < m_fans.size(); ++f)
-        m_fans[f].samples.assign(size_t(m_map->fanBytes(int(f))), 0);
+    for (size_t f = 0; f < m_fans.size(); ++f) {
+        FanRecord& fan = m_fans[f];
+        fan.samples.assign(size_t(m_map->fanBytes(int(f))), 0);
+        // The packets carry the first 3 x ledpcs bytes of each line; for an odd count the
+        // second half-line's last LED is left out.
+        const size_t lineBytes = fan.samples.size() / size_t(std::max(1, fan.lines));
+        const uchar* lines = fan.colours->packs() ? fan.packed.data() : fan.samples.data();
+        const size_t lineStep =
+            fan.colours->packs() ? size_t(fan.colours->bufferSize()) : lineBytes;
+        fan.pieces.clear();
+        const char* header = fan.headers.data();
+        for (int i = 0; i < fan.lines; ++i) {
+            for (int chunk = 0; chunk < fan.chunks; ++chunk) {
+                fan.pieces.push_back({header, packetHeaderSize});
+                header += packetHeaderSize;
+                if (fan.chunkBytes > 0)
+                    fan.pieces.push_back({reinterpret_cast<const char*>(lines) +
+                                              lineStep * size_t(i) +
+                                              size_t(fan.chunkBytes) * size_t(chunk),
+                                          fan.chunkBytes});
+            }
+        }
+    }
 }
 
 void PanelConversion::convert(const QImage& input, BitPlaneTurn& turn, const RecordDone& done)
@@ -81,7 +111,7 @@ void PanelConversion::convert(const QImage& input, BitPlaneTurn& turn, const Rec
     m_workers->run(fanCount(), [&](int f) {
         convertFan(f, bits, turns[size_t(f)]);
         if (done)
-            done(f, m_fans[size_t(f)].record);
+            done(f);
     });
 }
 
@@ -93,27 +123,17 @@ void PanelConversion::convertFan(int f, const uchar* frame, BitPlaneTurn turn)
     m_map->gatherFan(f, frame, m_layers->painted(m_map->layer(f)), fan.samples.data());
 
     const size_t lineBytes = fan.samples.size() / size_t(std::max(1, fan.lines));
-    uchar* line = nullptr;
     const bool takesTurns = fan.colours->takesSwapTurns();
-    char* out = fan.record.data();
     // Lines are processed where they were gathered, unless they are packed: packing moves the
     // LEDs, and black samples must stay black where they are (they are never gathered again).
-    const bool inPlace = !fan.colours->packs();
+    const bool packs = fan.colours->packs();
     for (int i = 0; i < fan.lines; ++i) {
-        uchar* gathered = fan.samples.data() + lineBytes * size_t(i);
-        if (inPlace) {
-            line = gathered;
-        } else {
-            line = fan.line.data();
-            std::memcpy(line, gathered, lineBytes);
+        uchar* line = fan.samples.data() + lineBytes * size_t(i);
+        if (packs) {
+            uchar* packed = fan.packed.data() + size_t(fan.colours->bufferSize()) * size_t(i);
+            std::memcpy(packed, line, lineBytes);
+            line = packed;
         }
         fan.colours->process(line, i, takesTurns && turn.next());
-        for (int chunk = 0; chunk < fan.chunks; ++chunk) {
-            out += packetHeaderSize;
-            // The packets carry the first 3 x ledpcs bytes of the line; for an odd count
-            // the second half-line's last LED is left out.
-            std::memcpy(out, line + size_t(fan.chunkBytes) * chunk, size_t(fan.chunkBytes));
-            out += fan.chunkBytes;
-        }
     }
 }

@@ -33,9 +33,16 @@ public:
     PanelConversion(const PanelConversion&) = delete;
     PanelConversion& operator=(const PanelConversion&) = delete;
 
-    // Called with each fan's finished record, on the thread that converted it, while the
-    // other fans may still be converted.
-    using RecordDone = std::function<void(int fan, const QByteArray& record)>;
+    // A stretch of a frame record: a packet header or the LED bytes of a packet.
+    struct Piece
+    {
+        const char* bytes;
+        int size;
+    };
+
+    // Called with each fan whose record is finished, on the thread that converted it, while
+    // the other fans may still be converted.
+    using RecordDone = std::function<void(int fan)>;
 
     // Converts one frame (RGB888 at the media's size; other formats are converted first).
     // 14-channel lines take their turns from `turn`, which moves on by all of them.
@@ -44,8 +51,12 @@ public:
     int fanCount() const { return int(m_fans.size()); }
     // The part of the frame that conversion reads, known after the first frame (empty before).
     QRect frameRegionRead() const;
-    // The frame record of fan `fan` for the last converted frame: the bytes its file gets.
-    const QByteArray& frameRecord(int fan) const { return m_fans[size_t(fan)].record; }
+    // The frame record of fan `fan` for the last converted frame, the bytes its file gets, as
+    // the pieces in order. They point into buffers that this keeps for the next frame: they
+    // are valid until the next convert().
+    const std::vector<Piece>& recordPieces(int fan) const { return m_fans[size_t(fan)].pieces; }
+    // The same record in one piece.
+    QByteArray frameRecord(int fan) const;
 
 private:
     struct FanRecord
@@ -55,9 +66,10 @@ private:
         int chunkBytes = 0;
         int ledBytes = 0; // 3 x ledpcs: what the packets carry of each line
         std::unique_ptr<LineColours> colours;
-        std::vector<uchar> samples; // the gathered samples of all lines
-        std::vector<uchar> line;    // the line buffer
-        QByteArray record;          // headers written once, LED bytes every frame
+        std::vector<char> headers;  // every packet header of a record, written once
+        std::vector<uchar> samples; // the gathered samples of all lines, processed in place
+        std::vector<uchar> packed;  // the lines packed into bit planes (768 bytes each)
+        std::vector<Piece> pieces;  // headers and LED bytes of the record, in order
     };
 
     void prepare(const QImage& frame);
