@@ -1,7 +1,7 @@
 // One whole run per process, for bench/run.sh: either the decode-only run of the frame source
 // (no callback, at the panel's rate) or the full conversion of the window's save. Prints the
-// wall time of the run, the frames delivered or converted, and the process's peak resident
-// memory.
+// wall time of the run, the frames delivered or converted, the process's peak resident
+// memory and the processor time of all its threads (user and system).
 //
 //   bench_run decode|convert CONFIG PANEL INPUT [OUTPUT_PREFIX] [--discard]
 //
@@ -96,7 +96,9 @@ int main(int argc, char** argv)
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("wall_ms %lld frames %d maxrss_kb %ld\n", static_cast<long long>(ms),
-                framesDelivered, usage.ru_maxrss);
+    const long cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000L +
+                       (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000L;
+    std::printf("wall_ms %lld frames %d maxrss_kb %ld cpu_ms %ld\n", static_cast<long long>(ms),
+                framesDelivered, usage.ru_maxrss, cpuMs);
     return 0;
 }

@@ -27,11 +27,11 @@ clip c1080long 1920x1080 60
 bundled="$root/app/fanconfig.xml"
 extra="$root/bench/panels.xml"
 
-# One run: prints "wall_ms frames maxrss_kb".
+# One run: prints "wall_ms frames maxrss_kb cpu_ms".
 one() { # mode config panel clip [--discard]
     rm -f "$work"/out*.bin
     "$build/bench/bench_run" "$1" "$2" "$3" "$work/$4.mp4" "$work/out" ${5:-} |
-        awk '{print $2, $4, $6}'
+        awk '{print $2, $4, $6, $8}'
     rm -f "$work"/out*.bin
 }
 
@@ -47,8 +47,10 @@ echo '```'
 echo
 echo "## Whole runs against decode-only (wall clock, median of $repeats alternating pairs)"
 echo
-echo "| panel | clip | decode-only ms | conversion ms | ratio |"
-echo "|---|---|---|---|---|"
+echo "The last column compares the processor time of all threads (user and system)."
+echo
+echo "| panel | clip | decode-only ms | conversion ms | ratio | processor time ratio |"
+echo "|---|---|---|---|---|---|"
 rows=("$extra|0|Four large fans 18 Hz" "$extra|1|Four large fans 30 Hz")
 count=$(grep -c '<panel ' "$bundled")
 for ((p = 0; p < count; ++p)); do
@@ -60,15 +62,23 @@ for row in "${rows[@]}"; do
     for c in c1080 c720; do
         decode=()
         convert=()
+        decodeCpu=()
+        convertCpu=()
         for ((r = 0; r < repeats; ++r)); do
-            decode+=("$(one decode "$config" "$panel" "$c" | cut -d' ' -f1)")
-            convert+=("$(one convert "$config" "$panel" "$c" | cut -d' ' -f1)")
+            read -r wall _ _ cpu <<<"$(one decode "$config" "$panel" "$c")"
+            decode+=("$wall")
+            decodeCpu+=("$cpu")
+            read -r wall _ _ cpu <<<"$(one convert "$config" "$panel" "$c")"
+            convert+=("$wall")
+            convertCpu+=("$cpu")
         done
         d=$(printf '%s\n' "${decode[@]}" | median)
         v=$(printf '%s\n' "${convert[@]}" | median)
+        dc=$(printf '%s\n' "${decodeCpu[@]}" | median)
+        vc=$(printf '%s\n' "${convertCpu[@]}" | median)
         label=$([ "$c" = c1080 ] && echo "1080p30, 10 s" || echo "720p30, 10 s")
-        awk -v n="$name" -v l="$label" -v d="$d" -v v="$v" \
-            'BEGIN { printf "| %s | %s | %d | %d | %.2f |\n", n, l, d, v, v / d }'
+        awk -v n="$name" -v l="$label" -v d="$d" -v v="$v" -v dc="$dc" -v vc="$vc" \
+            'BEGIN { printf "| %s | %s | %d | %d | %.2f | %.2f |\n", n, l, d, v, v / d, vc / dc }'
     done
 done
 echo
