@@ -1,67 +1,71 @@
 #include "fanframes.h"
 
+#include "bladetypes.h"
 #include "fan.h"
-#include "fandatafile.h"
-#include "frontfanblending.h"
-#include "ledprocessing.h"
 #include "panel.h"
-#include "sampling.h"
+#include "panelconversion.h"
+#include "panellimits.h"
 
 #include <QImage>
 
+namespace {
+
+// A record is, line by line and chunk by chunk, a packet header and the chunk's LED bytes.
+QVector<QByteArray> recordLines(const std::vector<PanelConversion::Piece>& pieces,
+                                const BladeType& blade)
+{
+    QVector<QByteArray> lines;
+    lines.reserve(blade.linesPerFrame);
+    const size_t perPacket = blade.chunkBytes > 0 ? 2 : 1;
+    size_t at = 0;
+    for (int i = 0; i < blade.linesPerFrame; ++i) {
+        QByteArray line;
+        line.reserve(blade.chunks * blade.chunkBytes);
+        for (int chunk = 0; chunk < blade.chunks && at < pieces.size(); ++chunk, at += perPacket) {
+            if (perPacket == 2)
+                line.append(pieces[at + 1].bytes, pieces[at + 1].size);
+        }
+        lines.append(line);
+    }
+    return lines;
+}
+
+bool packedInFourteenChannels(int ledpcs)
+{
+    const BladeType* blade = bladeTypeForLine(6 * halfLineLength(ledpcs));
+    return blade && blade->bitPlaneChannels == 14;
+}
+
+} // namespace
+
+FanFrameConverter::FanFrameConverter() = default;
+
+FanFrameConverter::~FanFrameConverter() = default;
+
 QVector<FanFrameLines> FanFrameConverter::convert(const QImage& frame, const Panel& panel)
 {
-    LayerImages layers = buildLayerImages(frame, panel);
-    paintFrontFanBlending(layers.frameImage_z0, layers.frameImage_z1, panel);
+    if (!PanelLimits::problem(panel).isEmpty())
+        return {};
+    if (!conversion || convertedFor != &panel) {
+        conversion = std::make_unique<PanelConversion>(panel);
+        convertedFor = &panel;
+    }
+    // The 14-channel fans take their lines' turns one fan after the other, in list order.
+    BitPlaneTurn lineTurn = turn;
+    conversion->convert(frame, turn);
 
     QVector<FanFrameLines> fans;
     fans.reserve(panel.fans.size());
-    for (const Fan* fan : panel.fans) {
-        const QImage& source = fan->z == 0 ? layers.frameImage_z0 : layers.frameImage_z1;
-        const int lineCount = fanLineCount(fan->ledpcs);
-        const FanLines samples =
-            sampleLines(source.constBits(), fan->x, fan->y, fan->ledpcs, source.width(),
-                        source.height(), source.bytesPerLine(), lineCount);
-        const int carried = qMax(0, 3 * fan->ledpcs);
+    for (int f = 0; f < panel.fans.size(); ++f) {
+        const Fan* fan = panel.fans.at(f);
+        const BladeType blade = bladeType(fan->ledpcs);
         FanFrameLines out;
-        out.lines.reserve(lineCount);
-        out.swapped.reserve(lineCount);
-        for (int i = 0; i < samples.size(); ++i) {
-            const Line& line = samples.at(i);
-            const int size = 3 * (line.first.size() + line.second.size());
-            const bool fourteen = bitPlaneChannels(size) == 14;
-            const bool swapped = fourteen && bitPlaneSwapAfter(packedLines);
-            QByteArray data =
-                fourteen ? fourteenChannelLine(line, i, swapped) : assembleLine(line, i);
-            packedLines += fourteen ? 1 : 0;
-            data.resize(qMin(data.size(), carried));
-            out.lines.append(data);
-            out.swapped.append(swapped);
-        }
+        out.lines = recordLines(conversion->recordPieces(f), blade);
+        const bool fourteen = packedInFourteenChannels(fan->ledpcs);
+        out.swapped.reserve(blade.linesPerFrame);
+        for (int k = 0; k < blade.linesPerFrame; ++k)
+            out.swapped.append(fourteen && lineTurn.next());
         fans.append(out);
     }
     return fans;
-}
-
-// assembleLine would pack these lines with the process-wide swap turn and advance it. Their
-// colour processing is the squaring curve alone, LED by LED, which processLine applies by
-// itself to a line of any other length: the two halves go through it apart, and the packing
-// follows with this converter's own turn.
-QByteArray FanFrameConverter::fourteenChannelLine(const Line& line, int lineIndex, bool swapped)
-{
-    QByteArray plain(packedLineSize, '\0');
-    uchar* out = reinterpret_cast<uchar*>(plain.data());
-    for (const HalfLine* half : {&line.first, &line.second}) {
-        uchar* start = out;
-        for (const int sample : *half) {
-            *out++ = uchar((sample >> 16) & 0xFF);
-            *out++ = uchar((sample >> 8) & 0xFF);
-            *out++ = uchar(sample & 0xFF);
-        }
-        processLine(start, lineIndex, int(out - start));
-    }
-    QByteArray packed(packedLineSize, '\0');
-    packBitPlanes(reinterpret_cast<uchar*>(packed.data()),
-                  reinterpret_cast<const uchar*>(plain.constData()), 14, swapped);
-    return packed;
 }

@@ -2,7 +2,6 @@
 
 #include "fan.h"
 #include "fanview.h"
-#include "ledprocessing.h"
 #include "panel.h"
 #include "viewgeometry.h"
 

@@ -31,7 +31,9 @@ void FanViewWorker::work()
     }
     if (!job.panel || job.frame.isNull())
         return;
-    const Panel& panel = job.panel->panel();
+    if (!convertedPanel || !convertedPanel->sameAs(job.panel->panel()))
+        convertedPanel = job.panel;
+    const Panel& panel = convertedPanel->panel();
     const QImage picture = painter.paint(panel, converter.convert(job.frame, panel), job.area);
     emit ready(picture, job.id);
 }

@@ -48,7 +48,9 @@ private:
     Request newest;
     bool scheduled = false;
 
-    // Used on the worker's thread only.
+    // Used on the worker's thread only. The conversion works out its sample map for one panel
+    // and selection; the copy it was made for is kept while the requests bring equal ones.
+    std::shared_ptr<const PanelCopy> convertedPanel;
     FanFrameConverter converter;
     FanViewPicture painter;
 };

@@ -3,7 +3,7 @@
 
 #include "core.h"
 #include "fan.h"
-#include "fandatafile.h"
+#include "packets.h"
 #include "fanviewpicture.h"
 #include "fanviewworker.h"
 #include "mediainput.h"

@@ -28,3 +28,30 @@ PanelCopy::~PanelCopy()
 {
     copy.fans.clear();
 }
+
+namespace {
+
+// Exactly equal: QRectF's own comparison allows for rounding, the conversion does not.
+bool sameRect(const QRectF& a, const QRectF& b)
+{
+    return a.x() == b.x() && a.y() == b.y() && a.width() == b.width() && a.height() == b.height();
+}
+
+} // namespace
+
+bool PanelCopy::sameAs(const Panel& other) const
+{
+    if (copy.width != other.width || copy.height != other.height ||
+        !sameRect(copy.selection, other.selection) || copy.edgeOffset != other.edgeOffset ||
+        copy.colorOffset0 != other.colorOffset0 || copy.colorOffset1 != other.colorOffset1 ||
+        copy.fans.size() != other.fans.size())
+        return false;
+    for (int i = 0; i < copy.fans.size(); ++i) {
+        const Fan* mine = copy.fans.at(i);
+        const Fan* theirs = other.fans.at(i);
+        if (mine->diameter != theirs->diameter || mine->x != theirs->x || mine->y != theirs->y ||
+            mine->ledpcs != theirs->ledpcs || mine->z != theirs->z)
+            return false;
+    }
+    return true;
+}

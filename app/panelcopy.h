@@ -22,6 +22,10 @@ public:
 
     const Panel& panel() const { return copy; }
 
+    // Whether `other` has the same geometry, selection, blending and fans as this copy, so
+    // that a conversion made for one serves the other.
+    bool sameAs(const Panel& other) const;
+
 private:
     Panel copy;
     std::vector<std::unique_ptr<Fan>> fans; // the fans of `copy`

@@ -1,24 +1,46 @@
-// Prints how long converting one frame takes for one fan, per LED count: the fan's frame
-// record alone (sampling, colour processing, packets) and a whole OutputRun frame (layer
-// images from a 1920 x 1080 frame, the record, the write).
+// Per fan and frame: how long the straightforward version takes from the layer image to the
+// finished frame record (sampling, LED colour processing, packets), and how long the fast
+// path takes from the frame itself to the same record, on one thread, per LED count. Each
+// fan sits where the bundled installation puts a fan of its size (224 and 192 LEDs in a row
+// of three like the 256-LED one), with the selection the window makes on a 1920 x 1080 frame
+// of noise. The two records are compared byte for byte. The straightforward version also
+// needs the layer images before it can sample; the last columns add the fan's share of
+// building them (the time for the panel divided by its fans).
 
+#include "bitplanes.h"
+#include "bladetypes.h"
+#include "defaultselection.h"
 #include "fan.h"
-#include "fandatafile.h"
 #include "noiseimage.h"
-#include "outputrun.h"
 #include "panel.h"
+#include "panelconversion.h"
 #include "sampling.h"
 
 #include <QElapsedTimer>
 #include <QImage>
-#include <QLoggingCategory>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
+
+// Panel width and height and the fan's centre, in panel units.
+struct Placement
+{
+    int ledpcs;
+    double width, height, x, y;
+    int fansOnPanel;
+};
+
+const Placement placements[] = {
+    {1088, 1088, 1088, 544, 544, 1}, // single large fan
+    {704, 1408, 1408, 352, 352, 4},  // wall of four
+    {512, 960, 640, 480, 320, 5},    // the front fan over four rear fans
+    {320, 960, 640, 160, 160, 5},    // a rear fan of the same panel
+    {256, 768, 256, 128, 128, 3},    // row of three small fans
+    {224, 672, 224, 112, 112, 3},    {192, 576, 192, 96, 96, 3},
+};
 
 template <typename Work>
 double medianMs(int repeats, Work work)
@@ -38,46 +60,51 @@ double medianMs(int repeats, Work work)
 
 int main()
 {
-    QLoggingCategory::setFilterRules("default.debug=false");
-    QTemporaryDir dir;
-    if (!dir.isValid()) {
-        std::fprintf(stderr, "no temporary directory\n");
-        return 1;
-    }
     const QImage frame = noiseImage(1920, 1080, 2024);
-    const int repeats = 7;
+    const int repeats = 9;
+    int status = 0;
 
-    std::printf("%6s %8s %14s %14s\n", "LEDs", "points", "record ms", "run frame ms");
-    for (const int ledpcs : {1088, 704, 512, 320, 256, 224, 192}) {
-        // The whole blade inside the panel, the selection the whole frame.
+    std::printf("%6s %8s %13s %9s %9s %15s %9s\n", "LEDs", "samples", "reference ms", "fast ms",
+                "speed-up", "+ layers ms", "speed-up");
+    for (const Placement& place : placements) {
+        const int ledpcs = place.ledpcs;
+        const BladeType blade = bladeType(ledpcs);
         Panel panel;
-        panel.width = ledpcs + 8;
-        panel.height = ledpcs + 8;
-        panel.selection = QRectF(frame.rect());
+        panel.width = place.width;
+        panel.height = place.height;
         Fan fan;
         fan.ledpcs = ledpcs;
         fan.diameter = ledpcs;
-        fan.x = panel.width / 2;
-        fan.y = panel.height / 2;
+        fan.x = place.x;
+        fan.y = place.y;
         panel.fans.append(&fan);
+        panel.selection = defaultSelection(frame.size(), panel);
 
-        const LayerImages layers = buildLayerImages(frame, panel);
-        qint64 bytes = 0;
-        const double recordMs =
-            medianMs(repeats, [&] { bytes += fanFrameRecord(layers.frameImage_z0, fan).size(); });
+        LayerImages layers;
+        const double layersMs =
+            medianMs(repeats, [&] { layers = buildLayerImages(frame, panel); }) / place.fansOnPanel;
+        QByteArray reference;
+        const double referenceMs = medianMs(repeats, [&] {
+            BitPlaneTurn turn;
+            reference = fanFrameRecord(layers.frameImage_z0, fan, turn);
+        });
 
-        OutputRun run;
-        if (!run.open(dir.filePath(QString("bench%1").arg(ledpcs)), &panel)) {
-            std::fprintf(stderr, "%s\n", qPrintable(run.errorString()));
-            return 1;
+        PanelConversion conversion(panel, 1);
+        BitPlaneTurn first;
+        conversion.convert(frame, first); // works out the sample map
+        const double fastMs = medianMs(repeats, [&] {
+            BitPlaneTurn turn;
+            conversion.convert(frame, turn);
+        });
+
+        const long samples = long(blade.linesPerFrame) * 2 * halfLineLength(ledpcs);
+        std::printf("%6d %8ld %13.2f %9.3f %8.1fx %15.2f %8.1fx\n", ledpcs, samples, referenceMs,
+                    fastMs, referenceMs / fastMs, referenceMs + layersMs,
+                    (referenceMs + layersMs) / fastMs);
+        if (conversion.frameRecord(0) != reference) {
+            std::fprintf(stderr, "the records of %d LEDs differ\n", ledpcs);
+            status = 1;
         }
-        const double runMs = medianMs(repeats, [&] { run.convertFrame(frame); });
-        run.close();
-
-        const long points = long(fanLineCount(ledpcs)) * 2 * ((ledpcs + 1) / 2);
-        std::printf("%6d %8ld %14.2f %14.2f\n", ledpcs, points, recordMs, runMs);
-        if (bytes != repeats * frameRecordSize(ledpcs))
-            std::fprintf(stderr, "unexpected record size for %d LEDs\n", ledpcs);
     }
-    return 0;
+    return status;
 }

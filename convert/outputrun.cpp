@@ -1,16 +1,23 @@
 #include "outputrun.h"
 
+#include "bitplanes.h"
 #include "fan.h"
-#include "fandatafile.h"
-#include "frontfanblending.h"
+#include "packets.h"
 #include "panel.h"
-#include "sampling.h"
+#include "panelconversion.h"
+#include "samplemap.h"
 
 #include <QDataStream>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QImage>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/uio.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -19,20 +26,62 @@ QString describe(const QFile& file)
     return QDir::toNativeSeparators(file.fileName());
 }
 
-// Writes all of `data`; returns false if the device took less.
-bool writeAll(QFile& file, const QByteArray& data)
+// Writes the pieces one after the other with as few calls as the system allows; returns
+// false, with errno set, if the file took less.
+bool writePieces(QFile& file, const std::vector<PanelConversion::Piece>& pieces)
 {
-    qint64 written = 0;
-    while (written < data.size()) {
-        const qint64 n = file.write(data.constData() + written, data.size() - written);
-        if (n <= 0)
+    std::vector<iovec> vectors;
+    vectors.reserve(pieces.size());
+    for (const PanelConversion::Piece& piece : pieces)
+        vectors.push_back({const_cast<char*>(piece.bytes), size_t(piece.size)});
+    const int descriptor = file.handle();
+    const size_t most = size_t(std::max(1L, sysconf(_SC_IOV_MAX)));
+    size_t next = 0;
+    while (next < vectors.size()) {
+        const size_t count = std::min(most, vectors.size() - next);
+        const ssize_t written = ::writev(descriptor, vectors.data() + next, int(count));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
             return false;
-        written += n;
+        // Past the pieces written whole, into the one written in part.
+        size_t left = size_t(written);
+        while (next < vectors.size() && left >= vectors[next].iov_len) {
+            left -= vectors[next].iov_len;
+            ++next;
+        }
+        if (left > 0) {
+            vectors[next].iov_base = static_cast<char*>(vectors[next].iov_base) + left;
+            vectors[next].iov_len -= left;
+        }
     }
     return true;
 }
 
+// Copies `frame` into `target`, reusing its buffer when the geometry is the same; then only
+// `region` (in pixels) is copied, where it is not empty: the rest is never read.
+void copyFrame(const QImage& frame, QImage& target, const QRect& region)
+{
+    const bool sameGeometry = !frame.isNull() && target.size() == frame.size() &&
+                              target.format() == frame.format() &&
+                              target.bytesPerLine() == frame.bytesPerLine();
+    if (!sameGeometry) {
+        target = frame.copy();
+        return;
+    }
+    const QRect part = region.isEmpty() ? frame.rect() : region.intersected(frame.rect());
+    const int pixelBytes = frame.depth() / 8;
+    const size_t bytes = size_t(part.width()) * size_t(pixelBytes);
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        std::memcpy(target.scanLine(y) + part.left() * pixelBytes,
+                    frame.constScanLine(y) + part.left() * pixelBytes, bytes);
+}
+
 } // namespace
+
+OutputRun::OutputRun() : OutputRun(BitPlaneTurn::outputRuns()) {}
+
+OutputRun::OutputRun(BitPlaneTurn& turn) : m_turn(turn) {}
 
 OutputRun::~OutputRun()
 {
@@ -68,6 +117,11 @@ bool OutputRun::open(const QString& outputPath, Panel* panel)
         m_wholeRecords.append(0);
     }
     m_panel = panel;
+    m_conversion = std::make_unique<PanelConversion>(*panel);
+    m_quit = false;
+    m_pending = false;
+    m_regionRead = QRect();
+    m_thread = std::thread([this] { conversionLoop(); });
     return true;
 }
 
@@ -78,37 +132,80 @@ bool OutputRun::convertFrame(const QImage& frame)
             m_error = QStringLiteral("No output run is open");
         return false;
     }
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_pending; });
     if (m_failed)
         return false;
-
-    LayerImages layers = buildLayerImages(frame, *m_panel);
-    paintFrontFanBlending(layers.frameImage_z0, layers.frameImage_z1, *m_panel);
-    qDebug() << "frameImage_z0->bytesPerLine()" << layers.frameImage_z0.bytesPerLine()
-             << "frameImage_z1->size()" << layers.frameImage_z1.size();
-    return writeRecords(layers.frameImage_z0, layers.frameImage_z1);
+    const QSize layers = SampleMap::layerSizeFor(*m_panel, frame.size());
+    qDebug() << "frameImage_z0->bytesPerLine()"
+             << (layers.isEmpty() ? 0 : (layers.width() * 3 + 3) & ~3) << "frameImage_z1->size()"
+             << layers;
+    copyFrame(frame, m_frame, m_regionRead);
+    m_pending = true;
+    lock.unlock();
+    m_changed.notify_all();
+    return true;
 }
 
-bool OutputRun::writeRecords(const QImage& frameImage_z0, const QImage& frameImage_z1)
+bool OutputRun::finish()
 {
-    // Each record is built whole in memory and written with one call; the sizes are
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_pending; });
+    return !m_failed;
+}
+
+QString OutputRun::errorString() const
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_pending; });
+    return m_error;
+}
+
+void OutputRun::conversionLoop()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_quit || m_pending; });
+        if (m_pending) {
+            // The caller waits for m_pending to clear before it touches the frame again.
+            lock.unlock();
+            const bool written = convertAndWrite();
+            const QRect regionRead = m_conversion->frameRegionRead();
+            lock.lock();
+            m_regionRead = regionRead;
+            if (!written)
+                m_failed = true;
+            m_pending = false;
+            m_changed.notify_all();
+            continue;
+        }
+        if (m_quit)
+            return;
+    }
+}
+
+bool OutputRun::convertAndWrite()
+{
+    // Each fan's record is written with one call as soon as it is converted; the sizes are
     // committed only once every fan has its record, so a failure leaves all files alike.
-    QVector<qint64> recordSizes;
+    std::vector<QString> errors(size_t(m_fans.size()));
+    m_conversion->convert(m_frame, m_turn, [&](int fan) {
+        QFile* file = m_fans.at(fan)->file;
+        if (!writePieces(*file, m_conversion->recordPieces(fan)))
+            errors[size_t(fan)] =
+                QStringLiteral("Cannot write %1: %2")
+                    .arg(describe(*file), QString::fromLocal8Bit(std::strerror(errno)));
+    });
     for (int i = 0; i < m_fans.size(); ++i) {
-        const Fan* fan = m_fans.at(i);
-        // Both layer images have the same size and row length.
-        const QImage& source = fan->z == 0 ? frameImage_z0 : frameImage_z1;
-        const QByteArray record = fanFrameRecord(source, *fan);
-        if (!writeAll(*fan->file, record)) {
-            m_error = QStringLiteral("Cannot write %1: %2")
-                          .arg(describe(*fan->file), fan->file->errorString());
-            m_failed = true;
+        if (!errors[size_t(i)].isEmpty()) {
             cutBackToLastFrame();
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_error = errors[size_t(i)];
             return false;
         }
-        recordSizes.append(record.size());
     }
     for (int i = 0; i < m_fans.size(); ++i)
-        m_wholeRecords[i] += recordSizes.at(i);
+        m_wholeRecords[i] += frameRecordSize(m_fans.at(i)->ledpcs);
     return true;
 }
 
@@ -121,8 +218,23 @@ void OutputRun::cutBackToLastFrame()
     }
 }
 
+void OutputRun::stopThread()
+{
+    if (!m_thread.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_quit = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
 void OutputRun::close()
 {
+    stopThread();
+    m_conversion.reset();
+    m_frame = QImage();
     for (Fan* fan : qAsConst(m_fans)) {
         fan->file->close();
         delete fan->stream;

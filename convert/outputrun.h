@@ -1,22 +1,33 @@
 #ifndef ROTAVIS_OUTPUTRUN_H
 #define ROTAVIS_OUTPUTRUN_H
 
+#include <QImage>
 #include <QList>
 #include <QString>
 #include <QVector>
 
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class BitPlaneTurn;
 class Fan;
 class Panel;
-class QImage;
+class PanelConversion;
 
 // The files of one output run: one data file per fan of the run's panel, one frame record per
-// converted frame. The worker owns the frame loop and the run's progress; this owns the files.
-// A run that fails stops writing and leaves every file complete up to its last whole frame
-// record, all files holding the same number of frames.
+// converted frame. The worker owns the frame loop and the run's progress; this owns the files
+// and converts on a thread of its own, so that the next picture is decoded while the last one
+// is converted. A run that fails stops writing and leaves every file complete up to its last
+// whole frame record, all files holding the same number of frames.
 class OutputRun
 {
 public:
-    OutputRun() = default;
+    // Lines packed in 14 channels take their swap turns from `turn`: by default the turn that
+    // every output run of the process continues.
+    OutputRun();
+    explicit OutputRun(BitPlaneTurn& turn);
     ~OutputRun(); // closes whatever is still open
     OutputRun(const OutputRun&) = delete;
     OutputRun& operator=(const OutputRun&) = delete;
@@ -27,25 +38,44 @@ public:
     // and the reason. A panel without fans opens nothing and succeeds.
     bool open(const QString& outputPath, Panel* panel);
 
-    // Converts one frame (RGB888 at the media's size): layer images, front-fan blending, one
-    // debug line, then one frame record per fan appended to its file. On a write failure every
-    // file is cut back to its last whole frame record, errorString() names the file, and this
-    // and every later call return false without writing.
+    // Writes one debug line and hands one frame (RGB888 at the media's size; copied) to the
+    // conversion thread, which appends one frame record per fan to its file; returns as soon
+    // as the frame before it is done. Returns false when the run has failed: a write failure
+    // shows on the call after the frame that failed (or in finish()); every file is then cut
+    // back to its last whole frame record, errorString() names the file, and nothing more is
+    // written.
     bool convertFrame(const QImage& frame);
 
-    // Closes each file, destroys stream then file, and nulls the fans' fields.
+    // Waits until the frames handed over are written; false if the run has failed.
+    bool finish();
+
+    // Finishes, closes each file, destroys stream then file, and nulls the fans' fields.
     void close();
 
     bool isOpen() const { return m_panel != nullptr; }
-    QString errorString() const { return m_error; }
+    // Waits for the frame in flight, so that a failure of the last frame shows.
+    QString errorString() const;
 
 private:
-    bool writeRecords(const QImage& frameImage_z0, const QImage& frameImage_z1);
+    void conversionLoop();
+    bool convertAndWrite();
     void cutBackToLastFrame();
+    void stopThread();
 
+    BitPlaneTurn& m_turn;
     Panel* m_panel = nullptr;
     QList<Fan*> m_fans;             // the fans whose files are open, in list order
     QVector<qint64> m_wholeRecords; // per file: its size after the last whole frame record
+    std::unique_ptr<PanelConversion> m_conversion;
+
+    // The hand-over between the caller and the conversion thread.
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    std::thread m_thread;
+    QImage m_frame;         // the frame in flight; reused from frame to frame
+    QRect m_regionRead;     // the part of the frame the conversion reads
+    bool m_pending = false; // m_frame waits for or is under conversion
+    bool m_quit = false;
     bool m_failed = false;
     QString m_error;
 };

@@ -1,6 +1,9 @@
 #include "sampling.h"
 
+#include "bladetypes.h"
+#include "fan.h"
 #include "ledprocessing.h"
+#include "packets.h"
 #include "panel.h"
 
 #include <cmath>
@@ -63,32 +66,20 @@ int samplePixelBlock(const uchar* bits, double x, double y, double theta, double
     const double phi = theta / 360 * twoPi;
     const double X = std::cos(phi) * d + x;
     const double Y = std::sin(phi) * d + y;
-    // The point in panel units is held against the picture's size in pixels; the per-pixel
-    // tests below keep the block inside. Written so that a NaN point counts as outside too.
-    if (!(X <= W) || !(Y <= H) || !(X > 0) || !(Y > 0))
-        return 0;
-
     int sum0 = 0;
     int sum1 = 0;
     int sum2 = 0;
-    for (int i = 0; i < blockSide; ++i) {
-        for (int j = 0; j < blockSide; ++j) {
-            // Columns and rows count from 1 here.
-            const int col = int(imageScale * X + i);
-            const int row = int(imageScale * Y + j);
-            if (col > W || row > H || col <= 0 || row <= 0)
-                continue;
-            const uchar* pixel = bits + qptrdiff(row - 1) * bytesPerLine + 3 * qptrdiff(col - 1);
-            sum0 += pixel[0];
-            sum1 += pixel[1];
-            sum2 += pixel[2];
-        }
-    }
+    visitPixelBlock(X, Y, W, H, [&](int column, int row) {
+        const uchar* pixel = bits + qptrdiff(row) * bytesPerLine + 3 * qptrdiff(column);
+        sum0 += pixel[0];
+        sum1 += pixel[1];
+        sum2 += pixel[2];
+    });
     const int divisor = blockSide * blockSide;
     return (sum0 / divisor) << 16 | (sum1 / divisor) << 8 | (sum2 / divisor);
 }
 
-QByteArray assembleLine(const Line& line, int lineIndex)
+QByteArray assembleLine(const Line& line, int lineIndex, BitPlaneTurn& turn)
 {
     const int size = 3 * (line.first.size() + line.second.size());
     QByteArray data(lineBufferSize(size), '\0');
@@ -100,6 +91,19 @@ QByteArray assembleLine(const Line& line, int lineIndex)
             *out++ = uchar(sample & 0xFF);
         }
     }
-    processLine(reinterpret_cast<uchar*>(data.data()), lineIndex, size);
+    processLine(reinterpret_cast<uchar*>(data.data()), lineIndex, size, turn);
     return data;
+}
+
+QByteArray fanFrameRecord(const QImage& layerImage, const Fan& fan, BitPlaneTurn& turn)
+{
+    const int lineCount = bladeType(fan.ledpcs).linesPerFrame;
+    const FanLines lines =
+        sampleLines(layerImage.constBits(), fan.x, fan.y, fan.ledpcs, layerImage.width(),
+                    layerImage.height(), layerImage.bytesPerLine(), lineCount);
+    QByteArray record;
+    record.reserve(int(frameRecordSize(fan.ledpcs)));
+    for (int i = 0; i < lineCount; ++i)
+        appendLineRecord(record, assembleLine(lines.at(i), i, turn), i, fan.ledpcs);
+    return record;
 }

@@ -7,6 +7,8 @@
 #include <QSize>
 #include <QVector>
 
+class BitPlaneTurn;
+class Fan;
 class Panel;
 
 // Layer-image pixels per panel unit; truncated, also the side of the block one sample averages.
@@ -18,6 +20,10 @@ using HalfLine = QVector<int>;
 using Line = QPair<HalfLine, HalfLine>;
 // The diameters of one fan for one frame, in blade-position order.
 using FanLines = QVector<Line>;
+
+// The straightforward conversion of a frame, step by step as the fan data is defined: the
+// reference that the tests hold the fast path (SampleMap, LineColours, PanelConversion) to,
+// byte for byte.
 
 // The two working pictures of a frame: the panel's selection at three pixels per panel unit.
 // Fans of layer 0 are read from frameImage_z0, all others from frameImage_z1.
@@ -44,6 +50,30 @@ FanLines sampleLines(const uchar* bits, double x, double y, double ledpcs, doubl
 HalfLine sampleHalfLine(const uchar* bits, double x, double y, double ledpcs, double theta,
                         double W, double H, int bytesPerLine);
 
+// Calls pixel(x, y) with the 0-based column and row of each pixel of the W x H picture that
+// the 3 x 3 block of a sample at (X, Y) panel units covers; pixels beyond the picture are
+// left out. Returns false, calling nothing, when the point itself lies outside the picture.
+template <typename Pixel>
+bool visitPixelBlock(double X, double Y, double W, double H, Pixel&& pixel)
+{
+    // The point in panel units is held against the picture's size in pixels; the per-pixel
+    // tests below keep the block inside. Written so that a NaN point counts as outside too.
+    if (!(X <= W) || !(Y <= H) || !(X > 0) || !(Y > 0))
+        return false;
+    constexpr int blockSide = int(imageScale);
+    for (int i = 0; i < blockSide; ++i) {
+        for (int j = 0; j < blockSide; ++j) {
+            // Columns and rows count from 1 here.
+            const int col = int(imageScale * X + i);
+            const int row = int(imageScale * Y + j);
+            if (col > W || row > H || col <= 0 || row <= 0)
+                continue;
+            pixel(col - 1, row - 1);
+        }
+    }
+    return true;
+}
+
 // The average of the 3 x 3 pixel block at distance d and angle theta from (x, y), always
 // divided by 9, so a block hanging over the picture's edge comes out darker. A point outside
 // the picture is black.
@@ -53,6 +83,9 @@ int samplePixelBlock(const uchar* bits, double x, double y, double theta, double
 // The processed LED bytes of one line: R, G, B of each sample of the first half-line, then of
 // the second, through processLine. The buffer holds 3 x (n1 + n2) bytes, or the whole
 // 768-byte packed block for the packed blade types.
-QByteArray assembleLine(const Line& line, int lineIndex);
+QByteArray assembleLine(const Line& line, int lineIndex, BitPlaneTurn& turn);
+
+// Samples `fan` on `layerImage` (an RGB888 layer image) and returns its whole frame record.
+QByteArray fanFrameRecord(const QImage& layerImage, const Fan& fan, BitPlaneTurn& turn);
 
 #endif

@@ -1,16 +1,17 @@
 // The window's fan view pieces against the converter: the frame conversion gives the very
 // line data of the fan data files, and the fast disc picture is the converter's fan view,
 // pixel for pixel.
+#include "bitplanes.h"
+#include "bladetypes.h"
 #include "fan.h"
-#include "fandatafile.h"
 #include "fandatareader.h"
 #include "fandiscmap.h"
 #include "fanframes.h"
 #include "fanview.h"
-#include "ledprocessing.h"
 #include "messagecapture.h"
 #include "noiseimage.h"
 #include "outputrun.h"
+#include "packets.h"
 #include "panel.h"
 
 #include <QTemporaryDir>
@@ -46,6 +47,12 @@ struct OverlappingFans
     ~OverlappingFans() { qDeleteAll(panel.fans); }
 };
 
+bool packedInFourteenChannels(int ledpcs)
+{
+    const BladeType* blade = bladeTypeForLine(6 * halfLineLength(ledpcs));
+    return blade && blade->bitPlaneChannels == 14;
+}
+
 } // namespace
 
 class TestFanFrames : public QObject
@@ -75,15 +82,15 @@ private slots:
         const QList<QImage> frames{noiseImage(90, 60, 7), noiseImage(90, 60, 8)};
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
-        resetBitPlaneState();
+        BitPlaneTurn::outputRuns() = BitPlaneTurn();
         OutputRun run;
         QVERIFY(run.open(folder.filePath("ref"), &fans.panel));
         for (const QImage& frame : frames)
             QVERIFY(run.convertFrame(frame));
         run.close();
 
-        const qint64 turn = bitPlaneLineCount();
-        const bool swapped = bitPlaneSwap();
+        const int turn = BitPlaneTurn::outputRuns().linesInTurn();
+        const bool swapped = BitPlaneTurn::outputRuns().swapped();
         FanFrameConverter converter;
         for (int f = 0; f < frames.size(); ++f) {
             const QVector<FanFrameLines> converted = converter.convert(frames.at(f), fans.panel);
@@ -92,20 +99,21 @@ private slots:
                 FanDataReader reader;
                 QVERIFY(reader.open(fanDataFileName(folder.filePath("ref"), i, 2)));
                 const QVector<QByteArray> expected = reader.frameLines(f);
-                QCOMPARE(converted.at(i).lines.size(), fanLineCount(ledpcs));
-                QCOMPARE(converted.at(i).swapped.size(), fanLineCount(ledpcs));
+                QCOMPARE(converted.at(i).lines.size(), bladeType(ledpcs).linesPerFrame);
+                QCOMPARE(converted.at(i).swapped.size(), bladeType(ledpcs).linesPerFrame);
                 for (int k = 0; k < expected.size(); ++k) {
                     QVERIFY2(converted.at(i).lines.at(k) == expected.at(k),
                              qPrintable(QString("frame %1, fan %2, line %3").arg(f).arg(i).arg(k)));
                     // Both started unswapped and count the same lines in the same order.
-                    const qint64 before = (qint64(f) * 2 + i) * fanLineCount(ledpcs) + k;
-                    const bool packed14 = bitPlaneChannels(6 * ((ledpcs + 1) / 2)) == 14;
-                    QCOMPARE(converted.at(i).swapped.at(k), packed14 && bitPlaneSwapAfter(before));
+                    const qint64 before = (qint64(f) * 2 + i) * bladeType(ledpcs).linesPerFrame + k;
+                    const bool packed14 = packedInFourteenChannels(ledpcs);
+                    QCOMPARE(converted.at(i).swapped.at(k),
+                             packed14 && BitPlaneTurn::swappedAfter(before));
                 }
             }
         }
-        QCOMPARE(bitPlaneLineCount(), turn);
-        QCOMPARE(bitPlaneSwap(), swapped);
+        QCOMPARE(BitPlaneTurn::outputRuns().linesInTurn(), turn);
+        QCOMPARE(BitPlaneTurn::outputRuns().swapped(), swapped);
     }
 
     // Any line data, the 14-channel lines in both turns.
@@ -113,7 +121,7 @@ private slots:
     void discMapDrawsTheConvertersFanView()
     {
         QFETCH(int, ledpcs);
-        const int lineCount = fanLineCount(ledpcs);
+        const int lineCount = bladeType(ledpcs).linesPerFrame;
         const QImage noise = noiseImage(3 * ledpcs, lineCount, quint32(ledpcs));
         QVector<QByteArray> lines;
         for (int k = 0; k < lineCount; ++k)
@@ -122,7 +130,7 @@ private slots:
         const SwapTurn swapped = [](int line) { return line % 3 == 1; };
         const QImage expected = renderFanView(lines, ledpcs, swapped);
 
-        const bool packed14 = bitPlaneChannels(6 * ((ledpcs + 1) / 2)) == 14;
+        const bool packed14 = packedInFourteenChannels(ledpcs);
         QVector<QByteArray> colours;
         for (int k = 0; k < lineCount; ++k)
             colours.append(ledColours(lines.at(k), ledpcs, packed14 && swapped(k)));

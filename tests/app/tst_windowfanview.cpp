@@ -2,7 +2,7 @@
 // fan data files hold, and it follows a preview.
 #include "core.h"
 #include "fan.h"
-#include "fandatafile.h"
+#include "packets.h"
 #include "fandatareader.h"
 #include "fanframes.h"
 #include "fanviewpicture.h"

@@ -1,7 +1,12 @@
+#include "bitplanes.h"
+#include "bladetypes.h"
 #include "ledprocessing.h"
+#include "linecolours.h"
 #include "sampling.h"
 
 #include <QtTest>
+
+#include <cstring>
 
 #include <vector>
 
@@ -47,8 +52,11 @@ class TestLedProcessing : public QObject
 {
     Q_OBJECT
 
+private:
+    BitPlaneTurn turn;
+
 private slots:
-    void init() { resetBitPlaneState(); }
+    void init() { turn = BitPlaneTurn(); }
 
     void squaringCurveKeepsOnlyBrightPeaks_data()
     {
@@ -66,14 +74,14 @@ private slots:
     {
         QFETCH(QByteArray, in);
         QFETCH(QByteArray, out);
-        processLine(reinterpret_cast<uchar*>(in.data()), 0, in.size());
+        processLine(reinterpret_cast<uchar*>(in.data()), 0, in.size(), turn);
         QCOMPARE(in, out);
     }
 
     void longBladesGetOnlyTheCurve()
     {
         Bytes line = greyLine(1088, 226); // 226 squared / 255 = 200
-        processLine(line.data(), 3, 3264);
+        processLine(line.data(), 3, 3264, turn);
         QVERIFY(std::all_of(line.begin(), line.end(), [](uchar b) { return b == 200; }));
     }
 
@@ -81,7 +89,7 @@ private slots:
     {
         for (int lineIndex = 0; lineIndex < 8; ++lineIndex) {
             Bytes line = greyLine(704, 226);
-            processLine(line.data(), lineIndex, 2112);
+            processLine(line.data(), lineIndex, 2112, turn);
             const int hub = lineIndex % 4 == 3 ? 30 : 0; // 200 x 0.15 + 0.5
             QCOMPARE(led(line, 0, 0), hub);
             QCOMPARE(led(line, 352, 2), hub);
@@ -103,7 +111,7 @@ private slots:
     {
         // 703 LEDs sample 352 points per half-line: a 2112-byte line, dimmed like 704 LEDs.
         const HalfLine half(352, 0xE2E2E2);
-        const QByteArray line = assembleLine(Line(half, half), 3);
+        const QByteArray line = assembleLine(Line(half, half), 3, turn);
         QCOMPARE(line.size(), 2112);
         QCOMPARE(uchar(line.at(0)), uchar(30));
         QCOMPARE(uchar(line.at(3 * 352)), uchar(30));
@@ -113,7 +121,7 @@ private slots:
     void hubOf320LedBladeUsesShortTable()
     {
         Bytes line = greyLine(320, 226);
-        processLine(line.data(), 7, 960);
+        processLine(line.data(), 7, 960, turn);
         QCOMPARE(led(line, 4, 0), 180); // 0.9
         for (int i : {5, 6, 7}) {
             QCOMPARE(led(line, i, 0), 200); // factor 1
@@ -125,7 +133,7 @@ private slots:
         QCOMPARE(led(line, 64, 0), 200);
 
         Bytes other = greyLine(320, 226);
-        processLine(other.data(), 0, 960);
+        processLine(other.data(), 0, 960, turn);
         QCOMPARE(led(other, 2, 0), 0);
         QCOMPARE(led(other, 5, 0), 40); // 0.2
     }
@@ -163,7 +171,7 @@ private slots:
         Bytes line(packedLineSize, 0);
         setLed(line, 80, 255, 0, 0);     // channel 5, group 0, beyond the dimmed LEDs
         setLed(line, 20, 255, 255, 255); // channel 1, group 4, dimmed by 0.72 to 184 = 0xB8
-        processLine(line.data(), 0, 768);
+        processLine(line.data(), 0, 768, turn);
         for (int bit = 0; bit < 8; ++bit)
             QCOMPARE(word(line, 0, bit), 1 << 5);
         for (int bit : {23, 21, 20, 19, 15, 13, 12, 11, 7, 5, 4, 3})
@@ -173,29 +181,29 @@ private slots:
 
     void fourteenChannelLinesSwapEvery300()
     {
-        auto packOne = [] {
+        auto packOne = [this] {
             Bytes line = greyLine(224, 0);
             setLed(line, 80, 0, 0, 255); // channel 5, group 0: blue bits 16 ... 23
-            processLine(line.data(), 0, 672);
+            processLine(line.data(), 0, 672, turn);
             return word(line, 0, 23);
         };
         for (int n = 1; n <= 900; ++n) {
             const int expected = (n - 1) / 300 % 2 == 0 ? 1 << 5 : 1 << 12;
             QCOMPARE(packOne(), expected);
             if (n == 299) {
-                QCOMPARE(bitPlaneSwap(), false);
-                QCOMPARE(bitPlaneLineCount(), 299);
+                QCOMPARE(turn.swapped(), false);
+                QCOMPARE(turn.linesInTurn(), 299);
             }
             if (n == 300) {
-                QCOMPARE(bitPlaneSwap(), true);
-                QCOMPARE(bitPlaneLineCount(), 0);
+                QCOMPARE(turn.swapped(), true);
+                QCOMPARE(turn.linesInTurn(), 0);
             }
         }
         // 256-LED lines are packed with 16 channels and leave the turn alone.
         Bytes line(packedLineSize, 0);
-        processLine(line.data(), 0, 768);
-        QCOMPARE(bitPlaneLineCount(), 0);
-        QCOMPARE(bitPlaneSwap(), true);
+        processLine(line.data(), 0, 768, turn);
+        QCOMPARE(turn.linesInTurn(), 0);
+        QCOMPARE(turn.swapped(), true);
     }
 
     void line192ReadsMissingLedsAsBlack()
@@ -203,9 +211,55 @@ private slots:
         Bytes line(packedLineSize, 0xFF); // the tail past LED 191 must not be read
         std::fill(line.begin(), line.begin() + 576, 0);
         setLed(line, 4 + 16 * 11, 0, 0, 255); // channel 11, group 4
-        processLine(line.data(), 0, 576);
+        processLine(line.data(), 0, 576, turn);
         QCOMPARE(word(line, 4, 23), 1 << 11);
         QCOMPARE(nonZeroBytes(line), 8);
+    }
+
+    // The table version against processLine, on lines of every length that has rules of its
+    // own and some that have none, with bright and dark LEDs, on every line row and turn.
+    void tablesProcessLikeProcessLine_data()
+    {
+        QTest::addColumn<int>("leds");
+        for (int leds : {1088, 704, 512, 320, 256, 224, 192, 352, 99, 1, 0, 17})
+            QTest::addRow("%d LEDs", leds) << leds;
+    }
+    void tablesProcessLikeProcessLine()
+    {
+        QFETCH(int, leds);
+        const int size = 3 * leds;
+        const LineColours colours(size);
+        quint32 state = quint32(leds) * 2654435761u;
+        turn.advance(296); // 14-channel lines 4 ... 7 are packed swapped
+        for (int lineIndex = 0; lineIndex < 8; ++lineIndex) {
+            Bytes line(size_t(std::max(size, packedLineSize)), 0);
+            for (int i = 0; i < size; ++i) {
+                state = state * 1664525u + 1013904223u;
+                // Half the bytes bright, so that the kept peaks are well exercised.
+                line[size_t(i)] = uchar(state >> 31 ? 230 + (state >> 24) % 26 : state >> 24);
+            }
+            Bytes expected = line;
+            const bool swapped = turn.swapped();
+            processLine(expected.data(), lineIndex, size, turn);
+            colours.process(line.data(), lineIndex, swapped);
+            QVERIFY2(line == expected, qPrintable(QString("line %1").arg(lineIndex)));
+        }
+    }
+
+    void fastPackingPacksLikePackBitPlanes()
+    {
+        uchar in[packedLineSize];
+        for (int i = 0; i < packedLineSize; ++i)
+            in[i] = uchar((i * 97 + 13) ^ (i >> 3));
+        for (int channels : {16, 14}) {
+            for (bool swapped : {false, true}) {
+                uchar expected[packedLineSize];
+                uchar actual[packedLineSize];
+                packBitPlanes(expected, in, channels, swapped);
+                packBitPlanesFast(actual, in, channels, swapped);
+                QVERIFY(std::memcmp(expected, actual, packedLineSize) == 0);
+            }
+        }
     }
 };
 

@@ -1,8 +1,9 @@
+#include "bitplanes.h"
 #include "fan.h"
-#include "fandatafile.h"
+#include "fanpanel.h"
 #include "filesizelimit.h"
-#include "ledprocessing.h"
 #include "outputrun.h"
+#include "packets.h"
 #include "panel.h"
 
 #include <QDir>
@@ -12,34 +13,8 @@
 #include <QtTest>
 
 #include <csignal>
-#include <memory>
-#include <vector>
 
 namespace {
-
-struct FanPanel
-{
-    Panel panel;
-    std::vector<std::unique_ptr<Fan>> fans;
-
-    FanPanel(double width, double height)
-    {
-        panel.width = width;
-        panel.height = height;
-    }
-    Fan* addFan(int ledpcs, double x, double y, int z = 0)
-    {
-        fans.push_back(std::make_unique<Fan>());
-        Fan* fan = fans.back().get();
-        fan->ledpcs = ledpcs;
-        fan->x = x;
-        fan->y = y;
-        fan->diameter = 10;
-        fan->z = z;
-        panel.fans.append(fan);
-        return fan;
-    }
-};
 
 QImage filled(int w, int h, QColor colour)
 {
@@ -72,7 +47,7 @@ bool convert(Panel& panel, const QString& outputPath, const QImage& frame, int f
         if (!run.convertFrame(frame))
             return false;
     }
-    return true;
+    return run.finish();
 }
 
 } // namespace
@@ -244,7 +219,8 @@ private slots:
         fans.addFan(20, 5, 5);
         OutputRun run;
         QVERIFY(run.open(path("full"), &fans.panel));
-        QVERIFY(!run.convertFrame(filled(30, 30, Qt::white)));
+        run.convertFrame(filled(30, 30, Qt::white)); // the failure shows on finishing
+        QVERIFY(!run.finish());
         QVERIFY(run.errorString().contains("full.bin"));
         QVERIFY(run.errorString().contains("No space left on device"));
         QVERIFY(!run.convertFrame(filled(30, 30, Qt::white)));
@@ -263,8 +239,9 @@ private slots:
             QVERIFY(limit.active);
             QVERIFY(run.convertFrame(frame));
             QVERIFY(run.convertFrame(frame));
-            QVERIFY(!run.convertFrame(frame));
-            QVERIFY(!run.convertFrame(frame));
+            QVERIFY(run.convertFrame(frame));  // converted while this call returns
+            QVERIFY(!run.convertFrame(frame)); // the third frame's failure shows here
+            QVERIFY(!run.finish());
         }
         QVERIFY(run.errorString().contains("limit__1.bin"));
         QVERIFY(!run.convertFrame(frame)); // nothing more, even with room again
@@ -285,7 +262,7 @@ private slots:
         FanPanel fans(240, 240);
         fans.addFan(224, 120, 120);
         fans.addFan(224, 120, 120);
-        resetBitPlaneState();
+        BitPlaneTurn::outputRuns() = BitPlaneTurn();
         QVERIFY(convert(fans.panel, path("swap"), frame, 2));
 
         const QByteArray files[] = {readAll(path("swap__0.bin")), readAll(path("swap__1.bin"))};

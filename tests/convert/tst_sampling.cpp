@@ -1,3 +1,4 @@
+#include "bitplanes.h"
 #include "panel.h"
 #include "sampling.h"
 
@@ -101,7 +102,8 @@ private slots:
             sampleLines(white.constBits(), 50, 50, 99, 300, 300, white.bytesPerLine(), 400);
         QCOMPARE(lines.at(17).first.size(), 50);
         QCOMPARE(lines.at(17).second.size(), 50);
-        QCOMPARE(assembleLine(lines.at(17), 17).size(), 300);
+        BitPlaneTurn turn;
+        QCOMPARE(assembleLine(lines.at(17), 17, turn).size(), 300);
         QVERIFY(sampleLines(white.constBits(), 50, 50, 0, 300, 300, white.bytesPerLine(), 3)
                     .at(0)
                     .first.isEmpty());

@@ -1,8 +1,8 @@
 #include "core.h"
 #include "fan.h"
-#include "fandatafile.h"
 #include "filesizelimit.h"
 #include "messagecapture.h"
+#include "packets.h"
 #include "panel.h"
 #include "testmedia.h"
 
@@ -176,8 +176,9 @@ private slots:
         QCOMPARE(completed.count(), 1);
         QCOMPARE(QFileInfo(out + "__0.bin").size(), 3 * record);
         QCOMPARE(QFileInfo(out + "__1.bin").size(), 3 * record);
-        // The run ended right after the failing frame instead of decoding the rest.
-        QVERIFY(messages.count("frame 5") == 0);
+        // The run ended instead of decoding the rest: the fourth frame failed while the fifth
+        // was decoded, and the failure showed when the fifth was handed over.
+        QVERIFY(messages.count("frame 6") == 0);
         QVERIFY(!core.lastRunStopped);
     }
 };

@@ -2,9 +2,9 @@
 #include "dialoganswerer.h"
 #include "fan.h"
 #include "fanconfig.h"
-#include "fandatafile.h"
 #include "mainwindow.h"
 #include "messagecapture.h"
+#include "packets.h"
 #include "panel.h"
 #include "testmedia.h"
 

@@ -1,6 +1,6 @@
 #include "clipplan.h"
 
-#include "fandatafile.h"
+#include "packets.h"
 #include "fanviews.h"
 #include "messages.h"
 #include "options.h"

@@ -9,11 +9,11 @@
 #include "options.h"
 #include "progressreporter.h"
 
+#include "bitplanes.h"
 #include "core.h"
 #include "fan.h"
-#include "fandatafile.h"
-#include "ledprocessing.h"
 #include "mediainput.h"
+#include "packets.h"
 #include "panel.h"
 #include "panellimits.h"
 
@@ -173,7 +173,7 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
 
     // The 14-channel blades swap halves in turns counted over the program's run: each clip
     // starts its turns afresh, so its files are those of a conversion of it alone.
-    resetBitPlaneState();
+    BitPlaneTurn::outputRuns() = BitPlaneTurn();
     const SwapTurnOrigin swapOrigin = SwapTurnOrigin::now();
     {
         const StoppableRun stoppable(&core);

@@ -1,12 +1,13 @@
 #include "fanviews.h"
 
+#include "bitplanes.h"
+#include "bladetypes.h"
 #include "exitstatus.h"
 #include "fan.h"
-#include "fandatafile.h"
 #include "fandatareader.h"
 #include "fanview.h"
-#include "ledprocessing.h"
 #include "messages.h"
+#include "packets.h"
 #include "panel.h"
 
 #include <QDir>
@@ -16,7 +17,8 @@ namespace {
 
 bool packedInFourteenChannels(int ledpcs)
 {
-    return ledpcs > 0 && bitPlaneChannels(6 * ((ledpcs + 1) / 2)) == 14;
+    const BladeType* blade = bladeTypeForLine(6 * halfLineLength(ledpcs));
+    return blade && blade->bitPlaneChannels == 14;
 }
 
 } // namespace
@@ -30,7 +32,8 @@ QString fanViewFileName(const QString& dataFile)
 
 SwapTurnOrigin SwapTurnOrigin::now()
 {
-    return {bitPlaneLineCount(), bitPlaneSwap()};
+    const BitPlaneTurn& turn = BitPlaneTurn::outputRuns();
+    return {turn.linesInTurn(), turn.swapped()};
 }
 
 qint64 convertedFrames(const QString& outputPath, const Panel& panel)
@@ -70,7 +73,8 @@ int writeFanViews(const QString& outputPath, const Panel& panel, int frame,
             (qint64(frame) * fourteenChannelFans + fourteenChannelFansBefore) *
             reader.linesPerFrame();
         const SwapTurn swapped = [&](int line) {
-            return origin.swapped != bitPlaneSwapAfter(origin.packedLines + linesBefore + line);
+            return origin.swapped !=
+                   BitPlaneTurn::swappedAfter(origin.packedLines + linesBefore + line);
         };
         const QImage view = renderFanView(reader.frameLines(frame), fan->ledpcs, swapped);
         const QString viewFile = fanViewFileName(dataFile);

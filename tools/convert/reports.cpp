@@ -1,12 +1,12 @@
 // The converter's reports: the panels of an installation, and the check and picture of a fan
 // data file.
+#include "bitplanes.h"
 #include "commands.h"
 #include "exitstatus.h"
 #include "fan.h"
 #include "fandatareader.h"
 #include "fanview.h"
 #include "installation.h"
-#include "ledprocessing.h"
 #include "messages.h"
 #include "options.h"
 #include "panel.h"
@@ -65,7 +65,7 @@ int inspectFanData(const Options& options)
     const qint64 linesBefore = qint64(options.inspectFrame) * reader.linesPerFrame();
     const QImage view =
         renderFanView(reader.frameLines(options.inspectFrame), reader.ledpcs(),
-                      [&](int line) { return bitPlaneSwapAfter(linesBefore + line); });
+                      [&](int line) { return BitPlaneTurn::swappedAfter(linesBefore + line); });
     if (view.isNull() || !view.save(options.pngPath, "PNG")) {
         complain(QStringLiteral("cannot write %1").arg(native(options.pngPath)));
         return ExitOutputUnwritable;

@@ -1,6 +1,7 @@
 #include "fanview.h"
 
-#include "ledprocessing.h"
+#include "bitplanes.h"
+#include "bladetypes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,16 +9,16 @@
 
 namespace {
 
-// Samples along one half of the blade, hub included.
-int halfLineLength(int ledpcs)
-{
-    return ledpcs > 0 ? (ledpcs + 1) / 2 : 0;
-}
-
 // Pixels per LED: at least 2, and enough for a picture about 800 pixels across.
 int pixelsPerLed(int halfLine)
 {
     return std::max(2, (800 + 2 * halfLine - 1) / (2 * halfLine));
+}
+
+int lineChannels(int lineBytes)
+{
+    const BladeType* blade = bladeTypeForLine(lineBytes);
+    return blade ? blade->bitPlaneChannels : 0;
 }
 
 } // namespace
@@ -27,7 +28,7 @@ QByteArray ledColours(const QByteArray& lineData, int ledpcs, bool bitPlanesSwap
     const int lineLeds = 2 * halfLineLength(ledpcs);
     QByteArray colours(3 * lineLeds, '\0');
     const int carried = std::min<int>(lineData.size(), 3 * std::max(0, ledpcs));
-    const int channels = bitPlaneChannels(3 * lineLeds);
+    const int channels = lineChannels(3 * lineLeds);
     if (channels == 0) {
         std::memcpy(colours.data(), lineData.constData(), size_t(carried));
         return colours;
@@ -53,7 +54,7 @@ QImage renderFanView(const QVector<QByteArray>& lines, int ledpcs, const SwapTur
     if (halfLine == 0 || lineCount == 0)
         return QImage();
 
-    const bool fourteenChannels = bitPlaneChannels(6 * halfLine) == 14;
+    const bool fourteenChannels = lineChannels(6 * halfLine) == 14;
     QVector<QByteArray> colours;
     colours.reserve(lineCount);
     for (int k = 0; k < lineCount; ++k)

@@ -1,13 +1,11 @@
 #include "fandatareader.h"
 
-#include "fandatafile.h"
+#include "packets.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
-
-const int chunkedLedCounts[] = {1088, 704, 512};
 
 QString hexByte(char byte)
 {
@@ -17,13 +15,8 @@ QString hexByte(char byte)
 // The header that packet `chunk` of line `line` must have.
 QByteArray expectedHeader(int ledpcs, int line, int chunk)
 {
-    const PacketFormat format = packetFormat(ledpcs);
-    const int second = format.chunks > 1 ? format.chunkBytes * chunk : line + unchunkedLineOffset;
-    QByteArray header;
-    header.append(packetMarker);
-    header.append(char(line & 0xFF)).append(char(line >> 8));
-    header.append(char(second & 0xFF)).append(char(second >> 8));
-    header.append(format.type, 3);
+    QByteArray header(packetHeaderSize, '\0');
+    writePacketHeader(header.data(), bladeType(ledpcs), line, chunk);
     return header;
 }
 
@@ -96,15 +89,15 @@ bool FanDataReader::check()
 {
     if (size == 0)
         return fail(0, QStringLiteral("the file is empty"));
-    if (size < 8)
+    if (size < packetHeaderSize)
         return fail(size, QStringLiteral("the file ends inside the first packet header"));
-    if (bytes[0] != packetMarker)
+    if (bytes[0] != char(packetMarker))
         return fail(
             0, QStringLiteral("expected the packet marker 0x82, found %1").arg(hexByte(bytes[0])));
 
-    for (int leds : chunkedLedCounts) {
-        if (std::memcmp(bytes + 5, packetFormat(leds).type, 3) == 0)
-            return checkPackets(leds, true);
+    for (const BladeType& blade : bladeTypes) {
+        if (blade.chunks > 1 && std::memcmp(bytes + 5, blade.typeBytes, 3) == 0)
+            return checkPackets(blade.ledpcs, true);
     }
     if (std::memcmp(bytes + 5, "\0\0\0", 3) != 0)
         return fail(5, QStringLiteral("unknown blade type %1 %2 %3")
@@ -120,9 +113,10 @@ bool FanDataReader::check()
                                    .arg(QLatin1String(fieldAt(i)), hexByte(first.at(i)),
                                         hexByte(bytes[i])));
         }
-        return fail(8, QStringLiteral("no packet of line 1 follows from which all packets "
-                                      "check out: the length of the packets cannot be told "
-                                      "(a truncated or damaged file)"));
+        return fail(packetHeaderSize,
+                    QStringLiteral("no packet of line 1 follows from which all packets "
+                                   "check out: the length of the packets cannot be told "
+                                   "(a truncated or damaged file)"));
     }
     return checkPackets(leds, true);
 }
@@ -144,23 +138,23 @@ int FanDataReader::unchunkedLedCount()
             return plausible != 0 ? plausible : first;
         from = found + 1;
         const qint64 at = found - bytes;
-        if ((at - 8) % 3 != 0 || (at - 8) / 3 > 0x7fffffff / 3)
+        if ((at - packetHeaderSize) % 3 != 0 || (at - packetHeaderSize) / 3 > 0x7fffffff / 3)
             continue;
-        const int leds = int((at - 8) / 3);
+        const int leds = int((at - packetHeaderSize) / 3);
         if (checkPackets(leds, false))
             return leds;
         if (first == 0)
             first = leds;
-        if (plausible == 0 && checkPackets(leds, false, fanLineCount(leds)))
+        if (plausible == 0 && checkPackets(leds, false, bladeType(leds).linesPerFrame))
             plausible = leds;
     }
 }
 
 bool FanDataReader::checkPackets(int candidateLeds, bool reportErrors, qint64 packetLimit)
 {
-    const PacketFormat format = packetFormat(candidateLeds);
-    const int lines = fanLineCount(candidateLeds);
-    const qint64 packetBytes = 8 + format.chunkBytes;
+    const BladeType format = bladeType(candidateLeds);
+    const int lines = format.linesPerFrame;
+    const qint64 packetBytes = packetHeaderSize + format.chunkBytes;
 
     const qint64 end = packetLimit < 0 ? size : std::min(size, packetLimit * packetBytes);
     qint64 at = 0;
@@ -216,15 +210,15 @@ QVector<QByteArray> FanDataReader::frameLines(qint64 frame) const
     QVector<QByteArray> lines;
     if (frame < 0 || frame >= frames)
         return lines;
-    const PacketFormat format = packetFormat(ledCount);
-    const qint64 packetBytes = 8 + format.chunkBytes;
+    const BladeType format = bladeType(ledCount);
+    const qint64 packetBytes = packetHeaderSize + format.chunkBytes;
     qint64 at = frame * recordBytes;
     lines.reserve(lineCount);
     for (int line = 0; line < lineCount; ++line) {
         QByteArray lineData;
         lineData.reserve(format.chunks * format.chunkBytes);
         for (int chunk = 0; chunk < format.chunks; ++chunk, at += packetBytes)
-            lineData.append(bytes + at + 8, format.chunkBytes);
+            lineData.append(bytes + at + packetHeaderSize, format.chunkBytes);
         lines.append(lineData);
     }
     return lines;

@@ -1,5 +1,5 @@
-#include "fandatafile.h"
 #include "fandatareader.h"
+#include "packets.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -19,7 +19,7 @@ QByteArray fanFile(int ledpcs, int frames)
 {
     QByteArray file;
     for (int frame = 0; frame < frames; ++frame)
-        for (int line = 0; line < fanLineCount(ledpcs); ++line)
+        for (int line = 0; line < bladeType(ledpcs).linesPerFrame; ++line)
             appendLineRecord(file, lineData(ledpcs, frame, line), line, ledpcs);
     return file;
 }
@@ -128,7 +128,7 @@ private slots:
         QFETCH(qint64, offset);
         QFETCH(QString, words);
         QByteArray file = fanFile(ledpcs, 3);
-        const qint64 packet = 8 + packetFormat(ledpcs).chunkBytes;
+        const qint64 packet = packetHeaderSize + bladeType(ledpcs).chunkBytes;
         if (damage == "empty")
             file.clear();
         else if (damage == "truncate")

@@ -1,8 +1,9 @@
+#include "bitplanes.h"
+#include "bladetypes.h"
 #include "fan.h"
-#include "fandatafile.h"
 #include "fandatareader.h"
 #include "fanview.h"
-#include "ledprocessing.h"
+#include "sampling.h"
 
 #include <QtTest>
 
@@ -17,11 +18,12 @@ QImage layerImage(int w, int h, QColor colour)
     return image;
 }
 
-// One frame record of `fan` sampled from `image`, read back as a file would be.
+// One frame record of `fan` sampled from `image` in a fresh turn, read back as a file would be.
 QVector<QByteArray> recordLines(const QImage& image, const Fan& fan)
 {
+    BitPlaneTurn turn;
     FanDataReader reader;
-    if (!reader.read(fanFrameRecord(image, fan)))
+    if (!reader.read(fanFrameRecord(image, fan, turn)))
         return {};
     return reader.frameLines(0);
 }
@@ -75,17 +77,19 @@ private slots:
 
     void swapTurnsFollowTheProcessedLines()
     {
-        resetBitPlaneState();
-        uchar line[packedLineSize] = {};
+        BitPlaneTurn stepped;
         for (qint64 n = 0; n < 1250; ++n) {
-            QCOMPARE(bitPlaneSwap(), bitPlaneSwapAfter(n));
-            processLine(line, int(n % 400), 672);
+            QCOMPARE(stepped.swapped(), BitPlaneTurn::swappedAfter(n));
+            BitPlaneTurn jumped;
+            jumped.advance(n);
+            QCOMPARE(jumped.swapped(), stepped.swapped());
+            QCOMPARE(jumped.linesInTurn(), stepped.linesInTurn());
+            stepped.next();
         }
-        resetBitPlaneState();
-        QCOMPARE(bitPlaneSwapAfter(299), false);
-        QCOMPARE(bitPlaneSwapAfter(300), true);
-        QCOMPARE(bitPlaneSwapAfter(599), true);
-        QCOMPARE(bitPlaneSwapAfter(600), false);
+        QCOMPARE(BitPlaneTurn::swappedAfter(299), false);
+        QCOMPARE(BitPlaneTurn::swappedAfter(300), true);
+        QCOMPARE(BitPlaneTurn::swappedAfter(599), true);
+        QCOMPARE(BitPlaneTurn::swappedAfter(600), false);
     }
 
     void packedLineComesBackAsItsLedColours()
@@ -173,16 +177,14 @@ private slots:
         fan.ledpcs = 224;
         fan.x = 120;
         fan.y = 120;
-        resetBitPlaneState();
         const QVector<QByteArray> lines = recordLines(image, fan);
-        resetBitPlaneState();
-        const SwapTurn fromProgramStart = [](int line) { return bitPlaneSwapAfter(line); };
+        const SwapTurn fromProgramStart = [](int line) { return BitPlaneTurn::swappedAfter(line); };
         const QImage right = renderFanView(lines, 224, fromProgramStart);
         QCOMPARE(pixelAt(right, 0.2, 0.45), QColor(255, 0, 0));
         QCOMPARE(pixelAt(right, 0.8, 0.45), QColor(0, 0, 255));
         // Line 350 (a swapped one, after 300 lines) points its first half up and to the
         // right; read unswapped, it would show red there.
-        const SwapTurn wrong = [](int line) { return !bitPlaneSwapAfter(line); };
+        const SwapTurn wrong = [](int line) { return !BitPlaneTurn::swappedAfter(line); };
         const QImage swappedView = renderFanView(lines, 224, wrong);
         QCOMPARE(pixelAt(swappedView, 0.8, 0.45), QColor(255, 0, 0));
     }

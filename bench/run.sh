@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Benchmarks of the conversion (not part of ./test.sh): the per-fan speed-up of the fast path
+# over the straightforward version, whole runs against the decode-only run of the same file,
+# and peak memory. Makes its clips with the ffmpeg tool, builds what it needs into build/
+# (or $BUILD_DIR) and prints Markdown tables. REPEATS sets how many decode/convert pairs are
+# run for each row (default 3; the median is reported).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+repeats=${REPEATS:-3}
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2 --target bench_convert bench_run >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+clip() { # name size seconds
+    ffmpeg -hide_banner -loglevel error -y -f lavfi -i "testsrc2=size=$2:rate=30" -t "$3" \
+        -c:v libx264 -pix_fmt yuv420p -preset medium "$work/$1.mp4"
+}
+clip c1080 1920x1080 10
+clip c720 1280x720 10
+clip c1080long 1920x1080 60
+
+bundled="$root/app/fanconfig.xml"
+extra="$root/bench/panels.xml"
+
+# One run: prints "wall_ms frames maxrss_kb cpu_ms".
+one() { # mode config panel clip [--discard]
+    rm -f "$work"/out*.bin
+    "$build/bench/bench_run" "$1" "$2" "$3" "$work/$4.mp4" "$work/out" ${5:-} |
+        awk '{print $2, $4, $6, $8}'
+    rm -f "$work"/out*.bin
+}
+
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+
+echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+echo "## Per fan and frame (one thread)"
+echo
+echo '```'
+"$build/bench/bench_convert"
+echo '```'
+echo
+echo "## Whole runs against decode-only (wall clock, median of $repeats alternating pairs)"
+echo
+echo "The last column compares the processor time of all threads (user and system)."
+echo
+echo "| panel | clip | decode-only ms | conversion ms | ratio | processor time ratio |"
+echo "|---|---|---|---|---|---|"
+rows=("$extra|0|Four large fans 18 Hz" "$extra|1|Four large fans 30 Hz")
+count=$(grep -c '<panel ' "$bundled")
+for ((p = 0; p < count; ++p)); do
+    name=$(grep '<panel ' "$bundled" | sed -n "$((p + 1))p" | sed 's/.*model="\([^"]*\)".*/\1/')
+    rows+=("$bundled|$p|$name")
+done
+for row in "${rows[@]}"; do
+    IFS='|' read -r config panel name <<<"$row"
+    for c in c1080 c720; do
+        decode=()
+        convert=()
+        decodeCpu=()
+        convertCpu=()
+        for ((r = 0; r < repeats; ++r)); do
+            read -r wall _ _ cpu <<<"$(one decode "$config" "$panel" "$c")"
+            decode+=("$wall")
+            decodeCpu+=("$cpu")
+            read -r wall _ _ cpu <<<"$(one convert "$config" "$panel" "$c")"
+            convert+=("$wall")
+            convertCpu+=("$cpu")
+        done
+        d=$(printf '%s\n' "${decode[@]}" | median)
+        v=$(printf '%s\n' "${convert[@]}" | median)
+        dc=$(printf '%s\n' "${decodeCpu[@]}" | median)
+        vc=$(printf '%s\n' "${convertCpu[@]}" | median)
+        label=$([ "$c" = c1080 ] && echo "1080p30, 10 s" || echo "720p30, 10 s")
+        awk -v n="$name" -v l="$label" -v d="$d" -v v="$v" -v dc="$dc" -v vc="$vc" \
+            'BEGIN { printf "| %s | %s | %d | %d | %.2f | %.2f |\n", n, l, d, v, v / d, vc / dc }'
+    done
+done
+echo
+echo "## Peak resident memory, Four large fans 18 Hz, 1080p30 (fan data written to /dev/null)"
+echo
+echo "| clip | decode-only MiB | conversion MiB | difference MiB |"
+echo "|---|---|---|---|"
+for c in c1080 c1080long; do
+    d=$(one decode "$extra" 0 "$c" | cut -d' ' -f3)
+    v=$(one convert "$extra" 0 "$c" --discard | cut -d' ' -f3)
+    label=$([ "$c" = c1080 ] && echo "10 s" || echo "60 s")
+    awk -v l="$label" -v d="$d" -v v="$v" \
+        'BEGIN { printf "| %s | %.1f | %.1f | %.1f |\n", l, d / 1024, v / 1024, (v - d) / 1024 }'
+done
+echo
+echo "Load after: $(cut -d' ' -f1-3 /proc/loadavg)"

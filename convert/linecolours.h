@@ -1,0 +1,42 @@
+#ifndef ROTAVIS_LINECOLOURS_H
+#define ROTAVIS_LINECOLOURS_H
+
+#include <QtGlobal>
+
+struct BladeType;
+
+// The second stage of the conversion: the LED colour processing of a line, by tables. The
+// same result as processLine, which stays as the reference: the squaring curve by a table of
+// squares, the hub dimming by a table per line row and LED, the bit planes by a transpose.
+class LineColours
+{
+public:
+    // For lines of `lineBytes` bytes (the processing is chosen by the length, as processLine
+    // does).
+    explicit LineColours(int lineBytes);
+
+    // Bytes the line buffer must hold (768 for packed lines).
+    int bufferSize() const { return m_bufferSize; }
+    // Whether lines are packed into bit planes: the LEDs then no longer stay in their places.
+    bool packs() const { return m_channels > 0; }
+    // Whether lines are packed in 14 channels, and so take a swap turn each.
+    bool takesSwapTurns() const { return m_channels == 14; }
+
+    // Processes the line in place; `swapped` is the turn of a 14-channel line.
+    void process(uchar* line, int lineIndex, bool swapped) const;
+
+private:
+    int m_lineBytes = 0;
+    int m_bufferSize = 0;
+    const BladeType* m_blade = nullptr;
+    int m_channels = 0;
+    int m_dimmedLeds = 0;
+    int m_partnerOffset = 0;
+    // [row][led][value]: the dimmed byte, for LEDs 0 ... m_dimmedLeds - 1
+    const uchar (*m_dimming)[128][256] = nullptr;
+};
+
+// Packs like packBitPlanes, by a transpose of the bit planes.
+void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped);
+
+#endif

@@ -1,0 +1,469 @@
+#include "samplemap.h"
+
+#include "bladetypes.h"
+#include "fan.h"
+#include "fanworkers.h"
+#include "panel.h"
+#include "sampling.h"
+#include "scalemap.h"
+
+#include <QRectF>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+
+namespace {
+
+constexpr double twoPi = 6.283185307179586;
+
+// Where the layer images' pixels come from: the selected region of the frame (QImage::copy,
+// black outside the frame), enlarged or reduced by nearest neighbour.
+struct LayerSource
+{
+    QRect region;        // the copied region, in frame pixels
+    NearestScaleMap map; // layer pixel -> region pixel
+};
+
+// Where the blending of one front fan may paint: on layer 0 its disc, on layer 1 the ring
+// between its inner and outer circle, each with a margin for the antialiased edges and the
+// curves' flattening. Pixels elsewhere keep the scaled picture.
+struct PaintedArea
+{
+    static constexpr double margin = 3;
+    QRect bounds;       // nothing outside is touched
+    bool whole = false; // no finer test: all of the bounds
+    double cx = 0, cy = 0, outer = 0;
+    double innerX = 0, innerY = 0, inner = 0;
+
+    bool contains(int layer, int x, int y) const
+    {
+        if (!bounds.contains(x, y))
+            return false;
+        if (whole)
+            return true;
+        const double px = x + 0.5;
+        const double py = y + 0.5;
+        if (std::hypot(px - cx, py - cy) > outer + margin)
+            return false;
+        return layer == 0 || std::hypot(px - innerX, py - innerY) >= inner - margin;
+    }
+};
+
+std::vector<PaintedArea> paintedAreas(const Panel& panel, QSize layerSize)
+{
+    std::vector<PaintedArea> areas;
+    const QRect image(QPoint(0, 0), layerSize);
+    for (const Fan* fan : panel.fans) {
+        if (fan->z != 1)
+            continue;
+        // The shapes of paintFrontFanBlending, in layer pixels.
+        const double D = imageScale * fan->diameter;
+        const double R = 0.5 * D;
+        const int edge = panel.edgeOffset;
+        const double left = imageScale * fan->x - R;
+        const double top = imageScale * fan->y - R;
+        PaintedArea area;
+        if (!std::isfinite(left) || !std::isfinite(top) || !std::isfinite(D) ||
+            std::abs(left) > 1e9 || std::abs(top) > 1e9 || std::abs(D) > 1e9) {
+            area.bounds = image; // no telling where the painter goes: all of it
+            area.whole = true;
+            areas.push_back(area);
+            continue;
+        }
+        const QRectF circle = QRectF(left, top, D, D).normalized();
+        area.bounds = QRect(QPoint(int(std::floor(circle.left() - area.margin)),
+                                   int(std::floor(circle.top() - area.margin))),
+                            QPoint(int(std::ceil(circle.right() + area.margin)),
+                                   int(std::ceil(circle.bottom() + area.margin))))
+                          .intersected(image);
+        if (area.bounds.isEmpty())
+            continue;
+        area.whole = D <= 0 || edge < 0 || edge >= D;
+        area.cx = left + R;
+        area.cy = top + R;
+        area.outer = R;
+        area.innerX = left + edge / 2 + 0.5 * (D - edge);
+        area.innerY = top + edge / 2 + 0.5 * (D - edge);
+        area.inner = 0.5 * (D - edge);
+        areas.push_back(area);
+    }
+    return areas;
+}
+
+// How many of the front fans' blendings may paint pixel (x, y) of a layer.
+int paintings(const std::vector<PaintedArea>& areas, int layer, int x, int y)
+{
+    int count = 0;
+    for (const PaintedArea& area : areas)
+        count += area.contains(layer, x, y) ? 1 : 0;
+    return count;
+}
+
+// Groups of samples, each summed by a loop of its own.
+enum Group : std::uint8_t
+{
+    onePixel = 0,   // the nine pixels of the block are one pixel of the frame
+                    // 1 ... 9: that many pixels of the frame, with weights
+    irregular = 10, // painted pixels among them, or pixels at the very end of the frame
+    black = 255,    // no pixel at all: not summed
+};
+
+// The pixels one sample reads, each with its weight out of 9.
+struct Block
+{
+    int count = 0;
+    std::int32_t keys[9];
+    std::uint8_t weights[9];
+    bool painted = false;
+    // Whether a pixel lies so close to the end of the frame that reading 4 bytes from it would
+    // leave the frame.
+    bool nearEnd = false;
+
+    void add(std::int32_t key)
+    {
+        int e = 0;
+        while (e < count && keys[e] != key)
+            ++e;
+        if (e == count) {
+            keys[count] = key;
+            weights[count] = 0;
+            ++count;
+        }
+        ++weights[e];
+    }
+    std::uint8_t group() const
+    {
+        if (count == 0)
+            return black;
+        if (painted || nearEnd)
+            return irregular;
+        return count == 1 && weights[0] == 9 ? std::uint8_t(onePixel) : std::uint8_t(count);
+    }
+};
+
+// The blocks of all samples of a fan, in line order, while the map is worked out.
+struct Blocks
+{
+    std::vector<std::uint8_t> groups;
+    std::vector<std::uint32_t> starts; // first entry of each sample, then the end
+    std::vector<std::int32_t> keys;
+    std::vector<std::uint8_t> weights;
+
+    explicit Blocks(size_t samples)
+    {
+        groups.reserve(samples);
+        starts.reserve(samples + 1);
+        starts.push_back(0);
+    }
+    void append(const Block& block)
+    {
+        groups.push_back(block.group());
+        keys.insert(keys.end(), block.keys, block.keys + block.count);
+        weights.insert(weights.end(), block.weights, block.weights + block.count);
+        starts.push_back(std::uint32_t(keys.size()));
+    }
+};
+
+// The region that the straightforward version copies out of the frame: the rounded selection,
+// or the whole frame for a null rectangle.
+QRect copiedRegion(const Panel& panel, QSize frameSize)
+{
+    const QRect region = panel.selection.toRect();
+    return region.isNull() ? QRect(QPoint(0, 0), frameSize) : region;
+}
+
+} // namespace
+
+QSize SampleMap::layerSizeFor(const Panel& panel, QSize frameSize)
+{
+    // copy() of the region, then scaled() to W x H; either may come out null.
+    const QRect region = copiedRegion(panel, frameSize);
+    const QSize size = layerImageSize(panel);
+    const bool layersExist =
+        !frameSize.isEmpty() && region.width() > 0 && region.height() > 0 && !size.isEmpty();
+    return layersExist ? size : QSize(0, 0);
+}
+
+SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
+                     FanWorkers* workers)
+    : m_frameSize(frameSize), m_frameBytesPerLine(frameBytesPerLine),
+      m_layerSize(layerSizeFor(panel, frameSize))
+{
+    const QRect region = copiedRegion(panel, frameSize);
+    const QSize size = m_layerSize;
+    const bool layersExist = !size.isEmpty();
+    LayerSource source;
+    if (layersExist)
+        source = {region, NearestScaleMap(region.size(), size)};
+
+    bool hasFrontFan = false;
+    for (const Fan* fan : panel.fans)
+        hasFrontFan = hasFrontFan || fan->z == 1;
+    const std::vector<PaintedArea> areas =
+        layersExist && hasFrontFan ? paintedAreas(panel, size) : std::vector<PaintedArea>();
+    std::unordered_map<qint64, std::int32_t> paintedIndex[2];
+
+    const double W = m_layerSize.width();
+    const double H = m_layerSize.height();
+    const qint64 layerLine = layerBytesPerLine();
+    const qint64 frameBytes = qint64(frameBytesPerLine) * frameSize.height();
+
+    // The byte offset in the frame that layer pixel (x, y) is scaled from, or -1 where the
+    // layer is black: outside the frame, or beyond what the scaling paints.
+    auto frameOffsetOf = [&](int x, int y) -> std::int32_t {
+        if (!source.map.covers(x, y))
+            return -1;
+        const int fx = source.region.x() + source.map.column(x, y);
+        const int fy = source.region.y() + source.map.row(x, y);
+        if (fx < 0 || fy < 0 || fx >= frameSize.width() || fy >= frameSize.height())
+            return -1;
+        return std::int32_t(fy * frameBytesPerLine + 3 * fx);
+    };
+    // The painted pixel that layer pixel (x, y) is, if the blending may paint it.
+    auto paintedIndexOf = [&](int layer, int x, int y, std::int32_t frameOffset) {
+        const int times = areas.empty() ? 0 : paintings(areas, layer, x, y);
+        if (times == 0)
+            return -1;
+        const qint64 layerOffset = y * layerLine + 3 * qint64(x);
+        auto found = paintedIndex[layer].find(layerOffset);
+        if (found == paintedIndex[layer].end()) {
+            found = paintedIndex[layer]
+                        .emplace(layerOffset, std::int32_t(m_painted[layer].size()))
+                        .first;
+            m_painted[layer].push_back({layerOffset, frameOffset});
+            m_paintedOverAgain[layer] = m_paintedOverAgain[layer] || times > 1;
+        }
+        return found->second;
+    };
+    // The block of the sample at (X, Y) panel units on a layer, as samplePixelBlock reads it.
+    auto blockAt = [&](int layer, double X, double Y) {
+        Block block;
+        visitPixelBlock(X, Y, W, H, [&](int x, int y) {
+            const std::int32_t frameOffset = frameOffsetOf(x, y);
+            const int painted = paintedIndexOf(layer, x, y, frameOffset);
+            if (painted >= 0) {
+                block.add(~(3 * painted));
+                block.painted = true;
+            } else if (frameOffset >= 0) {
+                block.add(frameOffset);
+                block.nearEnd = block.nearEnd || frameOffset + 4 > frameBytes;
+            }
+        });
+        return block;
+    };
+
+    m_fans.resize(size_t(panel.fans.size()));
+    auto buildFan = [&](int f) {
+        const Fan& fan = *panel.fans.at(f);
+        FanSamples& samples = m_fans[size_t(f)];
+        samples.layer = fan.z == 0 ? 0 : 1;
+        samples.lines = bladeType(fan.ledpcs).linesPerFrame;
+        samples.samplesPerLine = 2 * halfLineLength(fan.ledpcs);
+        Blocks blocks(size_t(samples.lines) * size_t(samples.samplesPerLine));
+        // The angles and points of sampleLines and sampleHalfLine, expression for expression.
+        const int L = samples.lines;
+        const double ledpcs = fan.ledpcs;
+        for (int k = 0; k < L; ++k) {
+            const double theta = (double(-k) / L) * 180;
+            for (const double angle : {theta, theta + 180}) {
+                const double phi = angle / 360 * twoPi;
+                const double cosine = std::cos(phi);
+                const double sine = std::sin(phi);
+                for (int d = 0; d < ledpcs * 0.5; ++d)
+                    blocks.append(blockAt(samples.layer, cosine * double(d) + fan.x,
+                                          sine * double(d) + fan.y));
+            }
+        }
+        samples.addBlocks(blocks, frameSize.height(), frameBytesPerLine);
+    };
+    // The fans are worked out in parallel, unless they share the list of painted pixels.
+    if (workers && areas.empty()) {
+        workers->run(panel.fans.size(), buildFan);
+    } else {
+        for (int f = 0; f < panel.fans.size(); ++f)
+            buildFan(f);
+    }
+
+    auto includeRead = [&](std::int32_t offset) {
+        const int row = offset / frameBytesPerLine;
+        const int column = offset % frameBytesPerLine / 3;
+        m_frameRegionRead |= QRect(column, row, 1, 1);
+    };
+    for (const FanSamples& samples : m_fans) {
+        for (const std::int32_t offset : samples.offsets) {
+            if (offset >= 0)
+                includeRead(offset);
+        }
+    }
+    for (const std::vector<PaintedPixel>& list : m_painted) {
+        for (const PaintedPixel& pixel : list) {
+            if (pixel.frameOffset >= 0)
+                includeRead(pixel.frameOffset);
+        }
+    }
+
+    // The painted pixels are filled in and read back front to back through the layer.
+    for (int layer = 0; layer < 2; ++layer) {
+        std::vector<PaintedPixel>& list = m_painted[layer];
+        std::vector<std::int32_t> order(list.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = std::int32_t(i);
+        std::sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
+            return list[size_t(a)].layerOffset < list[size_t(b)].layerOffset;
+        });
+        std::vector<std::int32_t> place(list.size());
+        std::vector<PaintedPixel> sorted(list.size());
+        for (size_t i = 0; i < order.size(); ++i) {
+            place[size_t(order[i])] = std::int32_t(i);
+            sorted[i] = list[size_t(order[i])];
+        }
+        list.swap(sorted);
+        for (FanSamples& samples : m_fans) {
+            if (samples.layer != layer)
+                continue;
+            for (std::int32_t& key : samples.offsets) {
+                if (key < 0)
+                    key = ~(3 * place[size_t(~key / 3)]);
+            }
+        }
+    }
+}
+
+template <typename Blocks>
+void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBytesPerLine)
+{
+    // Black samples need no entry; the others by group, and within a group row by row through
+    // the frame, so that the frame is read front to back.
+    // A counting sort by group and by the frame row of the first pixel (painted pixels
+    // first): linear in the samples.
+    const std::uint32_t rows = std::uint32_t(frameRows) + 1;
+    auto bucketOf = [&](size_t sample) {
+        const std::int32_t first = blocks.keys[blocks.starts[sample]];
+        const std::uint32_t row = first < 0 ? 0 : std::uint32_t(first / frameBytesPerLine) + 1;
+        return size_t(blocks.groups[sample]) * rows + std::min(row, rows - 1);
+    };
+    std::vector<std::uint32_t> bucketStart(size_t(groups) * rows + 1, 0);
+    for (size_t i = 0; i < blocks.groups.size(); ++i) {
+        if (blocks.groups[i] != black)
+            ++bucketStart[bucketOf(i) + 1];
+    }
+    for (size_t b = 1; b < bucketStart.size(); ++b)
+        bucketStart[b] += bucketStart[b - 1];
+    std::vector<std::uint32_t> order(bucketStart.back());
+    for (size_t i = 0; i < blocks.groups.size(); ++i) {
+        if (blocks.groups[i] != black)
+            order[bucketStart[bucketOf(i)]++] = std::uint32_t(i);
+    }
+    positions.reserve(order.size());
+    offsets.reserve(blocks.keys.size());
+    weights.reserve(blocks.keys.size());
+    for (const std::uint32_t sample : order) {
+        const int group = blocks.groups[sample];
+        ++groupSizes[size_t(group)];
+        positions.push_back(3 * sample);
+        const std::uint32_t begin = blocks.starts[sample];
+        const std::uint32_t end = blocks.starts[sample + 1];
+        offsets.insert(offsets.end(), blocks.keys.begin() + begin, blocks.keys.begin() + end);
+        weights.insert(weights.end(), blocks.weights.begin() + begin, blocks.weights.begin() + end);
+        if (group == irregular)
+            irregularCounts.push_back(std::uint8_t(end - begin));
+    }
+}
+
+namespace {
+
+// Always out of 9: a block hanging over the picture's edge comes out darker.
+inline void store(uchar* out, unsigned sum0, unsigned sum1, unsigned sum2)
+{
+    out[0] = uchar(sum0 / 9);
+    out[1] = uchar(sum1 / 9);
+    out[2] = uchar(sum2 / 9);
+}
+
+// Samples whose nine pixels are one: the sample is that pixel.
+void copyGroup(int samples, const std::uint32_t*& positions, const std::int32_t*& offsets,
+               const std::uint8_t*& weights, const uchar* frame, uchar* out)
+{
+    const std::uint32_t* position = positions;
+    const std::int32_t* offset = offsets;
+    for (int s = 0; s < samples; ++s)
+        std::memcpy(out + position[s], frame + offset[s], 3);
+    positions += samples;
+    offsets += samples;
+    weights += samples;
+}
+
+// Samples that read `Count` pixels of the frame each. Each pixel is read as 4 bytes (one
+// beyond it) and spread into 16-bit fields, R in bits 0-15, B in 16-31 and G in 32-47, so
+// that one multiplication weighs all three channels.
+template <int Count>
+void gatherGroup(int samples, const std::uint32_t*& positionsIn, const std::int32_t*& offsetsIn,
+                 const std::uint8_t*& weightsIn, const uchar* frame, uchar* out)
+{
+    // Local copies: the byte stores below could otherwise alias the pointers.
+    const std::uint32_t* positions = positionsIn;
+    const std::int32_t* offsets = offsetsIn;
+    const std::uint8_t* weights = weightsIn;
+    for (int s = 0; s < samples; ++s) {
+        std::uint64_t sums = 0;
+#pragma GCC unroll 9
+        for (int e = 0; e < Count; ++e) {
+            std::uint32_t bytes;
+            std::memcpy(&bytes, frame + offsets[e], 4);
+            const std::uint64_t pixel = bytes;
+            const std::uint64_t spread = (pixel | pixel << 24) & 0x000000FF00FF00FFull;
+            // Nine pixels of a block of nine: each weighs 1.
+            sums += Count == 9 ? spread : spread * weights[e];
+        }
+        offsets += Count;
+        weights += Count;
+        store(out + positions[s], unsigned(sums & 0xFFFF), unsigned(sums >> 32),
+              unsigned((sums >> 16) & 0xFFFF));
+    }
+    positionsIn = positions + samples;
+    offsetsIn = offsets;
+    weightsIn = weights;
+}
+
+using GroupGatherer = void (*)(int, const std::uint32_t*&, const std::int32_t*&,
+                               const std::uint8_t*&, const uchar*, uchar*);
+constexpr GroupGatherer gatherers[10] = {
+    copyGroup,      gatherGroup<1>, gatherGroup<2>, gatherGroup<3>, gatherGroup<4>,
+    gatherGroup<5>, gatherGroup<6>, gatherGroup<7>, gatherGroup<8>, gatherGroup<9>};
+
+} // namespace
+
+int SampleMap::fanBytes(int fan) const
+{
+    const FanSamples& samples = m_fans[size_t(fan)];
+    return 3 * samples.samplesPerLine * samples.lines;
+}
+
+void SampleMap::gatherFan(int fan, const uchar* frame, const uchar* painted, uchar* out) const
+{
+    const FanSamples& samples = m_fans[size_t(fan)];
+    const std::uint32_t* positions = samples.positions.data();
+    const std::int32_t* offsets = samples.offsets.data();
+    const std::uint8_t* weights = samples.weights.data();
+    for (int group = onePixel; group < irregular; ++group)
+        gatherers[group](samples.groupSizes[size_t(group)], positions, offsets, weights, frame,
+                         out);
+
+    const std::uint8_t* counts = samples.irregularCounts.data();
+    for (int s = 0; s < samples.groupSizes[irregular]; ++s) {
+        unsigned sum0 = 0;
+        unsigned sum1 = 0;
+        unsigned sum2 = 0;
+        for (int e = counts[s]; e > 0; --e) {
+            const std::int32_t offset = *offsets++;
+            const unsigned weight = *weights++;
+            const uchar* pixel = offset >= 0 ? frame + offset : painted + ~offset;
+            sum0 += weight * pixel[0];
+            sum1 += weight * pixel[1];
+            sum2 += weight * pixel[2];
+        }
+        store(out + *positions++, sum0, sum1, sum2);
+    }
+}

@@ -1,0 +1,97 @@
+#ifndef ROTAVIS_SAMPLEMAP_H
+#define ROTAVIS_SAMPLEMAP_H
+
+#include <QRect>
+#include <QSize>
+#include <QtGlobal>
+
+#include <cstdint>
+#include <vector>
+
+class FanWorkers;
+class Panel;
+
+// The first stage of the conversion: frame -> samples. The places a fan's samples read
+// depend only on the panel, its selection and the frame's size, so they are worked out once
+// per run with the very expressions of the straightforward sampling (samplePixelBlock). Each
+// sample averages the 3 x 3 block of the layer image at its point; the layer image is a
+// nearest-neighbour enlargement (NearestScaleMap) of the selected region, so the block reads
+// a few pixels of the frame itself, each with a whole-number weight out of 9. Pixels that the
+// front-fan blending paints come from a small array of painted pixels instead (FrontFanLayers).
+class SampleMap
+{
+public:
+    // A pixel that the front-fan blending may paint and that some sample reads.
+    struct PaintedPixel
+    {
+        qint64 layerOffset; // byte offset in the full-size layer image
+        qint32 frameOffset; // byte offset of the pixel it is scaled from; -1 outside the frame
+    };
+
+    // `workers`, if given, work out the fans in parallel.
+    SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
+              FanWorkers* workers = nullptr);
+
+    // W x H of the layer images for frames of `frameSize`; empty when they come out null.
+    static QSize layerSizeFor(const Panel& panel, QSize frameSize);
+
+    QSize frameSize() const { return m_frameSize; }
+    int frameBytesPerLine() const { return m_frameBytesPerLine; }
+    // The frame's pixels that the samples and the blending read (their bounding rectangle).
+    QRect frameRegionRead() const { return m_frameRegionRead; }
+    // W x H of the layer images; empty when they are null (nothing selected or no panel area).
+    QSize layerSize() const { return m_layerSize; }
+    int layerBytesPerLine() const { return (m_layerSize.width() * 3 + 3) & ~3; }
+
+    // The pixels of layer 0 or 1 that samples read and the blending may paint, in the order
+    // of the painted array that gatherFan() reads.
+    const std::vector<PaintedPixel>& paintedPixels(int layer) const { return m_painted[layer]; }
+    // Whether some of them may be painted by more than one front fan's blending.
+    bool paintedOverAgain(int layer) const { return m_paintedOverAgain[layer]; }
+
+    int layer(int fan) const { return m_fans[size_t(fan)].layer; }
+
+    // Bytes gatherFan() writes for fan `fan`: 3 per sample, lines one after the other.
+    int fanBytes(int fan) const;
+
+    // The RGB bytes of every line of fan `fan`: for each line, 3 bytes per sample, the first
+    // half-line from the hub outwards, then the second. `frame` is the RGB888 frame (of
+    // frameSize() and frameBytesPerLine()); `painted` holds 3 bytes per painted pixel of the
+    // fan's layer. Black samples (those that read no pixel) are not written: `out` holds
+    // zeros there from the start.
+    void gatherFan(int fan, const uchar* frame, const uchar* painted, uchar* out) const;
+
+private:
+    // A fan's samples are kept in groups: group 0 holds the samples whose nine pixels are
+    // one pixel of the frame, group g = 1 ... 9 those that read g pixels of the frame, group
+    // 10 those that read painted pixels too or pixels at the very end of the frame (with
+    // their counts); samples that read nothing are black. Each group is summed by a loop of
+    // its own, row by row through the frame, and each sample's result goes to its place in
+    // the lines.
+    static constexpr int groups = 11;
+    struct FanSamples
+    {
+        int layer = 0;
+        int samplesPerLine = 0;
+        int lines = 0;
+        std::vector<int> groupSizes = std::vector<int>(groups); // samples per group
+        std::vector<std::uint32_t> positions;      // per sample: its byte offset in the lines
+        std::vector<std::uint8_t> irregularCounts; // per sample of group 10: its entries
+        std::vector<std::int32_t> offsets;         // frame byte offset, or ~(3 x painted index)
+        std::vector<std::uint8_t> weights;         // pixels of the 3 x 3 block on this one
+
+        // Takes the blocks of all samples in line order and sorts them into groups.
+        template <typename Blocks>
+        void addBlocks(Blocks& blocks, int frameRows, int frameBytesPerLine);
+    };
+
+    QSize m_frameSize;
+    int m_frameBytesPerLine = 0;
+    QSize m_layerSize;
+    QRect m_frameRegionRead;
+    std::vector<FanSamples> m_fans;
+    std::vector<PaintedPixel> m_painted[2];
+    bool m_paintedOverAgain[2] = {false, false};
+};
+
+#endif
