@@ -12,75 +12,73 @@
 #include <QString>
 #include <QStringList>
 
-namespace {
-
-bool hasFrontFan(const Panel& panel)
+FrontFanPaint::FrontFanPaint(const Panel& panel)
 {
     for (const Fan* fan : panel.fans) {
-        if (fan->z == 1)
-            return true;
-    }
-    return false;
-}
+        if (fan->z != 1)
+            continue;
+        const double D = imageScale * fan->diameter;
+        const double R = 0.5 * D;
+        const int edge = panel.edgeOffset;
+        const int halfEdge = edge / 2;
+        const double k = 1 - edge / D;
+        const double left = imageScale * fan->x - R;
+        const double top = imageScale * fan->y - R;
+        const double cx = int(left + R);
+        const double cy = int(top + R);
 
-void paintFan(QPainter& painter0, QPainter& painter1, const Panel& panel, const Fan& fan)
-{
-    const double D = imageScale * fan.diameter;
-    const double R = 0.5 * D;
-    const int edge = panel.edgeOffset;
-    const int halfEdge = edge / 2;
-    const double k = 1 - edge / D;
-    const double left = imageScale * fan.x - R;
-    const double top = imageScale * fan.y - R;
-    const double cx = int(left + R);
-    const double cy = int(top + R);
+        QRadialGradient disc(cx, cy, R, cx, cy);
+        disc.setColorAt(0.0, Qt::black);
+        addColorStops(disc, panel.colorOffset0, k);
 
-    QRadialGradient disc(cx, cy, R, cx, cy);
-    disc.setColorAt(0.0, Qt::black);
-    addColorStops(disc, panel.colorOffset0, k);
-    painter0.setBrush(QBrush(disc));
+        QRadialGradient rim(cx, cy, imageScale * fan->diameter * 0.5, cx, cy);
+        rim.setColorAt(0.0, QColor(0, 0, 0, 0));
+        addColorStops(rim, panel.colorOffset1, k);
 
-    QRadialGradient rim(cx, cy, imageScale * fan.diameter * 0.5, cx, cy);
-    rim.setColorAt(0.0, QColor(0, 0, 0, 0));
-    addColorStops(rim, panel.colorOffset1, k);
+        QPainterPath inner;
+        inner.addEllipse(QRectF(left + halfEdge, top + halfEdge, D - edge, D - edge));
+        QPainterPath outer;
+        outer.setFillRule(Qt::WindingFill);
+        outer.addEllipse(QRectF(left, top, D, D));
 
-    QPainterPath inner;
-    inner.addEllipse(QRectF(left + halfEdge, top + halfEdge, D - edge, D - edge));
-    QPainterPath outer;
-    outer.setFillRule(Qt::WindingFill);
-    outer.addEllipse(QRectF(left, top, D, D));
-
-    painter0.drawPath(outer);
-
-    const QPainterPath ring = outer.subtracted(inner);
-    painter1.setBrush(QBrush(rim));
-    painter1.setPen(Qt::NoPen);
-    painter1.drawPath(ring);
-}
-
-} // namespace
-
-void paintFrontFanBlending(QPainter& painter0, QPainter& painter1, const Panel& panel)
-{
-    for (const Fan* fan : panel.fans) {
-        if (fan->z == 1)
-            paintFan(painter0, painter1, panel, *fan);
+        fans.push_back({QBrush(disc), QBrush(rim), outer, outer.subtracted(inner)});
     }
 }
 
-void paintFrontFanBlending(QImage& frameImage_z0, QImage& frameImage_z1, const Panel& panel)
+void FrontFanPaint::paint(QPainter& painter0, QPainter& painter1) const
+{
+    for (const FrontFan& fan : fans) {
+        painter0.setBrush(fan.disc);
+        painter0.drawPath(fan.outer);
+        painter1.setBrush(fan.rim);
+        painter1.setPen(Qt::NoPen);
+        painter1.drawPath(fan.ring);
+    }
+}
+
+void FrontFanPaint::paint(QImage& frameImage_z0, QImage& frameImage_z1) const
 {
     // Opening a painter detaches the image; without a front fan there is nothing to pay for.
-    if (!hasFrontFan(panel) || frameImage_z0.isNull() || frameImage_z1.isNull())
+    if (fans.empty() || frameImage_z0.isNull() || frameImage_z1.isNull())
         return;
     QPainter painter0(&frameImage_z0);
     painter0.setRenderHint(QPainter::Antialiasing);
     painter0.setPen(Qt::NoPen);
     QPainter painter1(&frameImage_z1);
     painter1.setRenderHint(QPainter::Antialiasing);
-    paintFrontFanBlending(painter0, painter1, panel);
+    paint(painter0, painter1);
     painter0.end();
     painter1.end();
+}
+
+void paintFrontFanBlending(QPainter& painter0, QPainter& painter1, const Panel& panel)
+{
+    FrontFanPaint(panel).paint(painter0, painter1);
+}
+
+void paintFrontFanBlending(QImage& frameImage_z0, QImage& frameImage_z1, const Panel& panel)
+{
+    FrontFanPaint(panel).paint(frameImage_z0, frameImage_z1);
 }
 
 void addColorStops(QGradient& gradient, const QString& stops, double k)

@@ -28,7 +28,7 @@ void release(uchar*& bits, std::size_t bytes)
 } // namespace
 
 FrontFanLayers::FrontFanLayers(const Panel& panel, const SampleMap& map)
-    : m_panel(panel), m_map(map)
+    : m_map(map), m_paint(panel)
 {
     const qint64 bytes = qint64(map.layerBytesPerLine()) * map.layerSize().height();
     for (int layer = 0; layer < 2; ++layer) {
@@ -70,7 +70,7 @@ void FrontFanLayers::paintLayers(const Fill& fill)
                                QImage::Format_RGB888);
     }
 
-    paintFrontFanBlending(images[0], images[1], m_panel);
+    m_paint.paint(images[0], images[1]);
 
     for (int layer = 0; layer < 2; ++layer) {
         if (!m_layers[layer].bits)

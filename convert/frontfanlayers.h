@@ -1,6 +1,8 @@
 #ifndef ROTAVIS_FRONTFANLAYERS_H
 #define ROTAVIS_FRONTFANLAYERS_H
 
+#include "frontfanblending.h"
+
 #include <QtGlobal>
 
 #include <cstddef>
@@ -55,8 +57,8 @@ private:
     void paintLayers(const Fill& fill);
     void learn();
 
-    const Panel& m_panel;
     const SampleMap& m_map;
+    const FrontFanPaint m_paint;
     Reservation m_layers[2];
     std::vector<uchar> m_painted[2];
     std::vector<uchar> m_blend[2]; // per painted pixel: s (R, G, B) and 255 - a

@@ -21,11 +21,6 @@
 
 namespace {
 
-QString describe(const QFile& file)
-{
-    return QDir::toNativeSeparators(file.fileName());
-}
-
 // Writes the pieces one after the other with as few calls as the system allows; returns
 // false, with errno set, if the file took less.
 bool writePieces(QFile& file, const std::vector<PanelConversion::Piece>& pieces)
@@ -88,7 +83,7 @@ OutputRun::~OutputRun()
     close();
 }
 
-bool OutputRun::open(const QString& outputPath, Panel* panel)
+bool OutputRun::open(const QString& outputPath, Panel* panel, const QString& input)
 {
     close();
     m_failed = false;
@@ -99,20 +94,17 @@ bool OutputRun::open(const QString& outputPath, Panel* panel)
     }
 
     const int fanCount = panel->fans.size();
+    QStringList names;
+    for (int i = 0; i < fanCount; ++i)
+        names << fanDataFileName(outputPath, i, fanCount);
+    if (!m_files.open(names, input)) {
+        m_error = m_files.errorString();
+        return false;
+    }
     for (int i = 0; i < fanCount; ++i) {
         Fan* fan = panel->fans.at(i);
-        auto* file = new QFile(fanDataFileName(outputPath, i, fanCount));
-        // Unbuffered: a failed write shows at once, not at some later flush, so every frame
-        // record is known to be on disk or known to be cut back.
-        if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-            m_error =
-                QStringLiteral("Cannot open %1: %2").arg(describe(*file), file->errorString());
-            delete file;
-            close();
-            return false;
-        }
-        fan->file = file;
-        fan->stream = new QDataStream(file);
+        fan->file = m_files.file(i);
+        fan->stream = new QDataStream(fan->file);
         m_fans.append(fan);
         m_wholeRecords.append(0);
     }
@@ -188,13 +180,18 @@ bool OutputRun::convertAndWrite()
 {
     // Each fan's record is written with one call as soon as it is converted; the sizes are
     // committed only once every fan has its record, so a failure leaves all files alike.
+    if (!m_files.beginWriting()) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_error = m_files.errorString();
+        return false;
+    }
     std::vector<QString> errors(size_t(m_fans.size()));
     m_conversion->convert(m_frame, m_turn, [&](int fan) {
         QFile* file = m_fans.at(fan)->file;
         if (!writePieces(*file, m_conversion->recordPieces(fan)))
-            errors[size_t(fan)] =
-                QStringLiteral("Cannot write %1: %2")
-                    .arg(describe(*file), QString::fromLocal8Bit(std::strerror(errno)));
+            errors[size_t(fan)] = QStringLiteral("Cannot write %1: %2")
+                                      .arg(QDir::toNativeSeparators(m_files.name(fan)),
+                                           QString::fromLocal8Bit(std::strerror(errno)));
     });
     for (int i = 0; i < m_fans.size(); ++i) {
         if (!errors[size_t(i)].isEmpty()) {
@@ -214,7 +211,8 @@ void OutputRun::cutBackToLastFrame()
     for (int i = 0; i < m_fans.size(); ++i) {
         QFile* file = m_fans.at(i)->file;
         if (file->size() != m_wholeRecords.at(i) && !file->resize(m_wholeRecords.at(i)))
-            qWarning() << "Cannot cut" << describe(*file) << "back:" << file->errorString();
+            qWarning() << "Cannot cut" << QDir::toNativeSeparators(m_files.name(i))
+                       << "back:" << file->errorString();
     }
 }
 
@@ -236,12 +234,11 @@ void OutputRun::close()
     m_conversion.reset();
     m_frame = QImage();
     for (Fan* fan : qAsConst(m_fans)) {
-        fan->file->close();
         delete fan->stream;
-        delete fan->file;
         fan->stream = nullptr;
         fan->file = nullptr;
     }
+    m_files.close();
     m_fans.clear();
     m_wholeRecords.clear();
     m_panel = nullptr;

@@ -1,6 +1,8 @@
 #ifndef ROTAVIS_OUTPUTRUN_H
 #define ROTAVIS_OUTPUTRUN_H
 
+#include "outputfiles.h"
+
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -32,11 +34,13 @@ public:
     OutputRun(const OutputRun&) = delete;
     OutputRun& operator=(const OutputRun&) = delete;
 
-    // Opens one file per fan of `panel`, in list order (write-only, truncating), and sets each
-    // fan's `file` and `stream` fields. If a file cannot be opened: closes and releases what
-    // was opened, leaves the fans' fields null, returns false; errorString() names the file
-    // and the reason. A panel without fans opens nothing and succeeds.
-    bool open(const QString& outputPath, Panel* panel);
+    // Opens one file per fan of `panel`, in list order, and sets each fan's `file` and
+    // `stream` fields; none may be `input`, the clip being converted. Existing files are
+    // emptied only when the first frame is written (see OutputFiles). If a file cannot be
+    // opened: releases what was opened, leaves the fans' fields null and every file as it was,
+    // returns false; errorString() names the file and the reason. A panel without fans opens
+    // nothing and succeeds.
+    bool open(const QString& outputPath, Panel* panel, const QString& input = QString());
 
     // Writes one debug line and hands one frame (RGB888 at the media's size; copied) to the
     // conversion thread, which appends one frame record per fan to its file; returns as soon
@@ -64,6 +68,7 @@ private:
 
     BitPlaneTurn& m_turn;
     Panel* m_panel = nullptr;
+    OutputFiles m_files;
     QList<Fan*> m_fans;             // the fans whose files are open, in list order
     QVector<qint64> m_wholeRecords; // per file: its size after the last whole frame record
     std::unique_ptr<PanelConversion> m_conversion;

@@ -166,11 +166,11 @@ struct Blocks
     }
 };
 
-// The region that the straightforward version copies out of the frame: the rounded selection,
+// The region that the straightforward version copies out of the frame: the selected region,
 // or the whole frame for a null rectangle.
 QRect copiedRegion(const Panel& panel, QSize frameSize)
 {
-    const QRect region = panel.selection.toRect();
+    const QRect region = selectedRegion(panel.selection);
     return region.isNull() ? QRect(QPoint(0, 0), frameSize) : region;
 }
 

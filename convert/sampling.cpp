@@ -18,6 +18,18 @@ QSize layerImageSize(const Panel& panel)
     return QSize(int(imageScale * panel.width), int(panel.height * imageScale));
 }
 
+QRect selectedRegion(const QRectF& selection)
+{
+    QRect region = selection.toRect();
+    if (region.isNull())
+        return region;
+    if (region.width() < 1)
+        region.setWidth(1);
+    if (region.height() < 1)
+        region.setHeight(1);
+    return region;
+}
+
 LayerImages buildLayerImages(const QImage& frame, const Panel& panel)
 {
     // Sampling reads three bytes per pixel; anything else would be read out of bounds.
@@ -26,7 +38,7 @@ LayerImages buildLayerImages(const QImage& frame, const Panel& panel)
                            : frame.convertToFormat(QImage::Format_RGB888);
     // copy() fills the part outside the frame with zero bytes and copies the whole frame for
     // a null rectangle.
-    const QImage selected = rgb.copy(panel.selection.toRect());
+    const QImage selected = rgb.copy(selectedRegion(panel.selection));
     const QSize size = layerImageSize(panel);
 
     LayerImages layers;

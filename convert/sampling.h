@@ -36,9 +36,15 @@ struct LayerImages
 // W x H of the layer images: trunc(3 x width) by trunc(height x 3).
 QSize layerImageSize(const Panel& panel);
 
-// Cuts the panel's selection (rounded like QRectF::toRect()) out of the frame, black where it
-// leaves the frame, and scales it to W x H without smoothing, twice. A selection that rounds
-// to nothing takes the whole frame. Frames that are not RGB888 are converted first.
+// The panel's selection in whole pixels: rounded like QRectF::toRect(), but at least one pixel
+// wide and high, so that a sliver of a selection still shows what it covers. A selection that
+// rounds to nothing in both directions (the all-zero selection of a panel never saved) stays
+// the null rectangle, which stands for the whole frame.
+QRect selectedRegion(const QRectF& selection);
+
+// Cuts the panel's selected region out of the frame, black where it leaves the frame, and
+// scales it to W x H without smoothing, twice. Frames that are not RGB888 are converted
+// first.
 LayerImages buildLayerImages(const QImage& frame, const Panel& panel);
 
 // The L diameters of a fan centred at (x, y) panel units, read from the RGB888 picture at

@@ -17,7 +17,7 @@ QString OutputJob::run(const QString& outputPath, Panel* panel)
         if (!refused.isEmpty())
             return refused;
     }
-    if (!files.open(outputPath, panel))
+    if (!files.open(outputPath, panel, core->fileName))
         return files.errorString();
 
     FrameSource source(core, job, 999999, false);

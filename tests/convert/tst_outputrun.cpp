@@ -2,6 +2,7 @@
 #include "fan.h"
 #include "fanpanel.h"
 #include "filesizelimit.h"
+#include "nativepath.h"
 #include "outputrun.h"
 #include "packets.h"
 #include "panel.h"
@@ -13,6 +14,9 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -210,20 +214,147 @@ private slots:
         QVERIFY(!first->file && !first->stream && !second->file && !second->stream);
     }
 
-    void fullDiskIsReported()
+    // Outputs must be regular files or new: a FIFO with no reader would hang the run, and a
+    // device would take the data somewhere else.
+    void outputsThatAreNoFilesAreRefused_data()
     {
-        if (!QFile::exists("/dev/full"))
-            QSKIP("no /dev/full here");
-        QVERIFY(QFile::link("/dev/full", path("full.bin")));
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("link to a device") << "device";
+    }
+
+    void outputsThatAreNoFilesAreRefused()
+    {
+        QFETCH(QString, kind);
+        const QString name = path(kind + ".bin");
+        if (kind == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(name).constData(), 0600), 0);
+        else
+            QVERIFY(QFile::link("/dev/null", name));
+        FanPanel fans(10, 10);
+        Fan* fan = fans.addFan(20, 5, 5);
+        OutputRun run;
+        QVERIFY(!run.open(path(kind), &fans.panel));
+        QVERIFY2(run.errorString().contains("not a regular file"), qPrintable(run.errorString()));
+        QVERIFY(!fan->file);
+        QVERIFY(QFileInfo(name).exists() || QFileInfo(name).isSymLink());
+    }
+
+    // No output may be the clip being converted or another output, however it is reached;
+    // the refusal comes before anything is opened, so nothing is changed.
+    void outputsThatAreTheInputOrEachOtherAreRefused_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("the input itself") << "same"
+                                          << "the clip being converted";
+        QTest::newRow("the input through a symbolic link") << "symbolic"
+                                                           << "the clip being converted";
+        QTest::newRow("the input through a hard link") << "hard"
+                                                       << "the clip being converted";
+        QTest::newRow("another output") << "output"
+                                        << "the same file as";
+    }
+
+    void outputsThatAreTheInputOrEachOtherAreRefused()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, said);
+        QTemporaryDir folder;
+        const QString clip = folder.filePath("clip.mkv");
+        const QByteArray contents("a clip that must stay as it is");
+        QFile file(clip);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+        file.close();
+        const QString first = folder.filePath("out__0.bin");
+        const QString second = folder.filePath("out__1.bin");
+        if (link == "same")
+            QVERIFY(QFile::rename(clip, second) && QFile::link(second, clip));
+        else if (link == "symbolic")
+            QVERIFY(QFile::link(clip, second));
+        else if (link == "hard")
+            QCOMPARE(::link(QFile::encodeName(clip), QFile::encodeName(second)), 0);
+        else
+            QVERIFY(QFile::copy(clip, first) && QFile::link(first, second));
+
         FanPanel fans(10, 10);
         fans.addFan(20, 5, 5);
+        fans.addFan(20, 5, 5);
         OutputRun run;
-        QVERIFY(run.open(path("full"), &fans.panel));
-        run.convertFrame(filled(30, 30, Qt::white)); // the failure shows on finishing
-        QVERIFY(!run.finish());
-        QVERIFY(run.errorString().contains("full.bin"));
-        QVERIFY(run.errorString().contains("No space left on device"));
-        QVERIFY(!run.convertFrame(filled(30, 30, Qt::white)));
+        QVERIFY(!run.open(folder.filePath("out"), &fans.panel, clip));
+        QVERIFY2(run.errorString().contains(said), qPrintable(run.errorString()));
+        QCOMPARE(readAll(clip), contents);
+        QCOMPARE(readAll(second), contents);
+    }
+
+    // Existing files are emptied only once every file is open and the first frame comes; a
+    // run that fails to open, or ends before its first frame, leaves them as they were and
+    // removes the files it made.
+    void existingFilesStayUntilTheFirstFrame_data()
+    {
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("third file cannot be made") << false;
+        QTest::newRow("run ends before its first frame") << true;
+    }
+
+    void existingFilesStayUntilTheFirstFrame()
+    {
+        QFETCH(bool, opens);
+        QTemporaryDir folder;
+        const QByteArray earlier("an earlier run's data");
+        for (const QString name : {"out__0.bin", "out__1.bin"}) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(earlier);
+        }
+        if (!opens)
+            QVERIFY(QDir(folder.path()).mkdir("out__2.bin"));
+        FanPanel fans(10, 10);
+        for (int i = 0; i < 4; ++i)
+            fans.addFan(20, 5, 5);
+        {
+            OutputRun run;
+            QCOMPARE(run.open(folder.filePath("out"), &fans.panel), opens);
+        }
+        QCOMPARE(readAll(folder.filePath("out__0.bin")), earlier);
+        QCOMPARE(readAll(folder.filePath("out__1.bin")), earlier);
+        QVERIFY(!QFile::exists(folder.filePath("out__3.bin")));
+        QCOMPARE(QFileInfo(folder.filePath("out__2.bin")).isDir(), !opens);
+    }
+
+    // More fans than files may be open at once: the run cannot start and leaves nothing.
+    void filesOfARunThatCannotOpenThemAllAreRemoved()
+    {
+        QTemporaryDir folder;
+        rlimit previous{};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &previous), 0);
+        FanPanel fans(10, 10);
+        for (int i = 0; i < 200; ++i)
+            fans.addFan(20, 5, 5);
+        OutputRun run;
+        rlimit few = previous;
+        few.rlim_cur = 100;
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &few), 0);
+        const bool opened = run.open(folder.filePath("many"), &fans.panel);
+        setrlimit(RLIMIT_NOFILE, &previous);
+        QVERIFY(!opened);
+        QVERIFY2(run.errorString().contains("Too many open files"), qPrintable(run.errorString()));
+        QVERIFY(QDir(folder.path()).isEmpty());
+    }
+
+    // A name that is not UTF-8 is written under exactly its bytes.
+    void namesKeepEveryByte()
+    {
+        const QByteArray folder = QFile::encodeName(dir.path());
+        const QString outputPath = NativePath::fromBytes(folder + "/caf\xe9-\xff");
+        FanPanel fans(10, 10);
+        fans.addFan(20, 5, 5);
+        QVERIFY(convert(fans.panel, outputPath, filled(30, 30, Qt::white)));
+        struct stat status = {};
+        QCOMPARE(::stat(folder + "/caf\xe9-\xff.bin", &status), 0);
+        QCOMPARE(qint64(status.st_size), frameRecordSize(20));
+        ::unlink(folder + "/caf\xe9-\xff.bin"); // the temporary folder's clean-up could not name it
     }
 
     void failedWriteLeavesWholeFrames()

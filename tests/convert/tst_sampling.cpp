@@ -158,6 +158,37 @@ private slots:
         QCOMPARE(qRed(layers.frameImage_z0.pixel(0, 0)), 1);
         QCOMPARE(qRed(layers.frameImage_z0.pixel(5, 2)), 2);
     }
+
+    // A selection a sliver thin still shows what it covers: at least one pixel each way.
+    void thinSelectionsKeepAPixel_data()
+    {
+        QTest::addColumn<QRectF>("selection");
+        QTest::addColumn<QRect>("region");
+        QTest::newRow("less than half a pixel high")
+            << QRectF(0, 0, 100, 0.4) << QRect(0, 0, 100, 1);
+        QTest::newRow("less than half a pixel wide") << QRectF(2, 1, 0.3, 3) << QRect(2, 1, 1, 3);
+        QTest::newRow("negative width") << QRectF(2, 1, -5, 3) << QRect(2, 1, 1, 3);
+        QTest::newRow("nothing at all: the whole frame") << QRectF() << QRect();
+    }
+
+    void thinSelectionsKeepAPixel()
+    {
+        QFETCH(QRectF, selection);
+        QFETCH(QRect, region);
+        QCOMPARE(selectedRegion(selection), region);
+        Panel panel;
+        panel.width = 4;
+        panel.height = 2;
+        panel.selection = selection;
+        const QImage frame = coordinateImage(8, 5);
+        const LayerImages layers = buildLayerImages(frame, panel);
+        QCOMPARE(layers.frameImage_z0.size(), QSize(12, 6));
+        // The layer's first pixel is the nearest pixel of the region, not black.
+        const QRect taken = region.isNull() ? frame.rect() : region;
+        const QPoint nearest(taken.left() + int(0.5 * taken.width() / 12),
+                             taken.top() + int(0.5 * taken.height() / 6));
+        QCOMPARE(layers.frameImage_z0.pixel(0, 0), frame.pixel(nearest));
+    }
 };
 
 QTEST_MAIN(TestSampling)
