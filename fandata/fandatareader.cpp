@@ -1,5 +1,6 @@
 #include "fandatareader.h"
 
+#include "nativepath.h"
 #include "packets.h"
 
 #include <algorithm>
@@ -60,8 +61,8 @@ void FanDataReader::reset()
 bool FanDataReader::open(const QString& path)
 {
     reset();
-    file.reset(new QFile(path));
-    if (!file->open(QIODevice::ReadOnly)) {
+    file.reset(new QFile);
+    if (!NativePath::open(*file, path, QIODevice::ReadOnly)) {
         error = QStringLiteral("cannot open %1: %2").arg(path, file->errorString());
         return false;
     }

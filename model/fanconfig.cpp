@@ -2,6 +2,7 @@
 
 #include "cnumericlocale.h"
 #include "fan.h"
+#include "nativepath.h"
 #include "panel.h"
 
 #include <QCoreApplication>
@@ -60,7 +61,7 @@ bool load(const QString& path, QList<Panel*>& panels, const PanelAnnouncer& anno
 
     pugi::xml_document document;
     const pugi::xml_parse_result result = document.load_file(
-        path.toLocal8Bit().constData(), pugi::parse_default, pugi::encoding_auto);
+        NativePath::toBytes(path).constData(), pugi::parse_default, pugi::encoding_auto);
     if (!result)
         qDebug() << -1;
 

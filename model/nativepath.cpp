@@ -1,5 +1,14 @@
 #include "nativepath.h"
 
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace NativePath {
 
 namespace {
@@ -110,6 +119,71 @@ QByteArray toBytes(const QString& path)
         }
     }
     return bytes;
+}
+
+Status status(const QString& path)
+{
+    Status result;
+    struct stat info = {};
+    if (::stat(toBytes(path).constData(), &info) != 0)
+        return result;
+    result.exists = true;
+    result.isDir = S_ISDIR(info.st_mode);
+    result.isFile = S_ISREG(info.st_mode);
+    result.size = qint64(info.st_size);
+    return result;
+}
+
+bool open(QFile& file, const QString& path, QIODevice::OpenMode mode)
+{
+    const bool writing = mode & QIODevice::WriteOnly;
+    const int flags = writing ? O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC : O_RDONLY | O_CLOEXEC;
+    const int descriptor = ::open(toBytes(path).constData(), flags, 0666);
+    if (descriptor < 0) {
+        file.setFileName(path); // for its error text
+        return file.open(mode);
+    }
+    if (!file.open(descriptor, mode, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return false;
+    }
+    return true;
+}
+
+QStringList filesIn(const QString& folder)
+{
+    QStringList files;
+    const QByteArray base = toBytes(folder);
+    DIR* directory = ::opendir(base.constData());
+    if (!directory)
+        return files;
+    QList<QByteArray> names;
+    while (const dirent* entry = ::readdir(directory)) {
+        const QByteArray name(entry->d_name);
+        if (name.startsWith('.'))
+            continue;
+        struct stat info = {};
+        if (::stat((base + '/' + name).constData(), &info) == 0 && S_ISREG(info.st_mode))
+            names.append(name);
+    }
+    ::closedir(directory);
+    std::sort(names.begin(), names.end());
+    for (const QByteArray& name : names)
+        files.append(fromBytes(base + '/' + name));
+    return files;
+}
+
+bool makePath(const QString& folder)
+{
+    const QByteArray path = toBytes(folder);
+    for (int at = 1; at <= path.size(); ++at) {
+        if (at < path.size() && path.at(at) != '/')
+            continue;
+        const QByteArray part = path.left(at);
+        if (::mkdir(part.constData(), 0777) != 0 && errno != EEXIST)
+            return false;
+    }
+    return status(folder).isDir;
 }
 
 } // namespace NativePath

@@ -232,6 +232,59 @@ private slots:
         QVERIFY(QDir(dir.filePath("status")).isEmpty());
     }
 
+    // The converter from a shell: `script` runs with $CONVERTER, $CONFIG, $CLIP and $DIR (a
+    // fresh folder) set, so that it can hand over names no QString argument could carry.
+    Result shell(const QString& script, const QString& folder)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("CONVERTER", ROTAVIS_CONVERT);
+        environment.insert("CONFIG", config);
+        environment.insert("CLIP", clip);
+        environment.insert("DIR", folder);
+        process.setProcessEnvironment(environment);
+        process.start("bash", {"-c", script});
+        Result result;
+        if (!process.waitForFinished(300000))
+            return result;
+        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+        result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        result.err = QString::fromLocal8Bit(process.readAllStandardError());
+        return result;
+    }
+
+    // Names that are not UTF-8 reach FFmpeg and the file system byte for byte.
+    void pathsKeepEveryByte()
+    {
+        const QString folder = outputDir("bytes");
+        const Result result =
+            shell("in=$(printf '%s/clip\\xff.mkv' \"$DIR\"); out=$(printf '%s/out\\xfe' \"$DIR\"); "
+                  "cp \"$CLIP\" \"$in\" && "
+                  "exec \"$CONVERTER\" --config \"$CONFIG\" --panel 0 --input \"$in\" "
+                  "--output \"$out\" --quiet",
+                  folder);
+        QVERIFY2(result.status == 0, qPrintable(result.err));
+        struct stat status = {};
+        const QByteArray written = QFile::encodeName(folder) + "/out\xfe.bin";
+        QCOMPARE(::stat(written.constData(), &status), 0);
+        QCOMPARE(qint64(status.st_size), 8 * frameRecordSize(64));
+        ::unlink(written.constData());
+        ::unlink((QFile::encodeName(folder) + "/clip\xff.mkv").constData());
+    }
+
+    // Below the file size limit a write fails with its error: the run says so and cuts back
+    // to whole frames, instead of the signal killing it in the middle of a record.
+    void fileSizeLimitIsAWriteFailure()
+    {
+        const QString folder = outputDir("limited");
+        const Result result = shell("ulimit -f 1; exec \"$CONVERTER\" --config \"$CONFIG\" "
+                                    "--panel 0 --input \"$CLIP\" --output \"$DIR/small\" --quiet",
+                                    folder);
+        QCOMPARE(result.status, 5);
+        QVERIFY2(result.err.contains("File too large"), qPrintable(result.err));
+        QCOMPARE(QFileInfo(folder + "/small.bin").size(), qint64(0));
+    }
+
     void outputThatIsADirectoryIsReported()
     {
         // The single fan's file name is taken by a directory.

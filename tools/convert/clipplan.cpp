@@ -1,9 +1,10 @@
 #include "clipplan.h"
 
-#include "packets.h"
 #include "fanviews.h"
 #include "messages.h"
+#include "nativepath.h"
 #include "options.h"
+#include "packets.h"
 #include "panel.h"
 #include "rateconversion.h"
 
@@ -20,11 +21,10 @@ namespace {
 QStringList clipsInFolder(const QString& folder)
 {
     QStringList clips;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
-        if (name.endsWith(QLatin1String(".bin")) || name.endsWith(QLatin1String(".view.png")))
+    for (const QString& file : NativePath::filesIn(folder)) {
+        if (file.endsWith(QLatin1String(".bin")) || file.endsWith(QLatin1String(".view.png")))
             continue;
-        clips.append(dir.filePath(name));
+        clips.append(file);
     }
     return clips;
 }
@@ -32,7 +32,7 @@ QStringList clipsInFolder(const QString& folder)
 bool namesAFolder(const QString& path)
 {
     return path.endsWith(QLatin1Char('/')) || path.endsWith(QDir::separator()) ||
-           QFileInfo(path).isDir();
+           NativePath::status(path).isDir;
 }
 
 } // namespace
@@ -42,7 +42,7 @@ bool planClips(const Options& options, ClipPlan* plan, QString* error)
     QStringList clips;
     bool folderGiven = false;
     for (const QString& input : options.inputs) {
-        if (!QFileInfo(input).isDir()) {
+        if (!NativePath::status(input).isDir) {
             clips.append(input);
             continue;
         }
@@ -70,8 +70,8 @@ bool planClips(const Options& options, ClipPlan* plan, QString* error)
         return true;
     }
 
-    const QFileInfo outputDir(options.outputPath);
-    if (outputDir.exists() && !outputDir.isDir()) {
+    const NativePath::Status outputDir = NativePath::status(options.outputPath);
+    if (outputDir.exists && !outputDir.isDir) {
         *error = QStringLiteral("--output %1 is a file; several clips need a folder")
                      .arg(native(options.outputPath));
         return false;
@@ -110,8 +110,8 @@ QString firstExistingOutput(const ClipPlan& plan, const Panel& panel, bool fanVi
     for (const ClipJob& job : plan.jobs) {
         for (const QString& file : clipOutputFiles(job.outputPath, panel, fanViews)) {
             // A folder in a file's place is no file to keep: the run reports it cannot write.
-            const QFileInfo info(file);
-            if (info.exists() && !info.isDir())
+            const NativePath::Status info = NativePath::status(file);
+            if (info.exists && !info.isDir)
                 return file;
         }
     }

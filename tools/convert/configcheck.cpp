@@ -1,9 +1,11 @@
 #include "configcheck.h"
 
+#include "bladetypes.h"
 #include "cnumericlocale.h"
 #include "commands.h"
 #include "exitstatus.h"
 #include "messages.h"
+#include "nativepath.h"
 #include "options.h"
 
 #include <QFile>
@@ -255,16 +257,15 @@ private:
 
 bool hasOwnBladeLayout(int ledpcs)
 {
-    // The blade types of the conversion library, each with its own packets, hub dimming or
-    // bit-plane packing. Kept here, in one place, until the library names them in a table.
-    static constexpr int bladeTypes[] = {1088, 704, 512, 320, 256, 224, 192};
-    return std::find(std::begin(bladeTypes), std::end(bladeTypes), ledpcs) != std::end(bladeTypes);
+    // The blade table: each type with its own packets, hub dimming or bit-plane packing.
+    return std::any_of(std::begin(bladeTypes), std::end(bladeTypes),
+                       [ledpcs](const BladeType& blade) { return blade.ledpcs == ledpcs; });
 }
 
 QList<ConfigFinding> checkInstallation(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!NativePath::open(file, path, QIODevice::ReadOnly))
         return {{0, 0,
                  QStringLiteral("cannot be read (%1): the window shows no panels")
                      .arg(file.errorString())}};

@@ -13,6 +13,7 @@
 #include "core.h"
 #include "fan.h"
 #include "mediainput.h"
+#include "nativepath.h"
 #include "packets.h"
 #include "panel.h"
 #include "panellimits.h"
@@ -181,7 +182,8 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
         core.beginOutput(job.outputPath, panel);
     }
     for (int i = 0; i < panel->fans.size(); ++i)
-        outcome.files += QFileInfo(fanDataFileName(job.outputPath, i, panel->fans.size())).isFile();
+        outcome.files +=
+            NativePath::status(fanDataFileName(job.outputPath, i, panel->fans.size())).isFile;
     outcome.frames = convertedFrames(job.outputPath, *panel);
 
     // A clip of a batch always gets its line; a single run's failure speaks for itself.
@@ -262,7 +264,7 @@ int runConversion(const Options& options)
     if (!plan.batch)
         return convertClip(plan.jobs.first(), panel, options, QString()).status;
 
-    if (!QDir().mkpath(options.outputPath)) {
+    if (!NativePath::makePath(options.outputPath)) {
         complain(QStringLiteral("cannot make the folder %1").arg(native(options.outputPath)));
         return ExitOutputUnwritable;
     }

@@ -7,6 +7,7 @@
 #include "fandatareader.h"
 #include "fanview.h"
 #include "messages.h"
+#include "nativepath.h"
 #include "packets.h"
 #include "panel.h"
 
@@ -41,8 +42,9 @@ qint64 convertedFrames(const QString& outputPath, const Panel& panel)
     if (panel.fans.isEmpty())
         return 0;
     const Fan* fan = panel.fans.first();
-    const QFileInfo file(fanDataFileName(outputPath, 0, panel.fans.size()));
-    return file.size() / frameRecordSize(fan->ledpcs);
+    const NativePath::Status file =
+        NativePath::status(fanDataFileName(outputPath, 0, panel.fans.size()));
+    return file.size / frameRecordSize(fan->ledpcs);
 }
 
 int writeFanViews(const QString& outputPath, const Panel& panel, int frame,
@@ -78,7 +80,9 @@ int writeFanViews(const QString& outputPath, const Panel& panel, int frame,
         };
         const QImage view = renderFanView(reader.frameLines(frame), fan->ledpcs, swapped);
         const QString viewFile = fanViewFileName(dataFile);
-        if (view.isNull() || !view.save(viewFile, "PNG")) {
+        QFile viewOutput;
+        if (view.isNull() || !NativePath::open(viewOutput, viewFile, QIODevice::WriteOnly) ||
+            !view.save(&viewOutput, "PNG")) {
             *error = QStringLiteral("cannot write the fan view %1")
                          .arg(QDir::toNativeSeparators(viewFile));
             return ExitOutputUnwritable;

@@ -8,6 +8,7 @@
 #include "fanview.h"
 #include "installation.h"
 #include "messages.h"
+#include "nativepath.h"
 #include "options.h"
 #include "panel.h"
 
@@ -66,7 +67,9 @@ int inspectFanData(const Options& options)
     const QImage view =
         renderFanView(reader.frameLines(options.inspectFrame), reader.ledpcs(),
                       [&](int line) { return BitPlaneTurn::swappedAfter(linesBefore + line); });
-    if (view.isNull() || !view.save(options.pngPath, "PNG")) {
+    QFile output;
+    if (view.isNull() || !NativePath::open(output, options.pngPath, QIODevice::WriteOnly) ||
+        !view.save(&output, "PNG")) {
         complain(QStringLiteral("cannot write %1").arg(native(options.pngPath)));
         return ExitOutputUnwritable;
     }
