@@ -56,11 +56,24 @@ void FanDataReader::reset()
     recordBytes = frames = 0;
     error.clear();
     errorAt = -1;
+    cutOffAllowed = false;
 }
 
 bool FanDataReader::open(const QString& path)
 {
     reset();
+    return mapFile(path) && check();
+}
+
+bool FanDataReader::openCutOff(const QString& path)
+{
+    reset();
+    cutOffAllowed = true;
+    return mapFile(path) && check();
+}
+
+bool FanDataReader::mapFile(const QString& path)
+{
     file.reset(new QFile);
     if (!NativePath::open(*file, path, QIODevice::ReadOnly)) {
         error = QStringLiteral("cannot open %1: %2").arg(path, file->errorString());
@@ -74,7 +87,7 @@ bool FanDataReader::open(const QString& path)
             return false;
         }
     }
-    return check();
+    return true;
 }
 
 bool FanDataReader::read(const QByteArray& contents)
@@ -88,6 +101,9 @@ bool FanDataReader::read(const QByteArray& contents)
 
 bool FanDataReader::check()
 {
+    // A run cut off before its first packet was whole left no frame, and no blade to tell.
+    if (cutOffAllowed && size < packetHeaderSize)
+        return true;
     if (size == 0)
         return fail(0, QStringLiteral("the file is empty"));
     if (size < packetHeaderSize)
@@ -114,6 +130,9 @@ bool FanDataReader::check()
                                    .arg(QLatin1String(fieldAt(i)), hexByte(first.at(i)),
                                         hexByte(bytes[i])));
         }
+        // Cut off within the first line: no frame is whole, whatever the blade.
+        if (cutOffAllowed)
+            return true;
         return fail(packetHeaderSize,
                     QStringLiteral("no packet of line 1 follows from which all packets "
                                    "check out: the length of the packets cannot be told "
@@ -142,6 +161,13 @@ int FanDataReader::unchunkedLedCount()
         if ((at - packetHeaderSize) % 3 != 0 || (at - packetHeaderSize) / 3 > 0x7fffffff / 3)
             continue;
         const int leds = int((at - packetHeaderSize) / 3);
+        // A file that was cut off ends inside some record; the first length from which its
+        // first record checks out is the one, or damage further on would pass for a cut.
+        if (cutOffAllowed) {
+            if (checkPackets(leds, false, bladeType(leds).linesPerFrame))
+                return leds;
+            continue;
+        }
         if (checkPackets(leds, false))
             return leds;
         if (first == 0)
@@ -157,7 +183,7 @@ bool FanDataReader::checkPackets(int candidateLeds, bool reportErrors, qint64 pa
     const int lines = format.linesPerFrame;
     const qint64 packetBytes = packetHeaderSize + format.chunkBytes;
 
-    const qint64 end = packetLimit < 0 ? size : std::min(size, packetLimit * packetBytes);
+    qint64 end = packetLimit < 0 ? size : std::min(size, packetLimit * packetBytes);
     qint64 at = 0;
     for (qint64 frame = 0; at < end; ++frame) {
         for (int line = 0; line < lines && at < end; ++line) {
@@ -168,6 +194,10 @@ bool FanDataReader::checkPackets(int candidateLeds, bool reportErrors, qint64 pa
                                             .arg(line)
                                             .arg(chunk)
                                       : QStringLiteral("frame %1, line %2").arg(frame).arg(line);
+                if (at + packetBytes > size && cutOffAllowed) {
+                    end = at; // the unfinished last record: the reading ends here
+                    break;
+                }
                 if (at + packetBytes > size) {
                     if (!reportErrors)
                         return false;

@@ -20,6 +20,11 @@ public:
     // The same for contents already in memory.
     bool read(const QByteArray& contents);
 
+    // Reads the file at `path` as a run that was cut off may have left it: a record that ends
+    // inside a packet counts as the unfinished last record, which frameCount() leaves out,
+    // instead of as damage. Every packet before it must still be in order.
+    bool openCutOff(const QString& path);
+
     int ledpcs() const { return ledCount; }
     int linesPerFrame() const { return lineCount; }
     qint64 frameBytes() const { return recordBytes; }
@@ -37,6 +42,7 @@ private:
     bool check();
     bool fail(qint64 offset, const QString& message);
     bool checkPackets(int candidateLeds, bool reportErrors, qint64 packetLimit = -1);
+    bool mapFile(const QString& path);
     int unchunkedLedCount();
 
     QByteArray buffer;
@@ -49,6 +55,7 @@ private:
     qint64 frames = 0;
     QString error;
     qint64 errorAt = -1;
+    bool cutOffAllowed = false; // a packet cut short ends the reading, not as damage
 };
 
 #endif

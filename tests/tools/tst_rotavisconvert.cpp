@@ -138,7 +138,7 @@ private slots:
         for (const char* word :
              {"--config", "--panel", "--input", "--output", "--overwrite", "--selection",
               "--list-panels", "--check-config", "--fan-view", "--quiet", "--inspect", "--frame",
-              "--png", "--version", "Exit status", "130"})
+              "--png", "--repair", "--version", "Exit status", "130", "143", "129"})
             QVERIFY2(help.out.contains(word), word);
     }
 
@@ -283,6 +283,59 @@ private slots:
         QCOMPARE(result.status, 5);
         QVERIFY2(result.err.contains("File too large"), qPrintable(result.err));
         QCOMPARE(QFileInfo(folder + "/small.bin").size(), qint64(0));
+    }
+
+    // A killed conversion leaves its files at different lengths, the last record of some cut
+    // inside a packet: --repair cuts the set back to the frames every file holds whole.
+    void repairCutsASetBackToWholeFrames_data()
+    {
+        QTest::addColumn<qint64>("firstKeeps");  // bytes of fan 0's file left by the kill
+        QTest::addColumn<qint64>("secondKeeps"); // the same for fan 1
+        QTest::addColumn<int>("whole");
+        const qint64 first = frameRecordSize(64);
+        const qint64 second = frameRecordSize(60);
+        QTest::newRow("one file a frame behind") << 6 * first << 5 * second << 5;
+        QTest::newRow("cut inside a packet") << 5 * first + 1000 << 6 * second + 7 << 5;
+        QTest::newRow("cut inside the first packet") << qint64(5) << 3 * second << 0;
+        QTest::newRow("nothing to cut") << 8 * first << 8 * second << 8;
+    }
+
+    void repairCutsASetBackToWholeFrames()
+    {
+        QFETCH(qint64, firstKeeps);
+        QFETCH(qint64, secondKeeps);
+        QFETCH(int, whole);
+        const QString folder = outputDir("repair");
+        const QString full = folder + "/full";
+        QCOMPARE(convert("pair", clip, full, {"--overwrite", "--quiet"}).status, 0);
+        const QByteArray files[] = {contentsOf(full + "__0.bin"), contentsOf(full + "__1.bin")};
+        const QString killed = folder + "/killed";
+        writeFile(killed + "__0.bin", files[0].left(int(firstKeeps)));
+        writeFile(killed + "__1.bin", files[1].left(int(secondKeeps)));
+
+        const Result repair = run({"--repair", killed});
+        QCOMPARE(repair.status, 0);
+        QCOMPARE(repair.out.contains("cut from"), firstKeeps != whole * frameRecordSize(64) ||
+                                                      secondKeeps != whole * frameRecordSize(60));
+        QCOMPARE(contentsOf(killed + "__0.bin"), files[0].left(int(whole * frameRecordSize(64))));
+        QCOMPARE(contentsOf(killed + "__1.bin"), files[1].left(int(whole * frameRecordSize(60))));
+    }
+
+    void repairLeavesADamagedSetAlone()
+    {
+        const QString folder = outputDir("damaged");
+        const QString out = folder + "/set";
+        QCOMPARE(convert("pair", clip, out, {"--overwrite", "--quiet"}).status, 0);
+        QByteArray damaged = contentsOf(out + "__1.bin");
+        damaged[int(frameRecordSize(60)) + 1] = 'x'; // a packet header of frame 1
+        writeFile(out + "__1.bin", damaged);
+        const QByteArray before = contentsOf(out + "__0.bin");
+        const Result repair = run({"--repair", out});
+        QCOMPARE(repair.status, 6);
+        QVERIFY2(repair.err.contains("set__1.bin"), qPrintable(repair.err));
+        QCOMPARE(contentsOf(out + "__0.bin"), before);
+        QCOMPARE(contentsOf(out + "__1.bin"), damaged);
+        QCOMPARE(run({"--repair", folder + "/none"}).status, 2);
     }
 
     void outputThatIsADirectoryIsReported()

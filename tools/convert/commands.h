@@ -8,5 +8,6 @@ int runConversion(const Options& options);
 int listPanels(const Options& options);
 int checkConfig(const Options& options);
 int inspectFanData(const Options& options);
+int repairFanData(const Options& options);
 
 #endif

@@ -65,6 +65,8 @@ int main(int argc, char* argv[])
         return listPanels(options);
     case Options::Mode::Inspect:
         return inspectFanData(options);
+    case Options::Mode::Repair:
+        return repairFanData(options);
     case Options::Mode::Convert:
         break;
     }

@@ -87,6 +87,10 @@ QString usageText()
         "                       at which byte\n"
         "  --frame N            with --inspect: the frame to render (default 0)\n"
         "  --png OUT.png        with --inspect: writes the picture of frame N\n"
+        "  --repair DIR/NAME    cuts the fan data files DIR/NAME.bin or DIR/NAME__0.bin,\n"
+        "                       DIR/NAME__1.bin, ... back to the frames that every file of\n"
+        "                       the set holds whole (after a conversion was killed), and\n"
+        "                       says what it cut\n"
         "\n"
         "  A 224- or 192-LED file does not record the bit-plane turn of its lines (the\n"
         "  halves of the blade swap every 300 lines); --inspect assumes the file was the\n"
@@ -124,8 +128,10 @@ bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath
     const QCommandLineOption inspect("inspect", "inspect", "FILE.bin");
     const QCommandLineOption frame("frame", "frame", "N");
     const QCommandLineOption png("png", "png", "OUT.png");
+    const QCommandLineOption repair("repair", "repair", "DIR/NAME");
     parser.addOptions({help, version, config, panel, input, output, overwrite, selection,
-                       listPanels, checkConfig, fanView, quiet, verbose, inspect, frame, png});
+                       listPanels, checkConfig, fanView, quiet, verbose, inspect, frame, png,
+                       repair});
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -161,6 +167,9 @@ bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath
             return false;
         }
         result.pngPath = parser.value(png);
+    } else if (parser.isSet(repair)) {
+        result.mode = Options::Mode::Repair;
+        result.repairName = parser.value(repair);
     } else if (parser.isSet(listPanels)) {
         result.mode = Options::Mode::ListPanels;
     } else {

@@ -13,6 +13,7 @@ struct Options
         Convert,
         ListPanels,
         Inspect,
+        Repair,
         CheckConfig,
         Help,
         Version
@@ -30,6 +31,7 @@ struct Options
     QString inspectPath;
     int inspectFrame = 0;
     QString pngPath;
+    QString repairName; // DIR/NAME of a set of fan data files
     bool quiet = false;
     bool verbose = false;
 };
