@@ -6,7 +6,9 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 seconds=${1:-60}
-targets=(fuzz_fanconfig)
+targets=(fuzz_fanconfig fuzz_conversion)
+
+scripts/install-packages.sh clang libclang-rt-dev
 
 if [ ! -f build-fuzz/CMakeCache.txt ]; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -25,10 +27,8 @@ for target in "${targets[@]}"; do
     findings=build-fuzz/findings/${target#fuzz_}
     mkdir -p "$corpus" "$findings"
     cp -n fuzz/corpus/"${target#fuzz_}"/* "$corpus"/ 2>/dev/null || true
-    dictionary=()
-    if [ -f fuzz/"${target#fuzz_}".dict ]; then
-        dictionary=(-dict=fuzz/"${target#fuzz_}".dict)
-    fi
+    # Both targets take an installation file: the words of that file help either.
+    dictionary=(-dict=fuzz/fanconfig.dict)
     echo "Fuzzing $target for $seconds s"
     if ! build-fuzz/fuzz/"$target" -max_total_time="$seconds" -print_final_stats=1 \
         "${dictionary[@]}" -artifact_prefix="$findings/" "$corpus" > "$findings/log" 2>&1; then

@@ -32,12 +32,15 @@ mkdir -p "$work/full"
 start=$(date +%s%N)
 convert "$work/full/clip"
 full=$(awk -v ns=$(($(date +%s%N) - start)) 'BEGIN { printf "%.2f", ns / 1e9 }')
-echo "Full conversion: $(ls "$work/full" | wc -l) files in ${full}s"
+full_frames=$("$converter" --inspect "$work/full/clip__0.bin" | sed -E 's/.*, ([0-9]+) frames? \(.*/\1/')
+echo "Full conversion: $(ls "$work/full" | wc -l) files of $full_frames frames in ${full}s"
 
 prefixes=0 repaired=0 uneven=0
 for ((run = 1; run <= runs; run++)); do
     rm -rf "$work/run" && mkdir -p "$work/run"
-    convert "$work/run/clip" &
+    # The converter itself in the background, so that the kill reaches it and not a shell.
+    "$converter" --config "$work/fanconfig.xml" --panel 0 --input "$work/clip.mp4" \
+        --output "$work/run/clip" --quiet &
     victim=$!
     sleep "$(awk -v r=$RANDOM -v full="$full" 'BEGIN { printf "%.3f", r / 32767 * full }')"
     kill -KILL $victim 2>/dev/null || true
@@ -62,8 +65,12 @@ for ((run = 1; run <= runs; run++)); do
         continue
     fi
     "$converter" --repair "$work/run/clip" > "$work/repair.log" 2>&1 || true
-    frames=$(for f in "$work"/run/clip__*.bin; do
-        "$converter" --inspect "$f" | sed -E 's/.*, ([0-9]+) frames? \(.*/\1/'
+    # Whole frames of each repaired file, from the record size of the full output's file.
+    frames=$(for file in "$work"/full/clip__*.bin; do
+        record=$(($(stat -c %s "$file") / full_frames))
+        # A file not made yet holds nothing either.
+        size=$(stat -c %s "$work/run/$(basename "$file")" 2>/dev/null || echo 0)
+        [ $((size % record)) = 0 ] && echo $((size / record)) || echo "part"
     done | sort -u | wc -l)
     intact=1
     for file in "$work"/run/clip__*.bin; do
@@ -75,7 +82,7 @@ for ((run = 1; run <= runs; run++)); do
         echo "run $run: --repair did not leave a whole set" >&2
         cat "$work/repair.log" >&2
     fi
-    grep -q "cut" "$work/repair.log" && uneven=$((uneven + 1))
+    grep -q "cut from" "$work/repair.log" && uneven=$((uneven + 1))
 done
 echo "Killed $runs conversions: $prefixes left byte-prefixes of the full output;" \
     "$uneven had files at different frame counts; $repaired were whole after --repair."

@@ -21,21 +21,7 @@ if [ -n "${ROTAVIS_SETUP_LOG:-}" ]; then
 fi
 say() { echo "$@" >&3; }
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-missing=()
-for package in "${PACKAGES[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$package")
-    fi
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-    say "Installing the packages Rotavis needs: ${missing[*]}"
-    as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
-fi
+scripts/install-packages.sh "${PACKAGES[@]}" 2>&3
 
 if [ ! -f build/CMakeCache.txt ]; then
     say "Configuring the build in build/ ..."
