@@ -12,18 +12,25 @@
 #include <QString>
 #include <QStringList>
 
+FrontFanGeometry::FrontFanGeometry(const Fan& fan, int edgeOffset)
+    : D(imageScale * fan.diameter), R(0.5 * D), edge(edgeOffset), left(imageScale * fan.x - R),
+      top(imageScale * fan.y - R)
+{
+}
+
 FrontFanPaint::FrontFanPaint(const Panel& panel)
 {
     for (const Fan* fan : panel.fans) {
         if (fan->z != 1)
             continue;
-        const double D = imageScale * fan->diameter;
-        const double R = 0.5 * D;
-        const int edge = panel.edgeOffset;
+        const FrontFanGeometry shape(*fan, panel.edgeOffset);
+        const double D = shape.D;
+        const double R = shape.R;
+        const int edge = shape.edge;
         const int halfEdge = edge / 2;
         const double k = 1 - edge / D;
-        const double left = imageScale * fan->x - R;
-        const double top = imageScale * fan->y - R;
+        const double left = shape.left;
+        const double top = shape.top;
         const double cx = int(left + R);
         const double cy = int(top + R);
 

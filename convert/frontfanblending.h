@@ -6,6 +6,7 @@
 
 #include <vector>
 
+class Fan;
 class Panel;
 class QGradient;
 class QImage;
@@ -17,6 +18,19 @@ class QString;
 // gradient covers the rim ring of width edgeOffset / 2 on layer 1, so the front fan's own
 // picture fades into its edge. Both gradients take their colours from the panel's colour
 // stops, squeezed into that rim band.
+
+// Where a front fan's blending paints, in layer-image pixels (three per panel unit): its circle
+// of diameter D at (left, top), the rim band `edge` pixels wide in diameter.
+struct FrontFanGeometry
+{
+    FrontFanGeometry(const Fan& fan, int edgeOffset);
+
+    double D;
+    double R;
+    int edge;
+    double left;
+    double top;
+};
 
 // The gradients and shapes of a panel's front fans, worked out once for a run: the colour
 // stops are parsed here, not for every frame.

@@ -3,6 +3,7 @@
 #include "bladetypes.h"
 #include "fan.h"
 #include "fanworkers.h"
+#include "frontfanblending.h"
 #include "panel.h"
 #include "sampling.h"
 #include "scalemap.h"
@@ -58,12 +59,13 @@ std::vector<PaintedArea> paintedAreas(const Panel& panel, QSize layerSize)
     for (const Fan* fan : panel.fans) {
         if (fan->z != 1)
             continue;
-        // The shapes of paintFrontFanBlending, in layer pixels.
-        const double D = imageScale * fan->diameter;
-        const double R = 0.5 * D;
-        const int edge = panel.edgeOffset;
-        const double left = imageScale * fan->x - R;
-        const double top = imageScale * fan->y - R;
+        // The shapes of the blending's painting.
+        const FrontFanGeometry shape(*fan, panel.edgeOffset);
+        const double D = shape.D;
+        const double R = shape.R;
+        const int edge = shape.edge;
+        const double left = shape.left;
+        const double top = shape.top;
         PaintedArea area;
         if (!std::isfinite(left) || !std::isfinite(top) || !std::isfinite(D) ||
             std::abs(left) > 1e9 || std::abs(top) > 1e9 || std::abs(D) > 1e9) {

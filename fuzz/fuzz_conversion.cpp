@@ -4,41 +4,16 @@
 // Panels that a run refuses are left there, as a run leaves them.
 #include "bitplanes.h"
 #include "defaultselection.h"
-#include "fan.h"
-#include "fanconfig.h"
 #include "frontfanblending.h"
-#include "panel.h"
+#include "installationinput.h"
 #include "panelconversion.h"
 #include "panellimits.h"
 #include "sampling.h"
 
-#include <QCoreApplication>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-
 namespace {
-
-void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 // The fuzzer's memory is bounded: working pictures up to this many pixels are converted.
 constexpr double largestWorkingPicture = 512.0 * 512.0;
-
-struct Workspace
-{
-    Workspace()
-    {
-        qInstallMessageHandler(quiet);
-        if (!dir.isValid())
-            std::abort();
-        path = dir.filePath("fanconfig.xml");
-    }
-    QTemporaryDir dir;
-    QString path;
-};
 
 QImage frameFor(const uint8_t* data, size_t size)
 {
@@ -83,20 +58,11 @@ void convert(Panel& panel, const QImage& frame)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static Workspace workspace;
-    {
-        QFile file(workspace.path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            std::abort();
-        file.write(reinterpret_cast<const char*>(data), qint64(size));
-    }
-    QList<Panel*> panels;
-    FanConfig::load(workspace.path, panels);
+    static InstallationInput input;
+    QList<Panel*> panels = input.load(data, size);
     const QImage frame = frameFor(data, size);
-    for (Panel* panel : panels) {
+    for (Panel* panel : panels)
         convert(*panel, frame);
-        qDeleteAll(panel->fans);
-        delete panel;
-    }
+    InstallationInput::release(panels);
     return 0;
 }

@@ -82,10 +82,10 @@ private:
     QString clip;  // 8 pictures at 18 fps, 96 x 64
     QString solid; // 3 pictures of one colour
 
-    Result run(const QStringList& arguments)
+    // Runs `program` to its end: its status (-2 when a signal ended it) and its output.
+    static Result finish(QProcess& process, const QString& program, const QStringList& arguments)
     {
-        QProcess process;
-        process.start(ROTAVIS_CONVERT, arguments);
+        process.start(program, arguments);
         Result result;
         if (!process.waitForFinished(300000))
             return result;
@@ -93,6 +93,12 @@ private:
         result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
         result.err = QString::fromLocal8Bit(process.readAllStandardError());
         return result;
+    }
+
+    Result run(const QStringList& arguments)
+    {
+        QProcess process;
+        return finish(process, ROTAVIS_CONVERT, arguments);
     }
 
     Result convert(const QString& panel, const QString& input, const QString& output,
@@ -243,14 +249,7 @@ private slots:
         environment.insert("CLIP", clip);
         environment.insert("DIR", folder);
         process.setProcessEnvironment(environment);
-        process.start("bash", {"-c", script});
-        Result result;
-        if (!process.waitForFinished(300000))
-            return result;
-        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-        result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-        result.err = QString::fromLocal8Bit(process.readAllStandardError());
-        return result;
+        return finish(process, "bash", {"-c", script});
     }
 
     // Names that are not UTF-8 reach FFmpeg and the file system byte for byte.
