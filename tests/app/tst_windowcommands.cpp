@@ -31,7 +31,7 @@ using namespace WindowTesting;
 namespace {
 
 // Panels by index: 0 one fan, 18 Hz; 1 two fans, 25 Hz; 2 one 512-LED fan, slow to convert;
-// 3 and 4 rates that give no timer period of their own.
+// 3 and 4 rates that give no timer period of their own; 6 a fan no blade can have.
 const char* const panels =
     R"(<panel model="One fan" hz="18" width="320" height="320">
          <fan diameter="320" ledpcs="64" x="160" y="160" z="0"/>
@@ -45,7 +45,10 @@ const char* const panels =
        </panel>
        <panel model="Backwards" hz="-5" width="100" height="100"/>
        <panel model="Crawling" hz="1e-40" width="100" height="100"/>
-       <panel model="Endless" hz="inf" width="100" height="100"/>)";
+       <panel model="Endless" hz="inf" width="100" height="100"/>
+       <panel model="Impossible" hz="18" width="100" height="100">
+         <fan diameter="100" ledpcs="1000000" x="50" y="50" z="0"/>
+       </panel>)";
 enum PanelIndex
 {
     oneFan,
@@ -53,7 +56,8 @@ enum PanelIndex
     bigFan,
     backwards,
     crawling,
-    endless
+    endless,
+    impossible
 };
 
 // Bytes of one frame record of a 512-LED fan: 400 lines of four 8 + 384-byte packets.
@@ -478,6 +482,23 @@ private slots:
             QCOMPARE(seen.at(3 + 2 * i).value, names.at(i));
         }
         // No directory is asked for, nothing is saved.
+        QCOMPARE(requested.count(), 0);
+        CHECK_STATE(ui, State::Idle);
+    }
+
+    // A panel with values no conversion can work with is refused before anything is asked.
+    void impossiblePanelIsRefusedWithABox()
+    {
+        MainWindow& w = newWindow(impossible);
+        Parts ui(w);
+        open(ui.open, *dialogs, shortClip);
+        QSignalSpy requested(&w, &MainWindow::beginOutput);
+        dialogs->accept();
+        ui.save->click();
+        QCOMPARE(dialogs->seen().size(), 2);
+        const DialogAnswerer::Seen box = dialogs->seen().last();
+        QCOMPARE(box.className, QString("QMessageBox"));
+        QVERIFY2(box.text.contains("fan 0 has 1000000 LEDs"), qPrintable(box.text));
         QCOMPARE(requested.count(), 0);
         CHECK_STATE(ui, State::Idle);
     }
