@@ -3,9 +3,7 @@
 // wall time of the run, the frames delivered or converted, the process's peak resident
 // memory and the processor time of all its threads (user and system).
 //
-//   bench_run decode|convert CONFIG PANEL INPUT [OUTPUT_PREFIX] [--discard]
-//
-// --discard writes the fan data into /dev/null (for long memory runs).
+//   bench_run decode|convert CONFIG PANEL INPUT [OUTPUT_PREFIX]
 
 #include "core.h"
 #include "defaultselection.h"
@@ -39,8 +37,7 @@ int main(int argc, char** argv)
     QLoggingCategory::setFilterRules("default.debug=false");
     const QStringList args = app.arguments();
     if (args.size() < 5 || (args.at(1) != "decode" && args.at(1) != "convert")) {
-        std::fprintf(stderr, "usage: bench_run decode|convert CONFIG PANEL INPUT [OUTPUT] "
-                             "[--discard]\n");
+        std::fprintf(stderr, "usage: bench_run decode|convert CONFIG PANEL INPUT [OUTPUT]\n");
         return 2;
     }
     const bool convert = args.at(1) == "convert";
@@ -74,13 +71,6 @@ int main(int argc, char** argv)
         }
         panel->selection = defaultSelection(info.firstFrame.size(), *panel);
         const QString output = args.size() > 5 ? args.at(5) : QStringLiteral("/tmp/bench_run");
-        if (args.contains("--discard")) {
-            for (int i = 0; i < panel->fans.size(); ++i) {
-                const QString name = fanDataFileName(output, i, panel->fans.size());
-                QFile::remove(name);
-                QFile::link("/dev/null", name);
-            }
-        }
         QObject::connect(&core, &Core::outputProgress, &core,
                          [](int, const QImage&) { framesDelivered += outputProgressInterval; });
         QString failure;

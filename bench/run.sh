@@ -27,12 +27,21 @@ clip c1080long 1920x1080 60
 bundled="$root/app/fanconfig.xml"
 extra="$root/bench/panels.xml"
 
-# One run: prints "wall_ms frames maxrss_kb cpu_ms".
-one() { # mode config panel clip [--discard]
-    rm -f "$work"/out*.bin
-    "$build/bench/bench_run" "$1" "$2" "$3" "$work/$4.mp4" "$work/out" ${5:-} |
+# Where the fan data of a run goes: a folder in memory where there is one, so that the
+# gigabytes of a long run cost no disk (the process's own memory is measured, not the files').
+scratch=$work
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    scratch=$(mktemp -d /dev/shm/rotavis-bench.XXXXXX)
+    trap 'rm -rf "$work" "$scratch"' EXIT
+fi
+
+# One run: prints "wall_ms frames maxrss_kb cpu_ms". The data files are removed afterwards.
+one() { # mode config panel clip [DATA_FOLDER]
+    local data=${5:-$work}
+    rm -f "$data"/out*.bin
+    "$build/bench/bench_run" "$1" "$2" "$3" "$work/$4.mp4" "$data/out" |
         awk '{print $2, $4, $6, $8}'
-    rm -f "$work"/out*.bin
+    rm -f "$data"/out*.bin
 }
 
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
@@ -82,13 +91,13 @@ for row in "${rows[@]}"; do
     done
 done
 echo
-echo "## Peak resident memory, Four large fans 18 Hz, 1080p30 (fan data written to /dev/null)"
+echo "## Peak resident memory, Four large fans 18 Hz, 1080p30 (fan data written to $scratch)"
 echo
 echo "| clip | decode-only MiB | conversion MiB | difference MiB |"
 echo "|---|---|---|---|"
 for c in c1080 c1080long; do
     d=$(one decode "$extra" 0 "$c" | cut -d' ' -f3)
-    v=$(one convert "$extra" 0 "$c" --discard | cut -d' ' -f3)
+    v=$(one convert "$extra" 0 "$c" "$scratch" | cut -d' ' -f3)
     label=$([ "$c" = c1080 ] && echo "10 s" || echo "60 s")
     awk -v l="$label" -v d="$d" -v v="$v" \
         'BEGIN { printf "| %s | %.1f | %.1f | %.1f |\n", l, d / 1024, v / 1024, (v - d) / 1024 }'
