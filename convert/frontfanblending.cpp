@@ -23,14 +23,9 @@ FrontFanPaint::FrontFanPaint(const Panel& panel)
     for (const Fan* fan : panel.fans) {
         if (fan->z != 1)
             continue;
-        const FrontFanGeometry shape(*fan, panel.edgeOffset);
-        const double D = shape.D;
-        const double R = shape.R;
-        const int edge = shape.edge;
+        const auto [D, R, edge, left, top] = FrontFanGeometry(*fan, panel.edgeOffset);
         const int halfEdge = edge / 2;
         const double k = 1 - edge / D;
-        const double left = shape.left;
-        const double top = shape.top;
         const double cx = int(left + R);
         const double cy = int(top + R);
 

@@ -60,12 +60,7 @@ std::vector<PaintedArea> paintedAreas(const Panel& panel, QSize layerSize)
         if (fan->z != 1)
             continue;
         // The shapes of the blending's painting.
-        const FrontFanGeometry shape(*fan, panel.edgeOffset);
-        const double D = shape.D;
-        const double R = shape.R;
-        const int edge = shape.edge;
-        const double left = shape.left;
-        const double top = shape.top;
+        const auto [D, R, edge, left, top] = FrontFanGeometry(*fan, panel.edgeOffset);
         PaintedArea area;
         if (!std::isfinite(left) || !std::isfinite(top) || !std::isfinite(D) ||
             std::abs(left) > 1e9 || std::abs(top) > 1e9 || std::abs(D) > 1e9) {
