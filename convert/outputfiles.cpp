@@ -41,42 +41,47 @@ bool OutputFiles::fail(const QString& message)
     return false;
 }
 
-// What the names stand for now: nothing is opened yet, so a refusal changes nothing.
-bool OutputFiles::checkNames(const QStringList& names, const QString& input)
+// Why the file `name`, as `status` describes it, cannot be an output of this run: not a
+// regular file, the input, or one of the `earlier` outputs (their names and descriptions).
+QString
+OutputFiles::outputProblem(const QString& name, const struct stat& status, const struct stat* input,
+                           const std::vector<std::pair<QString, struct stat>>& earlier) const
 {
-    struct stat inputStatus = {};
-    const bool inputExists =
-        !input.isEmpty() && ::stat(NativePath::toBytes(input).constData(), &inputStatus) == 0;
-    std::vector<std::pair<QString, struct stat>> existing;
-    for (const QString& name : names) {
-        struct stat status = {};
-        if (::stat(NativePath::toBytes(name).constData(), &status) != 0)
-            continue; // a new file, or one that open() will report
-        if (S_ISDIR(status.st_mode))
-            continue; // open() says "Is a directory"
-        if (!S_ISREG(status.st_mode))
-            return fail(QStringLiteral("Cannot write %1: it is not a regular file (a pipe or "
-                                       "device)")
-                            .arg(shown(name)));
-        if (inputExists && sameFile(status, inputStatus))
-            return fail(
-                QStringLiteral("Cannot write %1: it is the clip being converted").arg(shown(name)));
-        for (const auto& other : existing) {
-            if (sameFile(status, other.second))
-                return fail(QStringLiteral("Cannot write %1: it is the same file as %2")
-                                .arg(shown(name), shown(other.first)));
-        }
-        existing.emplace_back(name, status);
+    if (!S_ISREG(status.st_mode))
+        return QStringLiteral("Cannot write %1: it is not a regular file (a pipe or device)")
+            .arg(shown(name));
+    if (input && sameFile(status, *input))
+        return QStringLiteral("Cannot write %1: it is the clip being converted").arg(shown(name));
+    for (const auto& other : earlier) {
+        if (sameFile(status, other.second))
+            return QStringLiteral("Cannot write %1: it is the same file as %2")
+                .arg(shown(name), shown(other.first));
     }
-    return true;
+    return QString();
 }
 
 bool OutputFiles::open(const QStringList& names, const QString& input)
 {
     close();
     error.clear();
-    if (!checkNames(names, input))
-        return false;
+    struct stat inputStatus = {};
+    const struct stat* inputFile =
+        !input.isEmpty() && ::stat(NativePath::toBytes(input).constData(), &inputStatus) == 0
+            ? &inputStatus
+            : nullptr;
+
+    // What the names stand for now: nothing is opened yet, so a refusal changes nothing.
+    std::vector<std::pair<QString, struct stat>> existing;
+    for (const QString& name : names) {
+        struct stat status = {};
+        // A new file, or a folder, is left to open() to make or to report.
+        if (::stat(NativePath::toBytes(name).constData(), &status) != 0 || S_ISDIR(status.st_mode))
+            continue;
+        const QString problem = outputProblem(name, status, inputFile, existing);
+        if (!problem.isEmpty())
+            return fail(problem);
+        existing.emplace_back(name, status);
+    }
 
     for (const QString& name : names) {
         if (!openOne(name))
@@ -84,27 +89,15 @@ bool OutputFiles::open(const QStringList& names, const QString& input)
     }
 
     // Checked again on the open files, which no link or rename since can change.
-    struct stat inputStatus = {};
-    const bool inputExists =
-        !input.isEmpty() && ::stat(NativePath::toBytes(input).constData(), &inputStatus) == 0;
-    std::vector<struct stat> opened;
+    std::vector<std::pair<QString, struct stat>> opened;
     for (const Entry& entry : entries) {
         struct stat status = {};
         if (::fstat(entry.file->handle(), &status) != 0)
             return fail(QStringLiteral("Cannot open %1: %2").arg(shown(entry.name), systemError()));
-        if (!S_ISREG(status.st_mode))
-            return fail(QStringLiteral("Cannot write %1: it is not a regular file (a pipe or "
-                                       "device)")
-                            .arg(shown(entry.name)));
-        if (inputExists && sameFile(status, inputStatus))
-            return fail(QStringLiteral("Cannot write %1: it is the clip being converted")
-                            .arg(shown(entry.name)));
-        for (size_t i = 0; i < opened.size(); ++i) {
-            if (sameFile(status, opened[i]))
-                return fail(QStringLiteral("Cannot write %1: it is the same file as %2")
-                                .arg(shown(entry.name), shown(entries[i].name)));
-        }
-        opened.push_back(status);
+        const QString problem = outputProblem(entry.name, status, inputFile, opened);
+        if (!problem.isEmpty())
+            return fail(problem);
+        opened.emplace_back(entry.name, status);
     }
     return true;
 }

@@ -6,7 +6,10 @@
 #include <QStringList>
 
 #include <memory>
+#include <utility>
 #include <vector>
+
+struct stat;
 
 // The data files of one output run, opened so that a run that cannot start destroys nothing.
 //
@@ -50,7 +53,8 @@ private:
     };
 
     bool fail(const QString& message);
-    bool checkNames(const QStringList& names, const QString& input);
+    QString outputProblem(const QString& name, const struct stat& status, const struct stat* input,
+                          const std::vector<std::pair<QString, struct stat>>& earlier) const;
     bool openOne(const QString& name);
 
     std::vector<Entry> entries;

@@ -217,23 +217,23 @@ bool FrameSource::sendPacket(bool endOfInput)
     return result >= 0;
 }
 
-bool FrameSource::receivePictures()
+void FrameSource::receivePictures()
 {
     while (!shouldEnd()) {
         if (avcodec_receive_frame(media->decoder.get(), media->picture.get()) < 0)
-            return true;
+            return;
         const int count = rate->deliveries(index);
         if (count != 1)
             qDebug() << "xxx";
         if (count > 0) {
             if (index >= limit) {
                 finished = true;
-                return false;
+                return;
             }
             qDebug() << "space" << rate->step();
             convertToRgb();
             if (!deliver(count))
-                return false;
+                return;
             if (index == 0)
                 info.firstFrame = frameImage.copy();
             qDebug() << "frame" << index + 1;
@@ -241,7 +241,6 @@ bool FrameSource::receivePictures()
         av_frame_unref(media->picture.get());
         index += 1;
     }
-    return false;
 }
 
 void FrameSource::convertToRgb()

@@ -49,7 +49,7 @@ private:
     bool prepareRgbConversion();
     void decodeAll();
     bool sendPacket(bool endOfInput);
-    bool receivePictures();
+    void receivePictures();
     bool deliver(int count);
     bool shouldEnd();
     bool waitForRoom();

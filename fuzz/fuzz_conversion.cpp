@@ -4,6 +4,7 @@
 // Panels that a run refuses are left there, as a run leaves them.
 #include "bitplanes.h"
 #include "defaultselection.h"
+#include "fan.h"
 #include "frontfanblending.h"
 #include "installationinput.h"
 #include "panelconversion.h"
@@ -59,10 +60,9 @@ void convert(Panel& panel, const QImage& frame)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static InstallationInput input;
-    QList<Panel*> panels = input.load(data, size);
+    const std::unique_ptr<LoadedPanels> panels = input.load(data, size);
     const QImage frame = frameFor(data, size);
-    for (Panel* panel : panels)
+    for (Panel* panel : panels->list())
         convert(*panel, frame);
-    InstallationInput::release(panels);
     return 0;
 }

@@ -5,7 +5,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static InstallationInput input;
-    QList<Panel*> panels = input.load(data, size);
-    InstallationInput::release(panels);
+    input.load(data, size);
     return 0;
 }

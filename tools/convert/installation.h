@@ -1,6 +1,8 @@
 #ifndef ROTAVIS_INSTALLATION_H
 #define ROTAVIS_INSTALLATION_H
 
+#include "loadedpanels.h"
+
 #include <QList>
 #include <QString>
 
@@ -10,11 +12,6 @@ class Panel;
 class Installation
 {
 public:
-    Installation() = default;
-    ~Installation();
-    Installation(const Installation&) = delete;
-    Installation& operator=(const Installation&) = delete;
-
     // False with the reason when the file cannot be read or describes no panel.
     bool load(const QString& path, QString* error);
 
@@ -23,10 +20,10 @@ public:
     // case only; null when there is none.
     Panel* find(const QString& indexOrModel) const;
 
-    const QList<Panel*>& panels() const { return list; }
+    const QList<Panel*>& panels() const { return loaded.list(); }
 
 private:
-    QList<Panel*> list;
+    LoadedPanels loaded;
 };
 
 #endif

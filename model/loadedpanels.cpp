@@ -11,9 +11,9 @@ LoadedPanels::~LoadedPanels()
     }
 }
 
-void LoadedPanels::load(const QString& path, const FanConfig::PanelAnnouncer& announce)
+bool LoadedPanels::load(const QString& path, const FanConfig::PanelAnnouncer& announce)
 {
-    FanConfig::load(path, panels, announce);
+    return FanConfig::load(path, panels, announce);
 }
 
 Panel* LoadedPanels::at(int index) const

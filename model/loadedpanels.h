@@ -8,8 +8,8 @@
 
 class Panel;
 
-// The panels of the installation read at start-up, with their fans, owned together for as
-// long as the window lives.
+// The panels of an installation file with their fans, owned together: the window's for as
+// long as it lives, the converter's for its run.
 class LoadedPanels
 {
 public:
@@ -19,7 +19,8 @@ public:
     LoadedPanels& operator=(const LoadedPanels&) = delete;
 
     // Reads the installation file at `path`, announcing each panel as it is appended.
-    void load(const QString& path, const FanConfig::PanelAnnouncer& announce);
+    // Returns whether the document loaded without error (FanConfig::load).
+    bool load(const QString& path, const FanConfig::PanelAnnouncer& announce = {});
 
     const QList<Panel*>& list() const { return panels; }
     Panel* at(int index) const;
