@@ -53,25 +53,6 @@ bool writePieces(QFile& file, const std::vector<PanelConversion::Piece>& pieces)
     return true;
 }
 
-// Copies `frame` into `target`, reusing its buffer when the geometry is the same; then only
-// `region` (in pixels) is copied, where it is not empty: the rest is never read.
-void copyFrame(const QImage& frame, QImage& target, const QRect& region)
-{
-    const bool sameGeometry = !frame.isNull() && target.size() == frame.size() &&
-                              target.format() == frame.format() &&
-                              target.bytesPerLine() == frame.bytesPerLine();
-    if (!sameGeometry) {
-        target = frame.copy();
-        return;
-    }
-    const QRect part = region.isEmpty() ? frame.rect() : region.intersected(frame.rect());
-    const int pixelBytes = frame.depth() / 8;
-    const size_t bytes = size_t(part.width()) * size_t(pixelBytes);
-    for (int y = part.top(); y <= part.bottom(); ++y)
-        std::memcpy(target.scanLine(y) + part.left() * pixelBytes,
-                    frame.constScanLine(y) + part.left() * pixelBytes, bytes);
-}
-
 } // namespace
 
 OutputRun::OutputRun() : OutputRun(BitPlaneTurn::outputRuns()) {}
@@ -112,7 +93,6 @@ bool OutputRun::open(const QString& outputPath, Panel* panel, const QString& inp
     m_conversion = std::make_unique<PanelConversion>(*panel);
     m_quit = false;
     m_pending = false;
-    m_regionRead = QRect();
     m_thread = std::thread([this] { conversionLoop(); });
     return true;
 }
@@ -132,7 +112,9 @@ bool OutputRun::convertFrame(const QImage& frame)
     qDebug() << "frameImage_z0->bytesPerLine()"
              << (layers.isEmpty() ? 0 : (layers.width() * 3 + 3) & ~3) << "frameImage_z1->size()"
              << layers;
-    copyFrame(frame, m_frame, m_regionRead);
+    // A shallow copy: the frame source writes the next picture into another buffer while
+    // this one is converted, and a caller that changes its image detaches from this one.
+    m_frame = frame;
     m_pending = true;
     lock.unlock();
     m_changed.notify_all();
@@ -162,9 +144,7 @@ void OutputRun::conversionLoop()
             // The caller waits for m_pending to clear before it touches the frame again.
             lock.unlock();
             const bool written = convertAndWrite();
-            const QRect regionRead = m_conversion->frameRegionRead();
             lock.lock();
-            m_regionRead = regionRead;
             if (!written)
                 m_failed = true;
             m_pending = false;

@@ -42,9 +42,9 @@ public:
     // nothing and succeeds.
     bool open(const QString& outputPath, Panel* panel, const QString& input = QString());
 
-    // Writes one debug line and hands one frame (RGB888 at the media's size; copied) to the
-    // conversion thread, which appends one frame record per fan to its file; returns as soon
-    // as the frame before it is done. Returns false when the run has failed: a write failure
+    // Writes one debug line and hands one frame (RGB888 at the media's size; shared, not
+    // copied) to the conversion thread, which appends one frame record per fan to its file;
+    // returns as soon as the frame before it is done. Returns false when the run has failed: a write failure
     // shows on the call after the frame that failed (or in finish()); every file is then cut
     // back to its last whole frame record, errorString() names the file, and nothing more is
     // written.
@@ -77,8 +77,7 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     std::thread m_thread;
-    QImage m_frame;         // the frame in flight; reused from frame to frame
-    QRect m_regionRead;     // the part of the frame the conversion reads
+    QImage m_frame;         // the frame in flight (shared with the caller's)
     bool m_pending = false; // m_frame waits for or is under conversion
     bool m_quit = false;
     bool m_failed = false;

@@ -49,11 +49,6 @@ QByteArray PanelConversion::frameRecord(int fan) const
     return record;
 }
 
-QRect PanelConversion::frameRegionRead() const
-{
-    return m_map ? m_map->frameRegionRead() : QRect();
-}
-
 void PanelConversion::prepare(const QImage& frame)
 {
     if (m_map && m_map->frameSize() == frame.size() &&

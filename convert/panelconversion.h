@@ -49,8 +49,6 @@ public:
     void convert(const QImage& frame, BitPlaneTurn& turn, const RecordDone& done = {});
 
     int fanCount() const { return int(m_fans.size()); }
-    // The part of the frame that conversion reads, known after the first frame (empty before).
-    QRect frameRegionRead() const;
     // The frame record of fan `fan` for the last converted frame, the bytes its file gets, as
     // the pieces in order. They point into buffers that this keeps for the next frame: they
     // are valid until the next convert().

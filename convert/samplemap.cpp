@@ -283,24 +283,6 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
             buildFan(f);
     }
 
-    auto includeRead = [&](std::int32_t offset) {
-        const int row = offset / frameBytesPerLine;
-        const int column = offset % frameBytesPerLine / 3;
-        m_frameRegionRead |= QRect(column, row, 1, 1);
-    };
-    for (const FanSamples& samples : m_fans) {
-        for (const std::int32_t offset : samples.offsets) {
-            if (offset >= 0)
-                includeRead(offset);
-        }
-    }
-    for (const std::vector<PaintedPixel>& list : m_painted) {
-        for (const PaintedPixel& pixel : list) {
-            if (pixel.frameOffset >= 0)
-                includeRead(pixel.frameOffset);
-        }
-    }
-
     // The painted pixels are filled in and read back front to back through the layer.
     for (int layer = 0; layer < 2; ++layer) {
         std::vector<PaintedPixel>& list = m_painted[layer];

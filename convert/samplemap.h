@@ -37,8 +37,6 @@ public:
 
     QSize frameSize() const { return m_frameSize; }
     int frameBytesPerLine() const { return m_frameBytesPerLine; }
-    // The frame's pixels that the samples and the blending read (their bounding rectangle).
-    QRect frameRegionRead() const { return m_frameRegionRead; }
     // W x H of the layer images; empty when they are null (nothing selected or no panel area).
     QSize layerSize() const { return m_layerSize; }
     int layerBytesPerLine() const { return (m_layerSize.width() * 3 + 3) & ~3; }
@@ -88,7 +86,6 @@ private:
     QSize m_frameSize;
     int m_frameBytesPerLine = 0;
     QSize m_layerSize;
-    QRect m_frameRegionRead;
     std::vector<FanSamples> m_fans;
     std::vector<PaintedPixel> m_painted[2];
     bool m_paintedOverAgain[2] = {false, false};

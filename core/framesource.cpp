@@ -49,7 +49,7 @@ qint64 durationInMs(const AVFormatContext* context)
     return context->duration / 1000;
 }
 
-void freeRgbBuffer(void* buffer)
+void releaseRgbBuffer(void* buffer)
 {
     av_free(buffer);
 }
@@ -64,11 +64,42 @@ struct FrameSource::Media
     ffmpeg::FramePtr picture;
     ffmpeg::PacketPtr packet;
     ffmpeg::ScalerPtr scaler;
-    uchar* rgbPixels = nullptr; // the frame image's buffer, rgbRowBytes a row
+    // The frame images the scaler writes into, rgbRowBytes a row: one that nobody else holds
+    // is written next, so a consumer may keep a delivered frame (a shallow copy) while the
+    // next picture is decoded, without a copy of its own.
+    struct RgbBuffer
+    {
+        QImage image;
+        uchar* pixels; // the image's buffer
+    };
+    std::vector<RgbBuffer> rgbBuffers;
     int rgbRowBytes = 0;
+
+    // A buffer that only this holds; a new one if there is none. Null if out of memory.
+    const RgbBuffer* freeRgbBuffer();
     int width = 0;
     int height = 0;
 };
+
+const FrameSource::Media::RgbBuffer* FrameSource::Media::freeRgbBuffer()
+{
+    for (const RgbBuffer& buffer : rgbBuffers) {
+        if (buffer.image.isDetached())
+            return &buffer;
+    }
+    // The image owns the buffer, so a frame that a consumer keeps stays valid after the run.
+    auto* pixels = static_cast<uchar*>(av_malloc(size_t(rgbRowBytes) * size_t(height)));
+    if (!pixels)
+        return nullptr;
+    QImage image(pixels, width, height, rgbRowBytes, QImage::Format_RGB888, releaseRgbBuffer,
+                 pixels);
+    if (image.isNull()) {
+        av_free(pixels);
+        return nullptr;
+    }
+    rgbBuffers.push_back({image, pixels});
+    return &rgbBuffers.back();
+}
 
 FrameSource::FrameSource(Core* core, quint64 job, int limit, bool waitForWindow)
     : core(core), job(job), limit(limit), waitForWindow(waitForWindow),
@@ -159,21 +190,10 @@ bool FrameSource::prepareRgbConversion()
     if (!media->scaler)
         return false;
 
-    // The scaler writes straight into the frame image, whose rows are padded for it. The
-    // image owns the buffer, so a frame that a callback keeps (against the rules) cannot
-    // outlive it.
+    // The scaler writes straight into the frame image, whose rows are padded for it.
     media->rgbRowBytes = paddedRgbRowBytes(media->width);
-    auto* buffer =
-        static_cast<uchar*>(av_malloc(size_t(media->rgbRowBytes) * size_t(media->height)));
-    if (!buffer)
+    if (!media->freeRgbBuffer())
         return false;
-    frameImage = QImage(buffer, media->width, media->height, media->rgbRowBytes,
-                        QImage::Format_RGB888, freeRgbBuffer, buffer);
-    if (frameImage.isNull()) {
-        av_free(buffer);
-        return false;
-    }
-    media->rgbPixels = buffer;
 
     const double targetRate = (limit == 1 || !core->panel) ? firstFrameRate : core->panel->hz;
     rate = std::make_unique<RateConversion>(info.fps, targetRate);
@@ -231,7 +251,13 @@ void FrameSource::receivePictures()
                 return;
             }
             qDebug() << "space" << rate->step();
-            convertToRgb();
+            if (!convertToRgb()) {
+                // Out of memory for a frame: the run ends short, reported as stopped rather
+                // than as the whole input.
+                qWarning() << "No memory for another frame; the run ends at picture" << index;
+                stoppedByRequest = true;
+                return;
+            }
             if (!deliver(count))
                 return;
             if (index == 0)
@@ -243,13 +269,19 @@ void FrameSource::receivePictures()
     }
 }
 
-void FrameSource::convertToRgb()
+bool FrameSource::convertToRgb()
 {
-    // Through the buffer's own address: the image must not detach from it.
-    uint8_t* const rgbData[4] = {media->rgbPixels, nullptr, nullptr, nullptr};
+    frameImage = QImage(); // the last frame's buffer is free again unless a consumer keeps it
+    const Media::RgbBuffer* buffer = media->freeRgbBuffer();
+    if (!buffer)
+        return false;
+    frameImage = buffer->image;
+    // Through the buffer's own address: writing through the image would detach it.
+    uint8_t* const rgbData[4] = {buffer->pixels, nullptr, nullptr, nullptr};
     const int rgbLinesize[4] = {media->rgbRowBytes, 0, 0, 0};
     sws_scale(media->scaler.get(), media->picture->data, media->picture->linesize, 0, media->height,
               rgbData, rgbLinesize);
+    return true;
 }
 
 bool FrameSource::deliver(int count)

@@ -53,7 +53,7 @@ private:
     bool deliver(int count);
     bool shouldEnd();
     bool waitForRoom();
-    void convertToRgb();
+    bool convertToRgb();
 
     Core* core;
     quint64 job;

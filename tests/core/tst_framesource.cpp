@@ -433,6 +433,25 @@ private slots:
             QVERIFY2(several.at(i) == single.at(i), qPrintable(QString("picture %1").arg(i)));
     }
 
+    // A consumer may keep the delivered image itself: the next picture goes to another buffer.
+    void framesKeptWithoutACopyStayIntact()
+    {
+        const QString path = clip("kept.mp4", "18", 8);
+        QVERIFY(!path.isEmpty());
+        Panel panel;
+        panel.hz = 18;
+        decode(path, &panel);
+        QList<QImage> kept;
+        Core core;
+        core.setFileName(path);
+        core.panel = &panel;
+        Core::decodeVideo([&kept](QImage* frame, Core*, int) { kept << *frame; }, &core, 999999,
+                          false);
+        QCOMPARE(kept.size(), 8);
+        QCOMPARE(kept, delivery.frames);
+        QVERIFY(kept.at(0) != kept.at(7));
+    }
+
     void truncatedClipDeliversWhatIsThere()
     {
         const QString whole = clip("rate-18-long.mkv", "18", 30);
