@@ -44,10 +44,10 @@ public:
 
     // Writes one debug line and hands one frame (RGB888 at the media's size; shared, not
     // copied) to the conversion thread, which appends one frame record per fan to its file;
-    // returns as soon as the frame before it is done. Returns false when the run has failed: a write failure
-    // shows on the call after the frame that failed (or in finish()); every file is then cut
-    // back to its last whole frame record, errorString() names the file, and nothing more is
-    // written.
+    // returns as soon as the frame before it is done. Returns false when the run has failed:
+    // a write failure shows on the call after the frame that failed (or in finish()); every
+    // file is then cut back to its last whole frame record, errorString() names the file,
+    // and nothing more is written.
     bool convertFrame(const QImage& frame);
 
     // Waits until the frames handed over are written; false if the run has failed.
