@@ -2,9 +2,9 @@
 
 #include "bitplanes.h"
 #include "bladetypes.h"
+#include "fandiscmap.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace {
@@ -60,33 +60,6 @@ QImage renderFanView(const QVector<QByteArray>& lines, int ledpcs, const SwapTur
     for (int k = 0; k < lineCount; ++k)
         colours.append(ledColours(lines.at(k), ledpcs, fourteenChannels && swapped && swapped(k)));
 
-    const int scale = pixelsPerLed(halfLine);
-    const int side = 2 * halfLine * scale;
-    QImage view(side, side, QImage::Format_RGB888);
-    view.fill(Qt::black);
-    const double centre = side / 2.0;
-    constexpr double pi = 3.14159265358979323846;
-
-    for (int y = 0; y < side; ++y) {
-        uchar* row = view.scanLine(y);
-        for (int x = 0; x < side; ++x) {
-            const double dx = (x + 0.5 - centre) / scale;
-            const double dy = (y + 0.5 - centre) / scale;
-            const int distance = int(std::lround(std::hypot(dx, dy)));
-            if (distance >= halfLine)
-                continue;
-            // Blade position k points its first half-line at -180 k / L degrees (y down) and
-            // its second half-line the opposite way: 2 L directions around the circle.
-            const double degrees = std::atan2(dy, dx) * 180 / pi;
-            const double turn = std::fmod(360 - degrees, 360) * lineCount / 180;
-            const int direction = int(std::lround(turn)) % (2 * lineCount);
-            const bool firstHalf = direction < lineCount;
-            const int line = firstHalf ? direction : direction - lineCount;
-            const int led = firstHalf ? distance : halfLine + distance;
-            if (led >= ledpcs)
-                continue;
-            std::memcpy(row + 3 * x, colours.at(line).constData() + 3 * led, 3);
-        }
-    }
-    return view;
+    const int side = 2 * halfLine * pixelsPerLed(halfLine);
+    return FanDiscMap(ledpcs, lineCount, side).render(colours);
 }

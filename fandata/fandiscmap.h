@@ -6,10 +6,9 @@
 #include <QPoint>
 #include <QVector>
 
-// The round picture of a spinning fan at one size, drawn fast: which LED of which blade
-// position colours each pixel is worked out once, with the very arithmetic of the
-// converter's fan view (renderFanView), and each frame then only copies colours. At the
-// fan view's own size the two pictures are the same, pixel for pixel.
+// The round picture of a spinning fan at one size: which LED of which blade position colours
+// each pixel is worked out once, and each frame then only copies colours. The fan view
+// (renderFanView) is this picture at a size where single LEDs can be told apart.
 class FanDiscMap
 {
 public:

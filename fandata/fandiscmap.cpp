@@ -1,16 +1,9 @@
 #include "fandiscmap.h"
 
+#include "bladetypes.h"
+
 #include <cmath>
 #include <cstring>
-
-namespace {
-
-int halfLineLength(int ledpcs)
-{
-    return ledpcs > 0 ? (ledpcs + 1) / 2 : 0;
-}
-
-} // namespace
 
 FanDiscMap::FanDiscMap(int ledpcs, int lineCount, int side)
     : leds(ledpcs), lines(lineCount), discSide(qMax(0, side)), lineLeds(2 * halfLineLength(ledpcs))
@@ -21,8 +14,9 @@ FanDiscMap::FanDiscMap(int ledpcs, int lineCount, int side)
         return;
     }
     ledOfPixel.fill(-1, discSide * discSide);
-    // As renderFanView works it out: pixels per LED, the centre, the distance of the pixel's
-    // centre from it in LEDs, and the direction rounded to the nearest of 2 L half-lines.
+    // Pixels per LED, the centre, the distance of the pixel's centre from it in LEDs, and the
+    // direction rounded to the nearest of 2 L half-lines: blade position k points its first
+    // half-line at -180 k / L degrees (y down) and its second half-line the opposite way.
     const double scale = discSide / (2.0 * halfLine);
     const double centre = discSide / 2.0;
     constexpr double pi = 3.14159265358979323846;
