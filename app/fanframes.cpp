@@ -16,24 +16,15 @@ QVector<QByteArray> recordLines(const std::vector<PanelConversion::Piece>& piece
 {
     QVector<QByteArray> lines;
     lines.reserve(blade.linesPerFrame);
-    const size_t perPacket = blade.chunkBytes > 0 ? 2 : 1;
     size_t at = 0;
     for (int i = 0; i < blade.linesPerFrame; ++i) {
         QByteArray line;
         line.reserve(blade.chunks * blade.chunkBytes);
-        for (int chunk = 0; chunk < blade.chunks && at < pieces.size(); ++chunk, at += perPacket) {
-            if (perPacket == 2)
-                line.append(pieces[at + 1].bytes, pieces[at + 1].size);
-        }
+        for (int chunk = 0; chunk < blade.chunks; ++chunk, at += 2)
+            line.append(pieces[at + 1].bytes, pieces[at + 1].size);
         lines.append(line);
     }
     return lines;
-}
-
-bool packedInFourteenChannels(int ledpcs)
-{
-    const BladeType* blade = bladeTypeForLine(6 * halfLineLength(ledpcs));
-    return blade && blade->bitPlaneChannels == 14;
 }
 
 } // namespace
@@ -44,27 +35,28 @@ FanFrameConverter::~FanFrameConverter() = default;
 
 QVector<FanFrameLines> FanFrameConverter::convert(const QImage& frame, const Panel& panel)
 {
-    if (!PanelLimits::problem(panel).isEmpty())
-        return {};
-    if (!conversion || convertedFor != &panel) {
-        conversion = std::make_unique<PanelConversion>(panel);
+    if (convertedFor != &panel) {
+        // A panel no conversion can work with gets no conversion.
+        conversion = PanelLimits::problem(panel).isEmpty()
+                         ? std::make_unique<PanelConversion>(panel)
+                         : nullptr;
         convertedFor = &panel;
     }
-    // The 14-channel fans take their lines' turns one fan after the other, in list order.
-    BitPlaneTurn lineTurn = turn;
+    if (!conversion)
+        return {};
     conversion->convert(frame, turn);
 
     QVector<FanFrameLines> fans;
     fans.reserve(panel.fans.size());
     for (int f = 0; f < panel.fans.size(); ++f) {
-        const Fan* fan = panel.fans.at(f);
-        const BladeType blade = bladeType(fan->ledpcs);
+        const BladeType blade = bladeType(panel.fans.at(f)->ledpcs);
         FanFrameLines out;
         out.lines = recordLines(conversion->recordPieces(f), blade);
-        const bool fourteen = packedInFourteenChannels(fan->ledpcs);
+        const bool takesTurns = conversion->takesSwapTurns(f);
+        BitPlaneTurn lineTurn = conversion->firstTurn(f);
         out.swapped.reserve(blade.linesPerFrame);
         for (int k = 0; k < blade.linesPerFrame; ++k)
-            out.swapped.append(fourteen && lineTurn.next());
+            out.swapped.append(takesTurns && lineTurn.next());
         fans.append(out);
     }
     return fans;

@@ -46,10 +46,8 @@ QImage FanViewPicture::paint(const Panel& panel, const QVector<FanFrameLines>& f
             const int side = pixels(fan->diameter * scale);
             if (side == 0 || data.lines.isEmpty())
                 continue;
-            QVector<QByteArray> colours;
-            colours.reserve(data.lines.size());
-            for (int k = 0; k < data.lines.size(); ++k)
-                colours.append(ledColours(data.lines.at(k), fan->ledpcs, data.swapped.value(k)));
+            const QVector<QByteArray> colours = ledColoursOfLines(
+                data.lines, fan->ledpcs, [&data](int k) { return data.swapped.value(k); });
             const double left = std::floor(fan->x * scale - side / 2.0);
             const double top = std::floor(fan->y * scale - side / 2.0);
             if (!(std::abs(left) < 1e6) || !(std::abs(top) < 1e6))

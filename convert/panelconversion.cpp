@@ -41,6 +41,11 @@ PanelConversion::PanelConversion(const Panel& panel, int threads)
 
 PanelConversion::~PanelConversion() = default;
 
+bool PanelConversion::takesSwapTurns(int fan) const
+{
+    return m_fans[size_t(fan)].colours->takesSwapTurns();
+}
+
 QByteArray PanelConversion::frameRecord(int fan) const
 {
     QByteArray record;
@@ -97,14 +102,13 @@ void PanelConversion::convert(const QImage& input, BitPlaneTurn& turn, const Rec
 
     // Each fan's turn is known before any line is packed: the fans before it in the list
     // take theirs first.
-    std::vector<BitPlaneTurn> turns(m_fans.size());
-    for (size_t f = 0; f < m_fans.size(); ++f) {
-        turns[f] = turn;
-        if (m_fans[f].colours->takesSwapTurns())
-            turn.advance(m_fans[f].lines);
+    for (FanRecord& fan : m_fans) {
+        fan.firstTurn = turn;
+        if (fan.colours->takesSwapTurns())
+            turn.advance(fan.lines);
     }
     m_workers->run(fanCount(), [&](int f) {
-        convertFan(f, bits, turns[size_t(f)]);
+        convertFan(f, bits, m_fans[size_t(f)].firstTurn);
         if (done)
             done(f);
     });

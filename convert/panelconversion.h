@@ -1,6 +1,8 @@
 #ifndef ROTAVIS_PANELCONVERSION_H
 #define ROTAVIS_PANELCONVERSION_H
 
+#include "bitplanes.h"
+
 #include <QByteArray>
 #include <QImage>
 
@@ -8,7 +10,6 @@
 #include <memory>
 #include <vector>
 
-class BitPlaneTurn;
 class FanWorkers;
 class FrontFanLayers;
 class LineColours;
@@ -55,6 +56,10 @@ public:
     const std::vector<Piece>& recordPieces(int fan) const { return m_fans[size_t(fan)].pieces; }
     // The same record in one piece.
     QByteArray frameRecord(int fan) const;
+    // Whether fan `fan`'s lines are packed in 14 channels and so take swap turns, and the
+    // turn its first line took in the last converted frame.
+    bool takesSwapTurns(int fan) const;
+    BitPlaneTurn firstTurn(int fan) const { return m_fans[size_t(fan)].firstTurn; }
 
 private:
     struct FanRecord
@@ -68,6 +73,7 @@ private:
         std::vector<uchar> samples; // the gathered samples of all lines, processed in place
         std::vector<uchar> packed;  // the lines packed into bit planes (768 bytes each)
         std::vector<Piece> pieces;  // headers and LED bytes of the record, in order
+        BitPlaneTurn firstTurn;     // of the first line in the last converted frame
     };
 
     void prepare(const QImage& frame);

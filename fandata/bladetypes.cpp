@@ -30,6 +30,12 @@ const BladeType* bladeTypeForLine(int lineBytes)
     return nullptr;
 }
 
+int bitPlaneChannelsOf(int ledpcs)
+{
+    const BladeType* type = bladeTypeForLine(6 * halfLineLength(ledpcs));
+    return type ? type->bitPlaneChannels : 0;
+}
+
 int halfLineLength(int ledpcs)
 {
     // The same count as sampling's loop "d < ledpcs * 0.5".

@@ -45,6 +45,10 @@ BladeType bladeType(int ledpcs);
 // the squaring curve only (1088 LEDs and every count without a table entry).
 const BladeType* bladeTypeForLine(int lineBytes);
 
+// The bit-plane channels (16 or 14) that the lines of a blade of `ledpcs` LEDs are packed in,
+// by their length as the colour processing chooses; 0 where they are not packed.
+int bitPlaneChannelsOf(int ledpcs);
+
 // LEDs per half-line: ceil(ledpcs / 2), none for ledpcs <= 0 (the hub is sampled twice).
 int halfLineLength(int ledpcs);
 

@@ -15,12 +15,6 @@ int pixelsPerLed(int halfLine)
     return std::max(2, (800 + 2 * halfLine - 1) / (2 * halfLine));
 }
 
-int lineChannels(int lineBytes)
-{
-    const BladeType* blade = bladeTypeForLine(lineBytes);
-    return blade ? blade->bitPlaneChannels : 0;
-}
-
 } // namespace
 
 QByteArray ledColours(const QByteArray& lineData, int ledpcs, bool bitPlanesSwapped)
@@ -28,7 +22,7 @@ QByteArray ledColours(const QByteArray& lineData, int ledpcs, bool bitPlanesSwap
     const int lineLeds = 2 * halfLineLength(ledpcs);
     QByteArray colours(3 * lineLeds, '\0');
     const int carried = std::min<int>(lineData.size(), 3 * std::max(0, ledpcs));
-    const int channels = lineChannels(3 * lineLeds);
+    const int channels = bitPlaneChannelsOf(ledpcs);
     if (channels == 0) {
         std::memcpy(colours.data(), lineData.constData(), size_t(carried));
         return colours;
@@ -47,6 +41,17 @@ QByteArray ledColours(const QByteArray& lineData, int ledpcs, bool bitPlanesSwap
     return colours;
 }
 
+QVector<QByteArray> ledColoursOfLines(const QVector<QByteArray>& lines, int ledpcs,
+                                      const SwapTurn& swapped)
+{
+    const bool fourteenChannels = bitPlaneChannelsOf(ledpcs) == 14;
+    QVector<QByteArray> colours;
+    colours.reserve(lines.size());
+    for (int k = 0; k < lines.size(); ++k)
+        colours.append(ledColours(lines.at(k), ledpcs, fourteenChannels && swapped && swapped(k)));
+    return colours;
+}
+
 QImage renderFanView(const QVector<QByteArray>& lines, int ledpcs, const SwapTurn& swapped)
 {
     const int halfLine = halfLineLength(ledpcs);
@@ -54,12 +59,6 @@ QImage renderFanView(const QVector<QByteArray>& lines, int ledpcs, const SwapTur
     if (halfLine == 0 || lineCount == 0)
         return QImage();
 
-    const bool fourteenChannels = lineChannels(6 * halfLine) == 14;
-    QVector<QByteArray> colours;
-    colours.reserve(lineCount);
-    for (int k = 0; k < lineCount; ++k)
-        colours.append(ledColours(lines.at(k), ledpcs, fourteenChannels && swapped && swapped(k)));
-
     const int side = 2 * halfLine * pixelsPerLed(halfLine);
-    return FanDiscMap(ledpcs, lineCount, side).render(colours);
+    return FanDiscMap(ledpcs, lineCount, side).render(ledColoursOfLines(lines, ledpcs, swapped));
 }

@@ -19,6 +19,11 @@ QByteArray ledColours(const QByteArray& lineData, int ledpcs, bool bitPlanesSwap
 // only asked for 14-channel blades (224 and 192 LEDs).
 using SwapTurn = std::function<bool(int line)>;
 
+// The LED colours of every blade position of a frame (ledColours of each line); `swapped`
+// is asked only for 14-channel blades.
+QVector<QByteArray> ledColoursOfLines(const QVector<QByteArray>& lines, int ledpcs,
+                                      const SwapTurn& swapped);
+
 // Renders one frame record (the line data of each blade position, as FanDataReader gives
 // them) at a size where single LEDs can be told apart.
 QImage renderFanView(const QVector<QByteArray>& lines, int ledpcs, const SwapTurn& swapped);

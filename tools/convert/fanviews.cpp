@@ -14,16 +14,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
-
-bool packedInFourteenChannels(int ledpcs)
-{
-    const BladeType* blade = bladeTypeForLine(6 * halfLineLength(ledpcs));
-    return blade && blade->bitPlaneChannels == 14;
-}
-
-} // namespace
-
 QString fanViewFileName(const QString& dataFile)
 {
     QString name = dataFile;
@@ -53,7 +43,7 @@ int writeFanViews(const QString& outputPath, const Panel& panel, int frame,
     // Each frame record packs the 14-channel fans one after the other, in list order.
     int fourteenChannelFans = 0;
     for (const Fan* fan : panel.fans)
-        fourteenChannelFans += packedInFourteenChannels(fan->ledpcs) ? 1 : 0;
+        fourteenChannelFans += bitPlaneChannelsOf(fan->ledpcs) == 14 ? 1 : 0;
 
     int fourteenChannelFansBefore = 0;
     for (int i = 0; i < panel.fans.size(); ++i) {
@@ -87,7 +77,7 @@ int writeFanViews(const QString& outputPath, const Panel& panel, int frame,
                          .arg(QDir::toNativeSeparators(viewFile));
             return ExitOutputUnwritable;
         }
-        if (packedInFourteenChannels(fan->ledpcs))
+        if (bitPlaneChannelsOf(fan->ledpcs) == 14)
             ++fourteenChannelFansBefore;
     }
     return ExitSuccess;
