@@ -140,7 +140,11 @@ bool open(QFile& file, const QString& path, QIODevice::OpenMode mode)
     const int flags = writing ? O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC : O_RDONLY | O_CLOEXEC;
     const int descriptor = ::open(toBytes(path).constData(), flags, 0666);
     if (descriptor < 0) {
-        file.setFileName(path); // for its error text
+        // Opened again for its error text, only where Qt names the very same file: a name
+        // that is not valid in the locale's encoding would open another file.
+        if (QFile::encodeName(path) != toBytes(path))
+            return false;
+        file.setFileName(path);
         return file.open(mode);
     }
     if (!file.open(descriptor, mode, QFileDevice::AutoCloseHandle)) {

@@ -1,4 +1,5 @@
 #include "fan.h"
+#include "nativepath.h"
 #include "panel.h"
 
 #include <QPointer>
@@ -9,6 +10,21 @@ class TestModel : public QObject
     Q_OBJECT
 
 private slots:
+    // Qt writes a byte that is not UTF-8 as "?": a failed open must not fall back to that name.
+    void failedOpenOpensNoOtherFile()
+    {
+        QTemporaryDir dir;
+        const QByteArray folder = QFile::encodeName(dir.path());
+        const QString missing = NativePath::fromBytes(folder + "/caf\xe9");
+        QFile lossy(QFile::decodeName(QFile::encodeName(missing)));
+        QVERIFY(QFile::encodeName(missing) != folder + "/caf\xe9");
+        QVERIFY(lossy.open(QIODevice::WriteOnly));
+        lossy.close();
+        QFile file;
+        QVERIFY(!NativePath::open(file, missing, QIODevice::ReadOnly));
+        QVERIFY(!file.isOpen());
+    }
+
     void panelStartsWithDefaultRateAndEmptySelection()
     {
         Panel panel;
