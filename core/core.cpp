@@ -59,9 +59,8 @@ void Core::beginOutput(QString outputPath, Panel* panel)
 void collectFrame(QImage* frame, Core* core, int frameIndex)
 {
     Q_UNUSED(frameIndex);
-    // The frame source overwrites its image with the next picture: keep a copy.
-    const QImage copy = frame->copy();
+    // Kept as it is: the frame source writes the next picture into another buffer.
     QMutexLocker locker(&core->frameLock);
-    core->frames.append(copy);
+    core->frames.append(*frame);
     core->frameCount += 1;
 }

@@ -70,7 +70,7 @@ public slots:
     void playPreviewer(Panel* panel);
 };
 
-// The preview run's frame callback: appends a copy of the frame to core's preview list.
+// The preview run's frame callback: appends the frame to core's preview list.
 void collectFrame(QImage* frame, Core* core, int frameIndex);
 
 #endif

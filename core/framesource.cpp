@@ -83,10 +83,21 @@ struct FrameSource::Media
 
 const FrameSource::Media::RgbBuffer* FrameSource::Media::freeRgbBuffer()
 {
-    for (const RgbBuffer& buffer : rgbBuffers) {
-        if (buffer.image.isDetached())
-            return &buffer;
+    // One free buffer is kept; the others that consumers have let go of are freed, so that
+    // a preview batch taken by the window does not stay allocated here.
+    const RgbBuffer* free = nullptr;
+    for (auto it = rgbBuffers.begin(); it != rgbBuffers.end();) {
+        if (!it->image.isDetached()) {
+            ++it;
+        } else if (!free) {
+            free = &*it;
+            ++it;
+        } else {
+            it = rgbBuffers.erase(it);
+        }
     }
+    if (free)
+        return free;
     // The image owns the buffer, so a frame that a consumer keeps stays valid after the run.
     auto* pixels = static_cast<uchar*>(av_malloc(size_t(rgbRowBytes) * size_t(height)));
     if (!pixels)
@@ -261,7 +272,7 @@ void FrameSource::receivePictures()
             if (!deliver(count))
                 return;
             if (index == 0)
-                info.firstFrame = frameImage.copy();
+                info.firstFrame = frameImage;
             qDebug() << "frame" << index + 1;
         }
         av_frame_unref(media->picture.get());

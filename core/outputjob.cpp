@@ -43,5 +43,5 @@ void OutputJob::convertFrame(const QImage& frame, int frameIndex, FrameSource& s
         return;
     }
     if (converted % outputProgressInterval == 0)
-        emit core->outputProgress(frameIndex, frame.copy());
+        emit core->outputProgress(frameIndex, frame);
 }

@@ -12,15 +12,15 @@ class Core;
 struct VideoInfo
 {
     double fps = 0;        // the video stream's frame rate
-    QImage firstFrame;     // copy of the first delivered frame (RGB888, the stream's size)
+    QImage firstFrame;     // the first delivered frame (RGB888, the stream's size)
     qint64 durationMs = 0; // duration of the whole container
 };
 
-// Called for every delivered frame with the run's reused RGB888 image, the worker and the
-// frame's index among all decoded pictures (dropped ones included). A picture delivered n
-// times arrives in n consecutive calls with the same arguments. The image is overwritten by
-// the next picture: a callback that keeps a frame keeps a copy. A callback may carry state
-// of its own (a lambda with captures).
+// Called for every delivered frame with the run's RGB888 image, the worker and the frame's
+// index among all decoded pictures (dropped ones included). A picture delivered n times
+// arrives in n consecutive calls with the same arguments. A callback may keep the image
+// itself: the next picture goes to a buffer that nobody holds. A callback may carry state of
+// its own (a lambda with captures).
 using FrameCallback = std::function<void(QImage* frame, Core* core, int frameIndex)>;
 
 #endif
