@@ -8,12 +8,10 @@
 #include "core.h"
 #include "defaultselection.h"
 #include "installation.h"
-#include "packets.h"
 #include "panel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLoggingCategory>
 
 #include <cstdio>
@@ -71,8 +69,8 @@ int main(int argc, char** argv)
         }
         panel->selection = defaultSelection(info.firstFrame.size(), *panel);
         const QString output = args.size() > 5 ? args.at(5) : QStringLiteral("/tmp/bench_run");
-        QObject::connect(&core, &Core::outputProgress, &core,
-                         [](int, const QImage&) { framesDelivered += outputProgressInterval; });
+        QObject::connect(&core, &Core::outputWritten, &core,
+                         [](int frames, bool) { framesDelivered = frames; });
         QString failure;
         QObject::connect(&core, &Core::outputFailed, &core,
                          [&](const QString& message) { failure = message; });

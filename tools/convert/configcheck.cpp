@@ -22,6 +22,14 @@
 
 namespace {
 
+// Whether blades of `ledpcs` LEDs have a data layout of their own (the blade table: each type
+// with its own packets, hub dimming or bit-plane packing); the others use the plain layout.
+bool hasOwnBladeLayout(int ledpcs)
+{
+    return std::any_of(std::begin(bladeTypes), std::end(bladeTypes),
+                       [ledpcs](const BladeType& blade) { return blade.ledpcs == ledpcs; });
+}
+
 enum class NumberKind
 {
     Real,  // read with as_double
@@ -65,8 +73,8 @@ bool readsWhole(const QString& text)
 
 bool readsReal(const QByteArray& text)
 {
-    // What strtod takes whole, as pugixml's reader does, with nothing but blanks after it.
-    const CNumericLocaleScope cNumbers;
+    // What strtod takes whole, as pugixml's reader does, with nothing but blanks after it
+    // (under the C numeric locale that checkInstallation sets).
     const char* begin = text.constData();
     char* end = nullptr;
     const double value = std::strtod(begin, &end);
@@ -79,7 +87,6 @@ bool readsReal(const QByteArray& text)
 
 double realOf(const pugi::xml_node& node, const char* name)
 {
-    const CNumericLocaleScope cNumbers;
     return node.attribute(name).as_double(0);
 }
 
@@ -255,13 +262,6 @@ private:
 
 } // namespace
 
-bool hasOwnBladeLayout(int ledpcs)
-{
-    // The blade table: each type with its own packets, hub dimming or bit-plane packing.
-    return std::any_of(std::begin(bladeTypes), std::end(bladeTypes),
-                       [ledpcs](const BladeType& blade) { return blade.ledpcs == ledpcs; });
-}
-
 QList<ConfigFinding> checkInstallation(const QString& path)
 {
     QFile file;
@@ -276,7 +276,11 @@ QList<ConfigFinding> checkInstallation(const QString& path)
     const pugi::xml_parse_result result = document.load_buffer(
         source.constData(), size_t(source.size()), pugi::parse_default, pugi::encoding_auto);
     Checker checker(source);
-    checker.check(document);
+    {
+        // Numbers are read with a decimal point, whatever the user's locale.
+        const CNumericLocaleScope cNumbers;
+        checker.check(document);
+    }
     if (!result) {
         const qsizetype stop = std::min<qsizetype>(result.offset, source.size());
         const qsizetype lineStart = source.lastIndexOf('\n', stop - 1) + 1;

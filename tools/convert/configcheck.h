@@ -19,8 +19,4 @@ struct ConfigFinding
 // the XML stops being well-formed. How the window reads the file stays as it is.
 QList<ConfigFinding> checkInstallation(const QString& path);
 
-// Whether blades of `ledpcs` LEDs have a data layout of their own; the others are written
-// in the plain layout.
-bool hasOwnBladeLayout(int ledpcs);
-
 #endif

@@ -18,9 +18,7 @@
 #include "panel.h"
 #include "panellimits.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 
 #include <csignal>
 #include <cstdio>
@@ -88,7 +86,15 @@ QString interruption(int signal)
 class StoppableRun
 {
 public:
-    explicit StoppableRun(Core* core) { runningCore = core; }
+    explicit StoppableRun(Core* core)
+    {
+        // Announced before the handler can see it, so that a stop raised before the run
+        // takes its ticket still stops that run; an interrupt that came earlier stops it too.
+        core->stopRequested.announceJob();
+        runningCore = core;
+        if (interrupted)
+            core->stopRequested.raise();
+    }
     ~StoppableRun() { runningCore = nullptr; }
 };
 
@@ -175,15 +181,13 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
     // The 14-channel blades swap halves in turns counted over the program's run: each clip
     // starts its turns afresh, so its files are those of a conversion of it alone.
     BitPlaneTurn::outputRuns() = BitPlaneTurn();
-    const SwapTurnOrigin swapOrigin = SwapTurnOrigin::now();
     {
         const StoppableRun stoppable(&core);
         const QuietStandardOutput quiet(!options.verbose);
         core.beginOutput(job.outputPath, panel);
     }
-    for (int i = 0; i < panel->fans.size(); ++i)
-        outcome.files +=
-            NativePath::status(fanDataFileName(job.outputPath, i, panel->fans.size())).isFile;
+    for (const QString& file : clipOutputFiles(job.outputPath, *panel, false))
+        outcome.files += NativePath::status(file).isFile;
     outcome.frames = convertedFrames(job.outputPath, *panel);
 
     // A clip of a batch always gets its line; a single run's failure speaks for itself.
@@ -220,8 +224,7 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
     if (options.fanViewFrame < 0)
         return ending(ExitSuccess);
     QString error;
-    const int status =
-        writeFanViews(job.outputPath, *panel, options.fanViewFrame, swapOrigin, &error);
+    const int status = writeFanViews(job.outputPath, *panel, options.fanViewFrame, &error);
     return ending(status, error);
 }
 

@@ -12,19 +12,12 @@
 #include "panel.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 QString fanViewFileName(const QString& dataFile)
 {
     QString name = dataFile;
     name.chop(4); // ".bin"
     return name + QStringLiteral(".view.png");
-}
-
-SwapTurnOrigin SwapTurnOrigin::now()
-{
-    const BitPlaneTurn& turn = BitPlaneTurn::outputRuns();
-    return {turn.linesInTurn(), turn.swapped()};
 }
 
 qint64 convertedFrames(const QString& outputPath, const Panel& panel)
@@ -37,8 +30,18 @@ qint64 convertedFrames(const QString& outputPath, const Panel& panel)
     return file.size / frameRecordSize(fan->ledpcs);
 }
 
-int writeFanViews(const QString& outputPath, const Panel& panel, int frame,
-                  const SwapTurnOrigin& origin, QString* error)
+bool saveFanView(const FanDataReader& reader, int frame, int ledpcs, qint64 linesBefore,
+                 const QString& png)
+{
+    const QImage view = renderFanView(reader.frameLines(frame), ledpcs, [&](int line) {
+        return BitPlaneTurn::swappedAfter(linesBefore + line);
+    });
+    QFile output;
+    return !view.isNull() && NativePath::open(output, png, QIODevice::WriteOnly) &&
+           view.save(&output, "PNG");
+}
+
+int writeFanViews(const QString& outputPath, const Panel& panel, int frame, QString* error)
 {
     // Each frame record packs the 14-channel fans one after the other, in list order.
     int fourteenChannelFans = 0;
@@ -64,15 +67,8 @@ int writeFanViews(const QString& outputPath, const Panel& panel, int frame,
         const qint64 linesBefore =
             (qint64(frame) * fourteenChannelFans + fourteenChannelFansBefore) *
             reader.linesPerFrame();
-        const SwapTurn swapped = [&](int line) {
-            return origin.swapped !=
-                   BitPlaneTurn::swappedAfter(origin.packedLines + linesBefore + line);
-        };
-        const QImage view = renderFanView(reader.frameLines(frame), fan->ledpcs, swapped);
         const QString viewFile = fanViewFileName(dataFile);
-        QFile viewOutput;
-        if (view.isNull() || !NativePath::open(viewOutput, viewFile, QIODevice::WriteOnly) ||
-            !view.save(&viewOutput, "PNG")) {
+        if (!saveFanView(reader, frame, fan->ledpcs, linesBefore, viewFile)) {
             *error = QStringLiteral("cannot write the fan view %1")
                          .arg(QDir::toNativeSeparators(viewFile));
             return ExitOutputUnwritable;

@@ -24,13 +24,11 @@ inline QString native(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-// "1 frame", "2 frames", "0 frames"; `plural` defaults to the singular with an "s".
-inline QString counted(qint64 count, const QString& singular, const QString& plural = QString())
+// "1 frame", "2 frames", "0 frames".
+inline QString counted(qint64 count, const QString& singular)
 {
     return QString::number(count) + QLatin1Char(' ') +
-           (count == 1         ? singular
-            : plural.isEmpty() ? singular + QLatin1Char('s')
-                               : plural);
+           (count == 1 ? singular : singular + QLatin1Char('s'));
 }
 
 #endif

@@ -1,11 +1,10 @@
 // The converter's reports: the panels of an installation, and the check and picture of a fan
 // data file.
-#include "bitplanes.h"
 #include "commands.h"
 #include "exitstatus.h"
 #include "fan.h"
 #include "fandatareader.h"
-#include "fanview.h"
+#include "fanviews.h"
 #include "installation.h"
 #include "messages.h"
 #include "nativepath.h"
@@ -64,12 +63,7 @@ int inspectFanData(const Options& options)
     // The file does not record the bit-plane turn of 14-channel lines: assume it was the
     // only such fan of a run in a fresh program, whose turns start unswapped at its line 0.
     const qint64 linesBefore = qint64(options.inspectFrame) * reader.linesPerFrame();
-    const QImage view =
-        renderFanView(reader.frameLines(options.inspectFrame), reader.ledpcs(),
-                      [&](int line) { return BitPlaneTurn::swappedAfter(linesBefore + line); });
-    QFile output;
-    if (view.isNull() || !NativePath::open(output, options.pngPath, QIODevice::WriteOnly) ||
-        !view.save(&output, "PNG")) {
+    if (!saveFanView(reader, options.inspectFrame, reader.ledpcs(), linesBefore, options.pngPath)) {
         complain(QStringLiteral("cannot write %1").arg(native(options.pngPath)));
         return ExitOutputUnwritable;
     }
