@@ -131,6 +131,16 @@ bool OutputFiles::openOne(const QString& name)
     return true;
 }
 
+QString OutputFiles::shownName(int index) const
+{
+    return shown(name(index));
+}
+
+QString OutputFiles::writeFailure(int index) const
+{
+    return QStringLiteral("Cannot write %1: %2").arg(shownName(index), systemError());
+}
+
 bool OutputFiles::beginWriting()
 {
     if (writing)

@@ -38,6 +38,10 @@ public:
     int count() const { return int(entries.size()); }
     QFile* file(int index) const { return entries[size_t(index)].file.get(); }
     QString name(int index) const { return entries[size_t(index)].name; }
+    // The name as the user reads it.
+    QString shownName(int index) const;
+    // Why a write to file `index` just failed, from errno: call it right after the write.
+    QString writeFailure(int index) const;
 
     // Closes every file; removes the files this run created if nothing was ever written.
     void close();

@@ -9,12 +9,10 @@
 
 #include <QDataStream>
 #include <QDebug>
-#include <QDir>
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <sys/uio.h>
 #include <unistd.h>
 #include <vector>
@@ -23,31 +21,32 @@ namespace {
 
 // Writes the pieces one after the other with as few calls as the system allows; returns
 // false, with errno set, if the file took less.
-bool writePieces(QFile& file, const std::vector<PanelConversion::Piece>& pieces)
+bool writePieces(QFile& file, const std::vector<iovec>& pieces)
 {
-    std::vector<iovec> vectors;
-    vectors.reserve(pieces.size());
-    for (const PanelConversion::Piece& piece : pieces)
-        vectors.push_back({const_cast<char*>(piece.bytes), size_t(piece.size)});
+    static const size_t most = size_t(std::max(1L, sysconf(_SC_IOV_MAX)));
     const int descriptor = file.handle();
-    const size_t most = size_t(std::max(1L, sysconf(_SC_IOV_MAX)));
-    size_t next = 0;
-    while (next < vectors.size()) {
-        const size_t count = std::min(most, vectors.size() - next);
-        const ssize_t written = ::writev(descriptor, vectors.data() + next, int(count));
+    std::vector<iovec> rest; // what is left after a write that took part of a piece
+    const iovec* vectors = pieces.data();
+    size_t left = pieces.size();
+    while (left > 0) {
+        const size_t count = std::min(most, left);
+        const ssize_t written = ::writev(descriptor, vectors, int(count));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
             return false;
         // Past the pieces written whole, into the one written in part.
-        size_t left = size_t(written);
-        while (next < vectors.size() && left >= vectors[next].iov_len) {
-            left -= vectors[next].iov_len;
-            ++next;
+        size_t taken = size_t(written);
+        while (left > 0 && taken >= vectors->iov_len) {
+            taken -= vectors->iov_len;
+            ++vectors;
+            --left;
         }
-        if (left > 0) {
-            vectors[next].iov_base = static_cast<char*>(vectors[next].iov_base) + left;
-            vectors[next].iov_len -= left;
+        if (taken > 0) {
+            rest.assign(vectors, vectors + left);
+            rest[0].iov_base = static_cast<char*>(rest[0].iov_base) + taken;
+            rest[0].iov_len -= taken;
+            vectors = rest.data();
         }
     }
     return true;
@@ -86,9 +85,9 @@ bool OutputRun::open(const QString& outputPath, Panel* panel, const QString& inp
         Fan* fan = panel->fans.at(i);
         fan->file = m_files.file(i);
         fan->stream = new QDataStream(fan->file);
-        m_fans.append(fan);
-        m_wholeRecords.append(0);
     }
+    m_wholeRecords.assign(size_t(fanCount), 0);
+    m_recordVectors.assign(size_t(fanCount), {});
     m_panel = panel;
     m_conversion = std::make_unique<PanelConversion>(*panel);
     m_quit = false;
@@ -104,14 +103,12 @@ bool OutputRun::convertFrame(const QImage& frame)
             m_error = QStringLiteral("No output run is open");
         return false;
     }
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return !m_pending; });
+    std::unique_lock<std::mutex> lock = waitUntilIdle();
     if (m_failed)
         return false;
     const QSize layers = SampleMap::layerSizeFor(*m_panel, frame.size());
-    qDebug() << "frameImage_z0->bytesPerLine()"
-             << (layers.isEmpty() ? 0 : (layers.width() * 3 + 3) & ~3) << "frameImage_z1->size()"
-             << layers;
+    qDebug() << "frameImage_z0->bytesPerLine()" << SampleMap::layerBytesPerLineFor(layers)
+             << "frameImage_z1->size()" << layers;
     // A shallow copy: the frame source writes the next picture into another buffer while
     // this one is converted, and a caller that changes its image detaches from this one.
     m_frame = frame;
@@ -121,17 +118,22 @@ bool OutputRun::convertFrame(const QImage& frame)
     return true;
 }
 
-bool OutputRun::finish()
+std::unique_lock<std::mutex> OutputRun::waitUntilIdle() const
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [this] { return !m_pending; });
+    return lock;
+}
+
+bool OutputRun::finish()
+{
+    const std::unique_lock<std::mutex> lock = waitUntilIdle();
     return !m_failed;
 }
 
 QString OutputRun::errorString() const
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return !m_pending; });
+    const std::unique_lock<std::mutex> lock = waitUntilIdle();
     return m_error;
 }
 
@@ -165,15 +167,13 @@ bool OutputRun::convertAndWrite()
         m_error = m_files.errorString();
         return false;
     }
-    std::vector<QString> errors(size_t(m_fans.size()));
+    const int fans = m_files.count();
+    std::vector<QString> errors(static_cast<size_t>(fans));
     m_conversion->convert(m_frame, m_turn, [&](int fan) {
-        QFile* file = m_fans.at(fan)->file;
-        if (!writePieces(*file, m_conversion->recordPieces(fan)))
-            errors[size_t(fan)] = QStringLiteral("Cannot write %1: %2")
-                                      .arg(QDir::toNativeSeparators(m_files.name(fan)),
-                                           QString::fromLocal8Bit(std::strerror(errno)));
+        if (!writePieces(*m_files.file(fan), recordVectors(fan)))
+            errors[size_t(fan)] = m_files.writeFailure(fan);
     });
-    for (int i = 0; i < m_fans.size(); ++i) {
+    for (int i = 0; i < fans; ++i) {
         if (!errors[size_t(i)].isEmpty()) {
             cutBackToLastFrame();
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -181,18 +181,32 @@ bool OutputRun::convertAndWrite()
             return false;
         }
     }
-    for (int i = 0; i < m_fans.size(); ++i)
-        m_wholeRecords[i] += frameRecordSize(m_fans.at(i)->ledpcs);
+    for (int i = 0; i < fans; ++i)
+        m_wholeRecords[size_t(i)] += frameRecordSize(m_panel->fans.at(i)->ledpcs);
     return true;
+}
+
+const std::vector<iovec>& OutputRun::recordVectors(int fan)
+{
+    // The pieces stay where they are from frame to frame, unless the frame's size changes.
+    const std::vector<PanelConversion::Piece>& pieces = m_conversion->recordPieces(fan);
+    std::vector<iovec>& vectors = m_recordVectors[size_t(fan)];
+    if (vectors.size() != pieces.size() ||
+        (!pieces.empty() && vectors.front().iov_base != pieces.front().bytes)) {
+        vectors.clear();
+        for (const PanelConversion::Piece& piece : pieces)
+            vectors.push_back({const_cast<char*>(piece.bytes), size_t(piece.size)});
+    }
+    return vectors;
 }
 
 void OutputRun::cutBackToLastFrame()
 {
-    for (int i = 0; i < m_fans.size(); ++i) {
-        QFile* file = m_fans.at(i)->file;
-        if (file->size() != m_wholeRecords.at(i) && !file->resize(m_wholeRecords.at(i)))
-            qWarning() << "Cannot cut" << QDir::toNativeSeparators(m_files.name(i))
-                       << "back:" << file->errorString();
+    for (int i = 0; i < m_files.count(); ++i) {
+        QFile* file = m_files.file(i);
+        const qint64 whole = m_wholeRecords[size_t(i)];
+        if (file->size() != whole && !file->resize(whole))
+            qWarning() << "Cannot cut" << m_files.shownName(i) << "back:" << file->errorString();
     }
 }
 
@@ -213,13 +227,15 @@ void OutputRun::close()
     stopThread();
     m_conversion.reset();
     m_frame = QImage();
-    for (Fan* fan : qAsConst(m_fans)) {
-        delete fan->stream;
-        fan->stream = nullptr;
-        fan->file = nullptr;
+    if (m_panel) {
+        for (Fan* fan : qAsConst(m_panel->fans)) {
+            delete fan->stream;
+            fan->stream = nullptr;
+            fan->file = nullptr;
+        }
     }
     m_files.close();
-    m_fans.clear();
     m_wholeRecords.clear();
+    m_recordVectors.clear();
     m_panel = nullptr;
 }

@@ -4,17 +4,16 @@
 #include "outputfiles.h"
 
 #include <QImage>
-#include <QList>
 #include <QString>
-#include <QVector>
 
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <sys/uio.h>
 #include <thread>
+#include <vector>
 
 class BitPlaneTurn;
-class Fan;
 class Panel;
 class PanelConversion;
 
@@ -61,16 +60,18 @@ public:
     QString errorString() const;
 
 private:
+    std::unique_lock<std::mutex> waitUntilIdle() const; // until no frame is in flight
     void conversionLoop();
     bool convertAndWrite();
+    const std::vector<iovec>& recordVectors(int fan);
     void cutBackToLastFrame();
     void stopThread();
 
     BitPlaneTurn& m_turn;
     Panel* m_panel = nullptr;
     OutputFiles m_files;
-    QList<Fan*> m_fans;             // the fans whose files are open, in list order
-    QVector<qint64> m_wholeRecords; // per file: its size after the last whole frame record
+    std::vector<qint64> m_wholeRecords; // per file: its size after the last whole frame record
+    std::vector<std::vector<iovec>> m_recordVectors; // per file: its record's pieces
     std::unique_ptr<PanelConversion> m_conversion;
 
     // The hand-over between the caller and the conversion thread.

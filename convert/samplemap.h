@@ -1,7 +1,6 @@
 #ifndef ROTAVIS_SAMPLEMAP_H
 #define ROTAVIS_SAMPLEMAP_H
 
-#include <QRect>
 #include <QSize>
 #include <QtGlobal>
 
@@ -39,7 +38,12 @@ public:
     int frameBytesPerLine() const { return m_frameBytesPerLine; }
     // W x H of the layer images; empty when they are null (nothing selected or no panel area).
     QSize layerSize() const { return m_layerSize; }
-    int layerBytesPerLine() const { return (m_layerSize.width() * 3 + 3) & ~3; }
+    int layerBytesPerLine() const { return layerBytesPerLineFor(m_layerSize); }
+    // Bytes per line of RGB888 layer images of `size` (0 for none).
+    static int layerBytesPerLineFor(QSize size)
+    {
+        return size.isEmpty() ? 0 : (size.width() * 3 + 3) & ~3;
+    }
 
     // The pixels of layer 0 or 1 that samples read and the blending may paint, in the order
     // of the painted array that gatherFan() reads.
