@@ -39,8 +39,6 @@ class FrontFanPaint
 public:
     explicit FrontFanPaint(const Panel& panel);
 
-    bool isEmpty() const { return fans.empty(); }
-
     // Paints the gradients of every fan with z = 1 in list order. `painter0` works on the
     // layer-0 image and `painter1` on the layer-1 image, both antialiased; `painter0` draws
     // without pen.

@@ -1,6 +1,5 @@
 #include "frontfanlayers.h"
 
-#include "frontfanblending.h"
 #include "samplemap.h"
 
 #include <QImage>

@@ -51,8 +51,8 @@ void dimLed(uchar* led, float factor)
 // the rim; the innermost LEDs are dimmed, on a pattern that changes from line to line.
 void dimHub(uchar* data, int lineIndex, int partnerOffset, bool wide)
 {
-    const int last = wide ? 127 : 63;
-    for (int i = 0; i <= last; ++i) {
+    const int dimmed = hubDimmedLeds(wide ? HubDimming::Wide : HubDimming::Narrow);
+    for (int i = 0; i < dimmed; ++i) {
         const float factor = hubFactor(wide, lineIndex, i);
         if (factor >= 1.0f)
             continue;
@@ -79,11 +79,11 @@ float hubFactor(bool wide, int lineIndex, int i)
     if (wide) {
         if (i < 16)
             return hubTable16[row][i];
-        return i <= 127 ? float(0.0053 * i + 0.32) : 1.0f;
+        return i < hubDimmedLeds(HubDimming::Wide) ? float(0.0053 * i + 0.32) : 1.0f;
     }
     if (i < 8)
         return hubTable8[row][i];
-    return i <= 63 ? float(0.0065 * i + 0.59) : 1.0f;
+    return i < hubDimmedLeds(HubDimming::Narrow) ? float(0.0065 * i + 0.59) : 1.0f;
 }
 
 void processLine(uchar* data, int lineIndex, int size, BitPlaneTurn& turn)

@@ -163,16 +163,16 @@ void applySquaringCurve(uchar* data, int leds, const uchar* square)
 } // namespace
 
 LineColours::LineColours(int lineBytes)
-    : m_lineBytes(std::max(0, lineBytes)), m_bufferSize(lineBufferSize(m_lineBytes)),
-      m_blade(bladeTypeForLine(m_lineBytes))
+    : m_lineBytes(std::max(0, lineBytes)), m_bufferSize(lineBufferSize(m_lineBytes))
 {
-    if (!m_blade)
+    const BladeType* blade = bladeTypeForLine(m_lineBytes);
+    if (!blade)
         return;
-    m_channels = m_blade->bitPlaneChannels;
-    if (m_blade->hub != HubDimming::None) {
-        const bool wide = m_blade->hub == HubDimming::Wide;
-        m_dimmedLeds = wide ? 128 : 64;
-        m_partnerOffset = m_blade->ledpcs / 2;
+    m_channels = blade->bitPlaneChannels;
+    if (blade->hub != HubDimming::None) {
+        const bool wide = blade->hub == HubDimming::Wide;
+        m_dimmedLeds = hubDimmedLeds(blade->hub);
+        m_partnerOffset = blade->ledpcs / 2;
         m_dimming = wide ? tables().wide : tables().narrow;
     }
 }

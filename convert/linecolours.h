@@ -3,8 +3,6 @@
 
 #include <QtGlobal>
 
-struct BladeType;
-
 // The second stage of the conversion: the LED colour processing of a line, by tables. The
 // same result as processLine, which stays as the reference: the squaring curve by a table of
 // squares, the hub dimming by a table per line row and LED, the bit planes by a transpose.
@@ -28,7 +26,6 @@ public:
 private:
     int m_lineBytes = 0;
     int m_bufferSize = 0;
-    const BladeType* m_blade = nullptr;
     int m_channels = 0;
     int m_dimmedLeds = 0;
     int m_partnerOffset = 0;

@@ -24,7 +24,6 @@ PanelConversion::PanelConversion(const Panel& panel, int threads)
         fan.lines = blade.linesPerFrame;
         fan.chunks = blade.chunks;
         fan.chunkBytes = blade.chunkBytes;
-        fan.ledBytes = std::max(0, 3 * ledpcs);
         fan.colours = std::make_unique<LineColours>(6 * halfLineLength(ledpcs));
         if (fan.colours->packs())
             fan.packed.assign(size_t(fan.lines) * size_t(fan.colours->bufferSize()), 0);
@@ -117,7 +116,7 @@ void PanelConversion::convert(const QImage& input, BitPlaneTurn& turn, const Rec
 void PanelConversion::convertFan(int f, const uchar* frame, BitPlaneTurn turn)
 {
     FanRecord& fan = m_fans[size_t(f)];
-    if (fan.ledBytes == 0)
+    if (fan.samples.empty())
         return; // a blade without LEDs: its packets are headers only
     m_map->gatherFan(f, frame, m_layers->painted(m_map->layer(f)), fan.samples.data());
 

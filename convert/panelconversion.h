@@ -67,7 +67,6 @@ private:
         int lines = 0;
         int chunks = 0;
         int chunkBytes = 0;
-        int ledBytes = 0; // 3 x ledpcs: what the packets carry of each line
         std::unique_ptr<LineColours> colours;
         std::vector<char> headers;  // every packet header of a record, written once
         std::vector<uchar> samples; // the gathered samples of all lines, processed in place

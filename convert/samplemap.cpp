@@ -195,11 +195,8 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
     if (layersExist)
         source = {region, NearestScaleMap(region.size(), size)};
 
-    bool hasFrontFan = false;
-    for (const Fan* fan : panel.fans)
-        hasFrontFan = hasFrontFan || fan->z == 1;
     const std::vector<PaintedArea> areas =
-        layersExist && hasFrontFan ? paintedAreas(panel, size) : std::vector<PaintedArea>();
+        layersExist ? paintedAreas(panel, size) : std::vector<PaintedArea>();
     std::unordered_map<qint64, std::int32_t> paintedIndex[2];
 
     const double W = m_layerSize.width();

@@ -2,6 +2,7 @@
 
 #include "bladetypes.h"
 #include "fan.h"
+#include "frontfanblending.h"
 #include "ledprocessing.h"
 #include "packets.h"
 #include "panel.h"
@@ -118,4 +119,15 @@ QByteArray fanFrameRecord(const QImage& layerImage, const Fan& fan, BitPlaneTurn
     for (int i = 0; i < lineCount; ++i)
         appendLineRecord(record, assembleLine(lines.at(i), i, turn), i, fan.ledpcs);
     return record;
+}
+
+QVector<QByteArray> frameRecords(const QImage& frame, const Panel& panel, BitPlaneTurn& turn)
+{
+    LayerImages layers = buildLayerImages(frame, panel);
+    paintFrontFanBlending(layers.frameImage_z0, layers.frameImage_z1, panel);
+    QVector<QByteArray> records;
+    for (const Fan* fan : panel.fans)
+        records.append(
+            fanFrameRecord(fan->z == 0 ? layers.frameImage_z0 : layers.frameImage_z1, *fan, turn));
+    return records;
 }

@@ -94,4 +94,8 @@ QByteArray assembleLine(const Line& line, int lineIndex, BitPlaneTurn& turn);
 // Samples `fan` on `layerImage` (an RGB888 layer image) and returns its whole frame record.
 QByteArray fanFrameRecord(const QImage& layerImage, const Fan& fan, BitPlaneTurn& turn);
 
+// The straightforward conversion of one frame: both layer images, the front-fan blending,
+// then every fan's record in list order.
+QVector<QByteArray> frameRecords(const QImage& frame, const Panel& panel, BitPlaneTurn& turn);
+
 #endif

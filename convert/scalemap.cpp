@@ -14,7 +14,7 @@ struct InverseScale
 {
     double m11 = 1, m22 = 1, dx = 0, dy = 0;
     // The matrix's zero entries take part in the paint engine's sums; keep them there.
-    double m12 = 0, m21 = 0, m13 = 0, m23 = 0, m33 = 1;
+    double m12 = 0, m21 = 0;
     bool fastMatrix = false;
 
     InverseScale(QSize source, QSize target)

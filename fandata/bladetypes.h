@@ -13,6 +13,12 @@ enum class HubDimming
     Narrow, // 8-column table, then 0.0065 i + 0.59 up to LED 63
 };
 
+// How many of the innermost LEDs the hub dimming reaches.
+constexpr int hubDimmedLeds(HubDimming hub)
+{
+    return hub == HubDimming::Wide ? 128 : hub == HubDimming::Narrow ? 64 : 0;
+}
+
 struct BladeType
 {
     int ledpcs;                 // LEDs on the blade

@@ -61,14 +61,18 @@ void FanDataReader::reset()
 
 bool FanDataReader::open(const QString& path)
 {
-    reset();
-    return mapFile(path) && check();
+    return openFile(path, false);
 }
 
 bool FanDataReader::openCutOff(const QString& path)
 {
+    return openFile(path, true);
+}
+
+bool FanDataReader::openFile(const QString& path, bool cutOff)
+{
     reset();
-    cutOffAllowed = true;
+    cutOffAllowed = cutOff;
     return mapFile(path) && check();
 }
 
@@ -188,36 +192,41 @@ bool FanDataReader::checkPackets(int candidateLeds, bool reportErrors, qint64 pa
     for (qint64 frame = 0; at < end; ++frame) {
         for (int line = 0; line < lines && at < end; ++line) {
             for (int chunk = 0; chunk < format.chunks && at < end; ++chunk, at += packetBytes) {
-                const QString where =
-                    format.chunks > 1 ? QStringLiteral("frame %1, line %2, chunk %3")
-                                            .arg(frame)
-                                            .arg(line)
-                                            .arg(chunk)
-                                      : QStringLiteral("frame %1, line %2").arg(frame).arg(line);
-                if (at + packetBytes > size && cutOffAllowed) {
-                    end = at; // the unfinished last record: the reading ends here
-                    break;
-                }
+                // Named only for a message: formatting it for every packet would cost more
+                // than the check.
+                const auto where = [&] {
+                    return format.chunks > 1
+                               ? QStringLiteral("frame %1, line %2, chunk %3")
+                                     .arg(frame)
+                                     .arg(line)
+                                     .arg(chunk)
+                               : QStringLiteral("frame %1, line %2").arg(frame).arg(line);
+                };
                 if (at + packetBytes > size) {
+                    if (cutOffAllowed) {
+                        end = at; // the unfinished last record: the reading ends here
+                        break;
+                    }
                     if (!reportErrors)
                         return false;
                     return fail(at, QStringLiteral("the file ends inside the packet of %1 "
                                                    "(%2 bytes are left, a packet is %3): a "
                                                    "truncated frame record")
-                                        .arg(where)
+                                        .arg(where())
                                         .arg(size - at)
                                         .arg(packetBytes));
                 }
-                const QByteArray header = expectedHeader(candidateLeds, line, chunk);
-                for (int i = 0; i < header.size(); ++i) {
-                    if (bytes[at + i] == header.at(i))
+                char header[packetHeaderSize];
+                writePacketHeader(header, format, line, chunk);
+                for (int i = 0; i < packetHeaderSize; ++i) {
+                    if (bytes[at + i] == header[i])
                         continue;
                     if (!reportErrors)
                         return false;
                     QString message = QStringLiteral("the %1 of the packet of %2 should be %3, "
                                                      "found %4")
-                                          .arg(QLatin1String(fieldAt(i)), where,
-                                               hexByte(header.at(i)), hexByte(bytes[at + i]));
+                                          .arg(QLatin1String(fieldAt(i)), where(),
+                                               hexByte(header[i]), hexByte(bytes[at + i]));
                     if (i == 0)
                         message += QStringLiteral(" (a packet before it may have a wrong "
                                                   "length)");

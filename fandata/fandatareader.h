@@ -39,6 +39,7 @@ public:
 
 private:
     void reset();
+    bool openFile(const QString& path, bool cutOff);
     bool check();
     bool fail(qint64 offset, const QString& message);
     bool checkPackets(int candidateLeds, bool reportErrors, qint64 packetLimit = -1);

@@ -1,7 +1,6 @@
 #include "bitplanes.h"
 #include "fan.h"
 #include "fanpanel.h"
-#include "frontfanblending.h"
 #include "frontfanlayers.h"
 #include "noiseimage.h"
 #include "outputrun.h"
@@ -26,19 +25,6 @@ void blendRims(Panel& panel, int edgeOffset)
     panel.edgeOffset = edgeOffset;
     panel.colorOffset0 = "0:(0,0,0,255)|0.5:(0,0,0,128)|1:(0,0,0,0)";
     panel.colorOffset1 = "0:(0,0,0,0)|0.6:(0,0,0,96)|1:(0,0,0,255)";
-}
-
-// The straightforward conversion of one frame: both layer images, the blending, then every
-// fan's record in list order.
-QVector<QByteArray> referenceRecords(const QImage& frame, const Panel& panel, BitPlaneTurn& turn)
-{
-    LayerImages layers = buildLayerImages(frame, panel);
-    paintFrontFanBlending(layers.frameImage_z0, layers.frameImage_z1, panel);
-    QVector<QByteArray> records;
-    for (const Fan* fan : panel.fans)
-        records.append(
-            fanFrameRecord(fan->z == 0 ? layers.frameImage_z0 : layers.frameImage_z1, *fan, turn));
-    return records;
 }
 
 QString firstDifference(const QByteArray& expected, const QByteArray& actual, int ledpcs)
@@ -171,7 +157,7 @@ private slots:
                 const QImage picture = noiseImage(frameSize.width(), frameSize.height(),
                                                   seed + quint32(c * 2 + frame));
                 const QVector<QByteArray> expected =
-                    referenceRecords(picture, fans.panel, referenceTurn);
+                    frameRecords(picture, fans.panel, referenceTurn);
                 conversion.convert(picture, turn);
                 for (int f = 0; f < expected.size(); ++f) {
                     const Fan& fan = *fans.panel.fans.at(f);
@@ -235,8 +221,7 @@ private slots:
         BitPlaneTurn referenceTurn;
         QVector<QVector<QByteArray>> expected;
         for (quint32 frame = 1; frame <= 3; ++frame)
-            expected.append(
-                referenceRecords(noiseImage(300, 150, frame), fans.panel, referenceTurn));
+            expected.append(frameRecords(noiseImage(300, 150, frame), fans.panel, referenceTurn));
 
         PanelConversion conversion(fans.panel);
         BitPlaneTurn turn;
@@ -273,7 +258,7 @@ private slots:
             for (int frame = 0; frame < 3; ++frame) {
                 const QImage picture = noiseImage(160 + run, 90, quint32(frame + 10 * run));
                 const QVector<QByteArray> records =
-                    referenceRecords(picture, fans.panel, referenceTurn);
+                    frameRecords(picture, fans.panel, referenceTurn);
                 for (int f = 0; f < records.size(); ++f)
                     expected[f] += records.at(f);
                 QVERIFY(output.convertFrame(picture));
