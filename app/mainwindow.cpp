@@ -3,10 +3,10 @@
 
 #include "core.h"
 #include "fan.h"
-#include "packets.h"
 #include "fanviewpicture.h"
 #include "fanviewworker.h"
 #include "mediainput.h"
+#include "packets.h"
 #include "panel.h"
 #include "panelcopy.h"
 #include "panellimits.h"
@@ -360,9 +360,9 @@ void MainWindow::openFile(const QString& path)
                                  .arg(QDir::toNativeSeparators(fileName)));
         return;
     }
-    ui->graphicsView->placePicture(videoInfo.firstFrame);
+    ui->graphicsView->fitPicture(videoInfo.firstFrame.size());
     resizeDragWidget();
-    refreshFanView();
+    refreshFanView(); // shows the picture, or what the fans make of it
 }
 
 // Shows a frame of the clip: the picture itself, or what the fans make of it.
@@ -413,7 +413,6 @@ void MainWindow::on_pushButton_preview_clicked()
     updateProgress();
     if (state == JobState::Previewing) {
         core->stopRequested.raise();
-        timer->stop();
         endPreview();
         return;
     }
@@ -700,7 +699,7 @@ void MainWindow::updateProgress()
         ui->label->setText(formatTime(ms));
         return;
     }
-    const int durationMs = duration < INT_MAX ? int(duration) : INT_MAX;
+    const int durationMs = saturatedMs(double(duration));
     ui->progressBar->setRange(0, durationMs);
     ui->progressBar->setValue(ms);
     QString text = formatTime(ms) + " / " + formatTime(durationMs);

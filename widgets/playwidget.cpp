@@ -17,9 +17,9 @@ PlayWidget::PlayWidget(QWidget* parent)
 
 PlayWidget::~PlayWidget() = default;
 
-void PlayWidget::placePicture(const QImage& picture)
+void PlayWidget::fitPicture(const QSize& picture)
 {
-    const ViewGeometry::PictureFit fit = ViewGeometry::fitPicture(size(), picture.size());
+    const ViewGeometry::PictureFit fit = ViewGeometry::fitPicture(size(), picture);
     if (fit.imageRect.isNull()) {
         clearPicture();
         return;
@@ -29,9 +29,6 @@ void PlayWidget::placePicture(const QImage& picture)
     qDebug() << "rect:" << imageRect << "scale:" << scale;
     // The scene's origin is the picture's top-left corner.
     pictureScene->setSceneRect(-imageRect.x(), -imageRect.y(), width(), height());
-    showPixmap(QPixmap::fromImage(picture).scaled(imageRect.width(), imageRect.height(),
-                                                  Qt::IgnoreAspectRatio, Qt::FastTransformation),
-               imageRect.topLeft());
 }
 
 void PlayWidget::clearPicture()

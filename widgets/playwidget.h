@@ -21,9 +21,9 @@ public:
     explicit PlayWidget(QWidget* parent = nullptr);
     ~PlayWidget() override;
 
-    // Fits `picture` into the view, keeping its proportions, centres it and shows it; sets
-    // scale and imageRect. A picture without area clears the view.
-    void placePicture(const QImage& picture);
+    // Fits a picture of size `picture` into the view, keeping its proportions, and centres
+    // it: sets scale and imageRect, for showFrame(). A picture without area clears the view.
+    void fitPicture(const QSize& picture);
     // Nothing placed: an empty view, scale 0 and a null imageRect.
     void clearPicture();
     // Shows `frame` at the current scale with its top-left corner on the picture's.
