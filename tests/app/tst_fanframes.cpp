@@ -3,10 +3,10 @@
 // pixel for pixel.
 #include "bitplanes.h"
 #include "bladetypes.h"
-#include "fan.h"
 #include "fandatareader.h"
 #include "fandiscmap.h"
 #include "fanframes.h"
+#include "fanpanel.h"
 #include "fanview.h"
 #include "messagecapture.h"
 #include "noiseimage.h"
@@ -23,28 +23,16 @@ namespace {
 
 // A rear fan and a front fan of `ledpcs` LEDs overlapping on one panel, the front one
 // blended into the rear.
-struct OverlappingFans
+struct OverlappingFans : FanPanel
 {
-    Panel panel;
-    explicit OverlappingFans(int ledpcs)
+    explicit OverlappingFans(int ledpcs) : FanPanel(1.5 * ledpcs, ledpcs, 12)
     {
-        panel.width = 1.5 * ledpcs;
-        panel.height = ledpcs;
-        panel.edgeOffset = 12;
         panel.colorOffset0 = "0:(0,0,0,255)|0.5:(0,0,0,128)|1:(0,0,0,0)";
         panel.colorOffset1 = "0:(0,0,0,0)|1:(0,0,0,255)";
         panel.selection = QRectF(5.5, 3.25, 70, 47);
-        for (int z = 0; z < 2; ++z) {
-            auto* fan = new Fan;
-            fan->diameter = ledpcs;
-            fan->ledpcs = ledpcs;
-            fan->x = ledpcs * (z == 0 ? 0.5 : 1.0);
-            fan->y = ledpcs * 0.5;
-            fan->z = z;
-            panel.fans.append(fan);
-        }
+        addFan(ledpcs, 0.5 * ledpcs, 0.5 * ledpcs, 0, ledpcs);
+        addFan(ledpcs, 1.0 * ledpcs, 0.5 * ledpcs, 1, ledpcs);
     }
-    ~OverlappingFans() { qDeleteAll(panel.fans); }
 };
 
 bool packedInFourteenChannels(int ledpcs)
