@@ -1,7 +1,6 @@
 #include "core.h"
 #include "dialoganswerer.h"
-#include "fan.h"
-#include "fanconfig.h"
+#include "loadedpanels.h"
 #include "mainwindow.h"
 #include "messagecapture.h"
 #include "packets.h"
@@ -394,17 +393,13 @@ private slots:
         const QString reference = outputDir("reference") + "/one";
         {
             MessageCapture quiet;
-            QList<Panel*> panels;
-            FanConfig::load(config, panels);
+            LoadedPanels panels;
+            QVERIFY(panels.load(config));
             Panel* panel = panels.at(0);
             panel->selection = selection;
             Core core;
             core.setFileName(clip);
             core.beginOutput(reference, panel);
-            for (Panel* p : panels) {
-                qDeleteAll(p->fans);
-                delete p;
-            }
         }
         const QString chosen = outputDir("chosen") + "/one";
         QCOMPARE(convert("0", clip, chosen, {"--selection", "10.5,4,60,30", "--quiet"}).status, 0);
