@@ -8,6 +8,7 @@
 #include "panel.h"
 #include "testmedia.h"
 #include "windowtesting.h"
+#include "workerhold.h"
 
 #include <QDir>
 #include <QFile>
@@ -156,34 +157,6 @@ QString writeHalves(const QString& path, const QSize& size)
     QPainter(&image).fillRect(0, 0, size.width() / 2, size.height(), Qt::red);
     return image.save(path, "PNG") ? path : QString();
 }
-
-// Keeps the worker's thread busy until released, so that a command sent meanwhile waits.
-class WorkerHold
-{
-public:
-    explicit WorkerHold(Core* core)
-    {
-        QMetaObject::invokeMethod(
-            core,
-            [this] {
-                started.release();
-                released.acquire();
-            },
-            Qt::QueuedConnection);
-        started.acquire();
-    }
-    ~WorkerHold() { release(); }
-    void release()
-    {
-        if (!done)
-            released.release();
-        done = true;
-    }
-
-private:
-    QSemaphore started, released;
-    bool done = false;
-};
 
 void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& local)
 {
