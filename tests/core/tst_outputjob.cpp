@@ -30,10 +30,8 @@ private:
 
     QString clip(int pictures)
     {
-        const QString name = QString("clip%1.mkv").arg(pictures);
-        if (QFile::exists(dir.filePath(name)))
-            return dir.filePath(name);
-        return TestMedia::pngClip(dir.path(), name, "18", pictures, QSize(40, 30));
+        return TestMedia::reusedClip(dir.path(), QString("clip%1.mkv").arg(pictures), "18",
+                                     pictures, QSize(40, 30));
     }
 
 private slots:

@@ -642,9 +642,7 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, said);
         const QString longClip =
-            QFile::exists(dir.filePath("long.mkv"))
-                ? dir.filePath("long.mkv")
-                : TestMedia::pngClip(dir.path(), "long.mkv", "18", 1800, QSize(32, 32));
+            TestMedia::reusedClip(dir.path(), "long.mkv", "18", 1800, QSize(32, 32));
         QVERIFY(!longClip.isEmpty());
         const QString out = outputDir(QString("interrupted%1").arg(signal)) + "/every";
         QProcess process;
