@@ -4,8 +4,10 @@
 // the frame's bounds, drops and keys, the folders remembered, and the window closed or
 // going away while the worker runs.
 #include "core.h"
+#include "filledimage.h"
 #include "messagecapture.h"
 #include "panel.h"
+#include "testfiles.h"
 #include "testmedia.h"
 #include "windowtesting.h"
 #include "workerhold.h"
@@ -152,8 +154,7 @@ bool showsPicture(const QImage& shown, const QImage& picture, int scale)
 // A picture whose left half is red and right half blue.
 QString writeHalves(const QString& path, const QSize& size)
 {
-    QImage image(size, QImage::Format_RGB888);
-    image.fill(Qt::blue);
+    QImage image = filled(size.width(), size.height(), Qt::blue);
     QPainter(&image).fillRect(0, 0, size.width() / 2, size.height(), Qt::red);
     return image.save(path, "PNG") ? path : QString();
 }
@@ -219,10 +220,7 @@ private slots:
         small = writeHalves(media.filePath("small.png"), QSize(200, 100));
         QVERIFY(!wide.isEmpty() && !tall.isEmpty() && !small.isEmpty());
         unreadable = media.filePath("notes.txt");
-        QFile notes(unreadable);
-        QVERIFY(notes.open(QIODevice::WriteOnly));
-        notes.write("not a picture\n");
-        notes.close();
+        QVERIFY(writeFile(unreadable, "not a picture\n"));
 
         const QSize size(16, 8);
         shortClip = TestMedia::pngClip(media.path(), "clip.final.mkv", "18", 10, size);
@@ -1017,10 +1015,8 @@ private slots:
         MainWindow& w = newWindow(twoFans);
         Parts ui(w);
         open(ui.open, *dialogs, shortClip);
-        QFile old(output->filePath("clip__1.bin"));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("earlier fan data");
-        old.close();
+        const QString old = output->filePath("clip__1.bin");
+        QVERIFY(writeFile(old, "earlier fan data"));
         QSignalSpy requested(&w, &MainWindow::beginOutput);
 
         dialogs->enterText("clip");

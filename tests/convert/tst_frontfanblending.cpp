@@ -1,21 +1,11 @@
 #include "fanpanel.h"
+#include "filledimage.h"
 #include "frontfanblending.h"
 #include "noiseimage.h"
 
 #include <QPainter>
 #include <QRadialGradient>
 #include <QtTest>
-
-namespace {
-
-QImage filled(int w, int h, QColor colour)
-{
-    QImage image(w, h, QImage::Format_RGB888);
-    image.fill(colour);
-    return image;
-}
-
-} // namespace
 
 class TestFrontFanBlending : public QObject
 {

@@ -2,9 +2,9 @@
 #include "framesource.h"
 #include "messagecapture.h"
 #include "panel.h"
+#include "testfiles.h"
 #include "testmedia.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -346,10 +346,8 @@ private slots:
             path = dir.filePath("does-not-exist.mp4");
         } else if (kind != "none") {
             path = dir.filePath(kind + ".mp4");
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            if (kind == "text")
-                file.write("This is not a video, just a few words of plain text.\n");
+            const QByteArray text = "This is not a video, just a few words of plain text.\n";
+            QVERIFY(writeFile(path, kind == "text" ? text : QByteArray()));
         }
         MessageCapture messages;
         StdoutCapture output;
@@ -431,14 +429,10 @@ private slots:
     void truncatedClipDeliversWhatIsThere()
     {
         const QString whole = TestMedia::reusedClip(dir.path(), "rate-18-long.mkv", "18", 30);
-        QFile source(whole);
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        const QByteArray bytes = source.readAll();
+        const QByteArray bytes = contentsOf(whole);
+        QVERIFY(!bytes.isEmpty());
         const QString path = dir.filePath("truncated.mkv");
-        QFile cut(path);
-        QVERIFY(cut.open(QIODevice::WriteOnly));
-        cut.write(bytes.left(bytes.size() / 2));
-        cut.close();
+        QVERIFY(writeFile(path, bytes.left(bytes.size() / 2)));
 
         MessageCapture messages;
         decode(path, &panel18);

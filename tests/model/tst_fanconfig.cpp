@@ -2,8 +2,8 @@
 #include "fanconfig.h"
 #include "loadedpanels.h"
 #include "panel.h"
+#include "testfiles.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,21 +18,18 @@ class TestFanConfig : public QObject
 private:
     QTemporaryDir dir;
 
-    QString writeFile(const QByteArray& contents)
+    // A new file holding `contents`: its path, or an empty string when it cannot be written.
+    QString configFile(const QByteArray& contents)
     {
         static int counter = 0;
         const QString path = dir.filePath(QString("fanconfig%1.xml").arg(++counter));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return QString();
-        file.write(contents);
-        return path;
+        return writeFile(path, contents) ? path : QString();
     }
 
     // Loads `contents` from a file of its own into `out`; returns what the load returned.
     bool load(const QByteArray& contents, LoadedPanels& out)
     {
-        const QString path = writeFile(contents);
+        const QString path = configFile(contents);
         if (!QTest::qVerify(!path.isEmpty(), "!path.isEmpty()", "", __FILE__, __LINE__))
             return false;
         return out.load(path);
@@ -225,7 +222,7 @@ private slots:
     {
         QFETCH(QByteArray, contents);
         QFETCH(bool, wellFormed);
-        const QString path = writeFile(contents);
+        const QString path = configFile(contents);
         QTest::ignoreMessage(QtDebugMsg, qPrintable(QString("\"%1\"").arg(path)));
         if (!wellFormed)
             QTest::ignoreMessage(QtDebugMsg, "-1");
@@ -237,7 +234,7 @@ private slots:
     void malformedDocumentDoesNotCrash()
     {
         const QString path =
-            writeFile(R"(<panels><panel model="cut"><fan ledpcs="5"/></panel><panel model=)");
+            configFile(R"(<panels><panel model="cut"><fan ledpcs="5"/></panel><panel model=)");
         QTest::ignoreMessage(QtDebugMsg, qPrintable(QString("\"%1\"").arg(path)));
         QTest::ignoreMessage(QtDebugMsg, "-1");
         LoadedPanels loaded;
@@ -280,7 +277,7 @@ private slots:
 
     void eachPanelIsAnnouncedAfterItIsListed()
     {
-        const QString path = writeFile(
+        const QString path = configFile(
             R"(<panels><panel model="a"><fan/><fan/></panel><panel model="b"/></panels>)");
         LoadedPanels loaded;
         QStringList announced;

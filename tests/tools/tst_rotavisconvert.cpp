@@ -1,10 +1,12 @@
 #include "core.h"
 #include "dialoganswerer.h"
+#include "filledimage.h"
 #include "loadedpanels.h"
 #include "mainwindow.h"
 #include "messagecapture.h"
 #include "packets.h"
 #include "panel.h"
+#include "testfiles.h"
 #include "testmedia.h"
 
 #include <QComboBox>
@@ -54,19 +56,6 @@ struct Result
     QString out;
     QString err;
 };
-
-QByteArray contentsOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& contents)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(contents);
-}
 
 } // namespace
 
@@ -120,14 +109,12 @@ private slots:
     {
         QVERIFY(dir.isValid());
         config = dir.filePath("fanconfig.xml");
-        writeFile(config, installation.toUtf8());
+        QVERIFY(writeFile(config, installation.toUtf8()));
         clip = TestMedia::pngClip(dir.path(), "clip.mkv", "18", 8, QSize(96, 64));
         QVERIFY(!clip.isEmpty());
         // A clip of three pictures of exactly (200, 100, 50).
-        QImage picture(96, 64, QImage::Format_RGB888);
-        picture.fill(QColor(200, 100, 50));
         const QString still = dir.filePath("solid.png");
-        QVERIFY(picture.save(still));
+        QVERIFY(filled(96, 64, QColor(200, 100, 50)).save(still));
         solid = dir.filePath("solid.mkv");
         QString error;
         QVERIFY2(TestMedia::ffmpeg({"-loop", "1", "-framerate", "18", "-i", still, "-frames:v", "3",
@@ -194,9 +181,9 @@ private slots:
                                                          "--output", out}
                                           << 3 << "missing.xml";
         const QString impossible = dir.filePath("impossible.xml");
-        writeFile(impossible, "<panels><panel model=\"huge\" width=\"64\" height=\"64\">"
-                              "<fan diameter=\"64\" ledpcs=\"1000000\" x=\"32\" y=\"32\"/>"
-                              "</panel></panels>");
+        QVERIFY(writeFile(impossible, "<panels><panel model=\"huge\" width=\"64\" height=\"64\">"
+                                      "<fan diameter=\"64\" ledpcs=\"1000000\" x=\"32\" y=\"32\"/>"
+                                      "</panel></panels>"));
         QTest::newRow("impossible LED count")
             << QStringList{"--config", impossible, "--panel", "0", "--input", clip, "--output", out}
             << 3 << "fan 0 has 1000000 LEDs";
@@ -308,8 +295,8 @@ private slots:
         QCOMPARE(convert("pair", clip, full, {"--overwrite", "--quiet"}).status, 0);
         const QByteArray files[] = {contentsOf(full + "__0.bin"), contentsOf(full + "__1.bin")};
         const QString killed = folder + "/killed";
-        writeFile(killed + "__0.bin", files[0].left(int(firstKeeps)));
-        writeFile(killed + "__1.bin", files[1].left(int(secondKeeps)));
+        QVERIFY(writeFile(killed + "__0.bin", files[0].left(int(firstKeeps))));
+        QVERIFY(writeFile(killed + "__1.bin", files[1].left(int(secondKeeps))));
 
         const Result repair = run({"--repair", killed});
         QCOMPARE(repair.status, 0);
@@ -326,7 +313,7 @@ private slots:
         QCOMPARE(convert("pair", clip, out, {"--overwrite", "--quiet"}).status, 0);
         QByteArray damaged = contentsOf(out + "__1.bin");
         damaged[int(frameRecordSize(60)) + 1] = 'x'; // a packet header of frame 1
-        writeFile(out + "__1.bin", damaged);
+        QVERIFY(writeFile(out + "__1.bin", damaged));
         const QByteArray before = contentsOf(out + "__0.bin");
         const Result repair = run({"--repair", out});
         QCOMPARE(repair.status, 6);
@@ -350,7 +337,7 @@ private slots:
     {
         // The window reads its installation from beside the executable: beside this test.
         const QString beside = QCoreApplication::applicationDirPath() + "/fanconfig.xml";
-        writeFile(beside, installation.toUtf8());
+        QVERIFY(writeFile(beside, installation.toUtf8()));
         const QString windowDir = outputDir("window");
         {
             MessageCapture quiet;
@@ -479,7 +466,7 @@ private slots:
             offset = 11 * packet;
         }
         const QString damaged = dir.filePath("damaged-" + damage + ".bin");
-        writeFile(damaged, bytes);
+        QVERIFY(writeFile(damaged, bytes));
         const Result report = run({"--inspect", damaged});
         QCOMPARE(report.status, 6);
         QVERIFY2(report.err.contains(QString("byte %1: ").arg(offset)), qPrintable(report.err));
@@ -517,7 +504,7 @@ private slots:
         const QString clips = outputDir("clips");
         QVERIFY(QFile::copy(clip, clips + "/a.mkv"));
         QVERIFY(QFile::copy(solid, clips + "/b.mkv"));
-        writeFile(clips + "/notes.txt", "not a clip");
+        QVERIFY(writeFile(clips + "/notes.txt", "not a clip"));
         const QString show = dir.filePath("show");
         const QStringList batch{"--config", config, "--panel",  "packed",
                                 "--input",  clips,  "--output", show};
@@ -615,7 +602,7 @@ private slots:
             path = dir.filePath("missing.xml");
         } else if (!xml.isEmpty()) {
             path = dir.filePath("check.xml");
-            writeFile(path, xml.toUtf8());
+            QVERIFY(writeFile(path, xml.toUtf8()));
         }
         const Result result = run({"--check-config", path});
         QCOMPARE(result.status, status);
