@@ -5,6 +5,7 @@
 // going away while the worker runs.
 #include "core.h"
 #include "filledimage.h"
+#include "inputevents.h"
 #include "messagecapture.h"
 #include "panel.h"
 #include "testfiles.h"
@@ -17,14 +18,12 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
-#include <QWheelEvent>
 #include <QtTest>
 
 #include <memory>
@@ -157,21 +156,6 @@ QString writeHalves(const QString& path, const QSize& size)
     QImage image = filled(size.width(), size.height(), Qt::blue);
     QPainter(&image).fillRect(0, 0, size.width() / 2, size.height(), Qt::red);
     return image.save(path, "PNG") ? path : QString();
-}
-
-void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& local)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, local, widget->mapToGlobal(local), button, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
-void sendWheel(QWidget* widget, int delta)
-{
-    QWheelEvent event(QPointF(5, 5), widget->mapToGlobal(QPoint(5, 5)), QPoint(), QPoint(0, delta),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(widget, &event);
 }
 
 } // namespace
@@ -957,7 +941,7 @@ private slots:
         const QRect frame = ui.frame->geometry();
         sendMouse(ui.frame, QEvent::MouseButtonPress, QPoint(10, 10));
         sendMouse(ui.frame, QEvent::MouseMove, QPoint(90, 60));
-        sendWheel(ui.frame, 120);
+        sendWheel(ui.frame, QPoint(0, 120));
         QTest::keyClick(ui.panels, Qt::Key_Down);
         sendMouse(ui.view->viewport(), QEvent::MouseButtonDblClick, QPoint(5, 5));
         QCOMPARE(ui.frame->geometry(), frame);
@@ -991,13 +975,13 @@ private slots:
         QCOMPARE(ui.frame->pos(), QPoint(50 + 16 - 450, 40 + 16 - 450));
 
         for (int step = 0; step < 200; ++step)
-            sendWheel(ui.frame, -120);
+            sendWheel(ui.frame, QPoint(0, -120));
         QVERIFY2(ui.frame->width() >= 16 && ui.frame->width() < 22,
                  qPrintable(QString::number(ui.frame->width())));
         QCOMPARE(ui.frame->width(), ui.frame->height());
         QVERIFY(ui.frame->geometry().intersected(ui.view->geometry()).width() >= 16);
         for (int step = 0; step < 200; ++step)
-            sendWheel(ui.frame, 120);
+            sendWheel(ui.frame, QPoint(0, 120));
         QCOMPARE(ui.frame->size(), QSize(550, 550)); // the largest square in the view
         QVERIFY(ui.frame->geometry().intersected(ui.view->geometry()).width() >= 16);
 

@@ -1,9 +1,8 @@
 #include "dragwidget.h"
 #include "fanpanel.h"
+#include "inputevents.h"
 
 #include <QFontDatabase>
-#include <QMouseEvent>
-#include <QWheelEvent>
 #include <QtTest>
 
 namespace {
@@ -21,21 +20,6 @@ struct Scene
         frame->setStyleSheet("background:transparent");
     }
 };
-
-void sendWheel(QWidget* widget, const QPoint& angleDelta)
-{
-    QWheelEvent event(QPointF(5, 5), widget->mapToGlobal(QPoint(5, 5)), QPoint(), angleDelta,
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(widget, &event);
-}
-
-void sendMouse(QWidget* widget, QEvent::Type type, const QPointF& local, Qt::MouseButtons held)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, local, local, widget->mapToGlobal(local.toPoint()), button, held,
-                      Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
 
 bool isRed(QRgb c)
 {
