@@ -78,12 +78,15 @@ private:
     Panel panel18;
     Delivery delivery;
 
-    VideoInfo decode(const QString& path, Panel* panel, int limit = 999999)
+    // One run over the file at `path` for `panel`, its pictures handed to `callback` (by
+    // default recorded in `delivery`).
+    VideoInfo decode(const QString& path, Panel* panel, int limit = 999999,
+                     const FrameCallback& callback = {})
     {
         Core core;
         core.setFileName(path);
         core.panel = panel;
-        return Core::decodeVideo(delivery.recorder(), &core, limit, false);
+        return Core::decodeVideo(callback ? callback : delivery.recorder(), &core, limit, false);
     }
 
     // Every picture of a clip through a run with the given decoder threads, at the clip's
@@ -351,10 +354,7 @@ private slots:
         }
         MessageCapture messages;
         StdoutCapture output;
-        Core core;
-        core.setFileName(path);
-        core.panel = &panel18;
-        const VideoInfo info = Core::decodeVideo(delivery.recorder(), &core, 999999, false);
+        const VideoInfo info = decode(path, &panel18);
         QCOMPARE(info.fps, 0.0);
         QVERIFY(info.firstFrame.isNull());
         QCOMPARE(info.durationMs, qint64(0));
@@ -416,11 +416,7 @@ private slots:
         panel.hz = 18;
         decode(path, &panel);
         QList<QImage> kept;
-        Core core;
-        core.setFileName(path);
-        core.panel = &panel;
-        Core::decodeVideo([&kept](QImage* frame, Core*, int) { kept << *frame; }, &core, 999999,
-                          false);
+        decode(path, &panel, 999999, [&kept](QImage* frame, Core*, int) { kept << *frame; });
         QCOMPARE(kept.size(), 8);
         QCOMPARE(kept, delivery.frames);
         QVERIFY(kept.at(0) != kept.at(7));
