@@ -104,6 +104,20 @@ private:
         return path;
     }
 
+    // The converter from a shell: `script` runs with $CONVERTER, $CONFIG, $CLIP and $DIR (a
+    // fresh folder) set, so that it can hand over names no QString argument could carry.
+    Result shell(const QString& script, const QString& folder)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("CONVERTER", ROTAVIS_CONVERT);
+        environment.insert("CONFIG", config);
+        environment.insert("CLIP", clip);
+        environment.insert("DIR", folder);
+        process.setProcessEnvironment(environment);
+        return finish(process, "bash", {"-c", script});
+    }
+
 private slots:
     void initTestCase()
     {
@@ -222,20 +236,6 @@ private slots:
             QVERIFY2(result.err.contains("(see --help)"), qPrintable(result.err));
         }
         QVERIFY(QDir(dir.filePath("status")).isEmpty());
-    }
-
-    // The converter from a shell: `script` runs with $CONVERTER, $CONFIG, $CLIP and $DIR (a
-    // fresh folder) set, so that it can hand over names no QString argument could carry.
-    Result shell(const QString& script, const QString& folder)
-    {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("CONVERTER", ROTAVIS_CONVERT);
-        environment.insert("CONFIG", config);
-        environment.insert("CLIP", clip);
-        environment.insert("DIR", folder);
-        process.setProcessEnvironment(environment);
-        return finish(process, "bash", {"-c", script});
     }
 
     // Names that are not UTF-8 reach FFmpeg and the file system byte for byte.
