@@ -3,14 +3,10 @@
 // fans" panel, then with the fan view, during a preview with the fan view, during a save,
 // and the box at the end of the save.
 // Usage: fanviewshot OUT_PREFIX. Fails when a step does not come about.
-#include "dialoganswerer.h"
-#include "mainwindow.h"
 #include "testmedia.h"
+#include "windowtesting.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -51,41 +47,35 @@ bool run(const QString& prefix)
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return fail("the window did not come up");
-    auto* panels = window.findChild<QComboBox*>("comboBox_panels");
-    auto* fans = window.findChild<QCheckBox*>("checkBox_fans");
-    auto* open = window.findChild<QPushButton*>("pushButton_open");
-    auto* preview = window.findChild<QPushButton*>("pushButton_preview");
-    const int front = panels->findText("Front fan over four rear fans");
+    const WindowTesting::Parts ui(window);
+    const int front = ui.panels->findText("Front fan over four rear fans");
     if (front < 0)
         return fail("the bundled installation is not beside the program");
-    panels->setCurrentIndex(front);
-    emit panels->activated(front);
+    WindowTesting::choose(ui.panels, front);
 
     DialogAnswerer dialogs;
-    dialogs.chooseFile(clip);
-    open->click();
-    if (!preview->isEnabled())
+    WindowTesting::open(ui.open, dialogs, clip);
+    if (!ui.preview->isEnabled())
         return fail("the clip did not open");
     if (!grab(prefix + "-picture.png"))
         return false;
 
-    fans->setChecked(true);
+    ui.fans->setChecked(true);
     QTest::qWait(3000); // the conversion of one frame
     if (!grab(prefix + "-fans.png"))
         return false;
 
-    preview->click();
+    ui.preview->click();
     QTest::qWait(2500);
     if (window.jobState() != MainWindow::JobState::Previewing)
         return fail("the preview ended early");
     if (!grab(prefix + "-preview.png"))
         return false;
-    preview->click();
+    ui.preview->click();
     if (!QTest::qWaitFor([&] { return window.jobState() == MainWindow::JobState::Idle; }, 10000))
         return fail("the preview did not stop");
 
     // A save, stopped after a while: its progress, then the box that says what was written.
-    auto* save = window.findChild<QPushButton*>("pushButton_save");
     bool boxGrabbed = false;
     dialogs.accept(); // the proposed name
     dialogs.chooseDirectory(scratch.path());
@@ -93,13 +83,13 @@ bool run(const QString& prefix)
         boxGrabbed = grab(prefix + "-saved.png");
         box->close();
     });
-    save->click();
+    ui.save->click();
     QTest::qWait(2500);
     if (window.jobState() != MainWindow::JobState::Saving)
         return fail("the save ended early");
     if (!grab(prefix + "-saving.png"))
         return false;
-    save->click();
+    ui.save->click();
     if (!QTest::qWaitFor([&] { return boxGrabbed; }, 30000))
         return fail("no box after the save");
     return dialogs.problems().isEmpty() || fail("unexpected dialogs");

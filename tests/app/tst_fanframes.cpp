@@ -3,10 +3,10 @@
 // pixel for pixel.
 #include "bitplanes.h"
 #include "bladetypes.h"
-#include "fan.h"
 #include "fandatareader.h"
 #include "fandiscmap.h"
 #include "fanframes.h"
+#include "fanpanel.h"
 #include "fanview.h"
 #include "messagecapture.h"
 #include "noiseimage.h"
@@ -23,35 +23,17 @@ namespace {
 
 // A rear fan and a front fan of `ledpcs` LEDs overlapping on one panel, the front one
 // blended into the rear.
-struct OverlappingFans
+struct OverlappingFans : FanPanel
 {
-    Panel panel;
-    explicit OverlappingFans(int ledpcs)
+    explicit OverlappingFans(int ledpcs) : FanPanel(1.5 * ledpcs, ledpcs, 12)
     {
-        panel.width = 1.5 * ledpcs;
-        panel.height = ledpcs;
-        panel.edgeOffset = 12;
         panel.colorOffset0 = "0:(0,0,0,255)|0.5:(0,0,0,128)|1:(0,0,0,0)";
         panel.colorOffset1 = "0:(0,0,0,0)|1:(0,0,0,255)";
         panel.selection = QRectF(5.5, 3.25, 70, 47);
-        for (int z = 0; z < 2; ++z) {
-            auto* fan = new Fan;
-            fan->diameter = ledpcs;
-            fan->ledpcs = ledpcs;
-            fan->x = ledpcs * (z == 0 ? 0.5 : 1.0);
-            fan->y = ledpcs * 0.5;
-            fan->z = z;
-            panel.fans.append(fan);
-        }
+        addFan(ledpcs, 0.5 * ledpcs, 0.5 * ledpcs, 0, ledpcs);
+        addFan(ledpcs, 1.0 * ledpcs, 0.5 * ledpcs, 1, ledpcs);
     }
-    ~OverlappingFans() { qDeleteAll(panel.fans); }
 };
-
-bool packedInFourteenChannels(int ledpcs)
-{
-    const BladeType* blade = bladeTypeForLine(6 * halfLineLength(ledpcs));
-    return blade && blade->bitPlaneChannels == 14;
-}
 
 } // namespace
 
@@ -62,22 +44,33 @@ class TestFanFrames : public QObject
 private:
     std::unique_ptr<MessageCapture> messages;
 
+    // Every blade type and two LED counts that are none; the 224- and 192-LED blades pack
+    // their lines into 14 bit-plane channels, whose halves swap in turns.
+    static void bladeTypes()
+    {
+        QTest::addColumn<int>("ledpcs");
+        QTest::addColumn<bool>("packed14");
+        QTest::newRow("1088") << 1088 << false;
+        QTest::newRow("704") << 704 << false;
+        QTest::newRow("512") << 512 << false;
+        QTest::newRow("320") << 320 << false;
+        QTest::newRow("256") << 256 << false;
+        QTest::newRow("224") << 224 << true;
+        QTest::newRow("192") << 192 << true;
+        QTest::newRow("64") << 64 << false;
+        QTest::newRow("63") << 63 << false;
+    }
+
 private slots:
     void initTestCase() { messages = std::make_unique<MessageCapture>(); }
 
-    void bladeTypes_data()
-    {
-        QTest::addColumn<int>("ledpcs");
-        for (const int leds : {1088, 704, 512, 320, 256, 224, 192, 64, 63})
-            QTest::newRow(qPrintable(QString::number(leds))) << leds;
-    }
-
     // Two frames through the conversion, against the files that an output run writes for
     // them; the process-wide bit-plane turn is left where it was.
-    void convertsToTheLinesOfTheDataFiles_data() { bladeTypes_data(); }
+    void convertsToTheLinesOfTheDataFiles_data() { bladeTypes(); }
     void convertsToTheLinesOfTheDataFiles()
     {
         QFETCH(int, ledpcs);
+        QFETCH(bool, packed14);
         OverlappingFans fans(ledpcs);
         const QList<QImage> frames{noiseImage(90, 60, 7), noiseImage(90, 60, 8)};
         QTemporaryDir folder;
@@ -106,7 +99,6 @@ private slots:
                              qPrintable(QString("frame %1, fan %2, line %3").arg(f).arg(i).arg(k)));
                     // Both started unswapped and count the same lines in the same order.
                     const qint64 before = (qint64(f) * 2 + i) * bladeType(ledpcs).linesPerFrame + k;
-                    const bool packed14 = packedInFourteenChannels(ledpcs);
                     QCOMPARE(converted.at(i).swapped.at(k),
                              packed14 && BitPlaneTurn::swappedAfter(before));
                 }
@@ -117,10 +109,11 @@ private slots:
     }
 
     // Any line data, the 14-channel lines in both turns.
-    void discMapDrawsTheConvertersFanView_data() { bladeTypes_data(); }
+    void discMapDrawsTheConvertersFanView_data() { bladeTypes(); }
     void discMapDrawsTheConvertersFanView()
     {
         QFETCH(int, ledpcs);
+        QFETCH(bool, packed14);
         const int lineCount = bladeType(ledpcs).linesPerFrame;
         const QImage noise = noiseImage(3 * ledpcs, lineCount, quint32(ledpcs));
         QVector<QByteArray> lines;
@@ -130,7 +123,6 @@ private slots:
         const SwapTurn swapped = [](int line) { return line % 3 == 1; };
         const QImage expected = renderFanView(lines, ledpcs, swapped);
 
-        const bool packed14 = packedInFourteenChannels(ledpcs);
         QVector<QByteArray> colours;
         for (int k = 0; k < lineCount; ++k)
             colours.append(ledColours(lines.at(k), ledpcs, packed14 && swapped(k)));

@@ -4,24 +4,26 @@
 // the frame's bounds, drops and keys, the folders remembered, and the window closed or
 // going away while the worker runs.
 #include "core.h"
+#include "filledimage.h"
+#include "inputevents.h"
 #include "messagecapture.h"
 #include "panel.h"
+#include "testfiles.h"
 #include "testmedia.h"
 #include "windowtesting.h"
+#include "workerhold.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
-#include <QWheelEvent>
 #include <QtTest>
 
 #include <memory>
@@ -151,53 +153,9 @@ bool showsPicture(const QImage& shown, const QImage& picture, int scale)
 // A picture whose left half is red and right half blue.
 QString writeHalves(const QString& path, const QSize& size)
 {
-    QImage image(size, QImage::Format_RGB888);
-    image.fill(Qt::blue);
+    QImage image = filled(size.width(), size.height(), Qt::blue);
     QPainter(&image).fillRect(0, 0, size.width() / 2, size.height(), Qt::red);
     return image.save(path, "PNG") ? path : QString();
-}
-
-// Keeps the worker's thread busy until released, so that a command sent meanwhile waits.
-class WorkerHold
-{
-public:
-    explicit WorkerHold(Core* core)
-    {
-        QMetaObject::invokeMethod(
-            core,
-            [this] {
-                started.release();
-                released.acquire();
-            },
-            Qt::QueuedConnection);
-        started.acquire();
-    }
-    ~WorkerHold() { release(); }
-    void release()
-    {
-        if (!done)
-            released.release();
-        done = true;
-    }
-
-private:
-    QSemaphore started, released;
-    bool done = false;
-};
-
-void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& local)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, local, widget->mapToGlobal(local), button, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
-void sendWheel(QWidget* widget, int delta)
-{
-    QWheelEvent event(QPointF(5, 5), widget->mapToGlobal(QPoint(5, 5)), QPoint(), QPoint(0, delta),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(widget, &event);
 }
 
 } // namespace
@@ -246,10 +204,7 @@ private slots:
         small = writeHalves(media.filePath("small.png"), QSize(200, 100));
         QVERIFY(!wide.isEmpty() && !tall.isEmpty() && !small.isEmpty());
         unreadable = media.filePath("notes.txt");
-        QFile notes(unreadable);
-        QVERIFY(notes.open(QIODevice::WriteOnly));
-        notes.write("not a picture\n");
-        notes.close();
+        QVERIFY(writeFile(unreadable, "not a picture\n"));
 
         const QSize size(16, 8);
         shortClip = TestMedia::pngClip(media.path(), "clip.final.mkv", "18", 10, size);
@@ -986,7 +941,7 @@ private slots:
         const QRect frame = ui.frame->geometry();
         sendMouse(ui.frame, QEvent::MouseButtonPress, QPoint(10, 10));
         sendMouse(ui.frame, QEvent::MouseMove, QPoint(90, 60));
-        sendWheel(ui.frame, 120);
+        sendWheel(ui.frame, QPoint(0, 120));
         QTest::keyClick(ui.panels, Qt::Key_Down);
         sendMouse(ui.view->viewport(), QEvent::MouseButtonDblClick, QPoint(5, 5));
         QCOMPARE(ui.frame->geometry(), frame);
@@ -1020,13 +975,13 @@ private slots:
         QCOMPARE(ui.frame->pos(), QPoint(50 + 16 - 450, 40 + 16 - 450));
 
         for (int step = 0; step < 200; ++step)
-            sendWheel(ui.frame, -120);
+            sendWheel(ui.frame, QPoint(0, -120));
         QVERIFY2(ui.frame->width() >= 16 && ui.frame->width() < 22,
                  qPrintable(QString::number(ui.frame->width())));
         QCOMPARE(ui.frame->width(), ui.frame->height());
         QVERIFY(ui.frame->geometry().intersected(ui.view->geometry()).width() >= 16);
         for (int step = 0; step < 200; ++step)
-            sendWheel(ui.frame, 120);
+            sendWheel(ui.frame, QPoint(0, 120));
         QCOMPARE(ui.frame->size(), QSize(550, 550)); // the largest square in the view
         QVERIFY(ui.frame->geometry().intersected(ui.view->geometry()).width() >= 16);
 
@@ -1044,10 +999,8 @@ private slots:
         MainWindow& w = newWindow(twoFans);
         Parts ui(w);
         open(ui.open, *dialogs, shortClip);
-        QFile old(output->filePath("clip__1.bin"));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("earlier fan data");
-        old.close();
+        const QString old = output->filePath("clip__1.bin");
+        QVERIFY(writeFile(old, "earlier fan data"));
         QSignalSpy requested(&w, &MainWindow::beginOutput);
 
         dialogs->enterText("clip");

@@ -1,13 +1,12 @@
 // The fan view in the real window: what it shows of the opened picture is what the saved
 // fan data files hold, and it follows a preview.
 #include "core.h"
-#include "fan.h"
-#include "packets.h"
 #include "fandatareader.h"
 #include "fanframes.h"
 #include "fanviewpicture.h"
 #include "messagecapture.h"
 #include "noiseimage.h"
+#include "packets.h"
 #include "panel.h"
 #include "panelcopy.h"
 #include "testmedia.h"

@@ -6,6 +6,7 @@
 #include "messagecapture.h"
 #include "outputrun.h"
 #include "panel.h"
+#include "testfiles.h"
 #include "testmedia.h"
 #include "windowtesting.h"
 
@@ -36,12 +37,6 @@ const char* const panels =
 // A 64-LED fan: 400 packets a frame, each 8 header bytes and 3 x 64 LED bytes.
 constexpr int packetSize = 8 + 3 * 64;
 constexpr int recordSize = 400 * packetSize;
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The first packet whose header is not what line i of a 64-LED frame record carries:
 // 0x82, i and i + 400 as 16-bit little-endian values, then three zero bytes. Empty if all fit.
@@ -151,11 +146,11 @@ private slots:
 
         QList<QByteArray> written;
         for (const QString& name : files) {
-            const QByteArray data = readAll(output.filePath(name));
+            const QByteArray data = contentsOf(output.filePath(name));
             QCOMPARE(data.size(), 13 * recordSize);
             const QString problem = headerProblem(data);
             QVERIFY2(problem.isEmpty(), qPrintable(name + ": " + problem));
-            QVERIFY2(data == readAll(reference.filePath(name)), qPrintable(name));
+            QVERIFY2(data == contentsOf(reference.filePath(name)), qPrintable(name));
             // LED data, not just black.
             QVERIFY(data.mid(8, 3 * 64).count('\0') < 3 * 64);
             written << data;

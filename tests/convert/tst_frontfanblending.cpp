@@ -1,48 +1,11 @@
-#include "fan.h"
+#include "fanpanel.h"
+#include "filledimage.h"
 #include "frontfanblending.h"
 #include "noiseimage.h"
-#include "panel.h"
 
 #include <QPainter>
 #include <QRadialGradient>
 #include <QtTest>
-
-#include <memory>
-#include <vector>
-
-namespace {
-
-struct FanPanel
-{
-    Panel panel;
-    std::vector<std::unique_ptr<Fan>> fans;
-
-    FanPanel(double width, double height, int edgeOffset)
-    {
-        panel.width = width;
-        panel.height = height;
-        panel.edgeOffset = edgeOffset;
-    }
-    void addFan(double x, double y, double diameter, int z)
-    {
-        fans.push_back(std::make_unique<Fan>());
-        Fan* fan = fans.back().get();
-        fan->x = x;
-        fan->y = y;
-        fan->diameter = diameter;
-        fan->z = z;
-        panel.fans.append(fan);
-    }
-};
-
-QImage filled(int w, int h, QColor colour)
-{
-    QImage image(w, h, QImage::Format_RGB888);
-    image.fill(colour);
-    return image;
-}
-
-} // namespace
 
 class TestFrontFanBlending : public QObject
 {
@@ -95,7 +58,7 @@ private slots:
     {
         // Diameter 20 and edgeOffset 12: D = 60, R = 30, the ring spans radii 24 to 30.
         FanPanel fans(40, 40, 12);
-        fans.addFan(20, 20, 20, 1);
+        fans.addFan(0, 20, 20, 1, 20);
         fans.panel.colorOffset1 = "0:(255,0,0,255)|1:(255,0,0,255)";
         const QRgb grey = qRgb(100, 100, 100);
         QImage layer0 = filled(120, 120, grey);
@@ -120,7 +83,7 @@ private slots:
     void stopAtHalfLands27PixelsOut()
     {
         FanPanel fans(40, 40, 12);
-        fans.addFan(20, 20, 20, 1);
+        fans.addFan(0, 20, 20, 1, 20);
         fans.panel.colorOffset1 = "0:(0,0,0,255)|0.5:(255,255,255,255)|1:(0,0,0,255)";
         QImage layer0 = filled(120, 120, Qt::black);
         QImage layer1 = filled(120, 120, Qt::black);
@@ -137,8 +100,8 @@ private slots:
     void onlyFansOfLayerOneArePainted()
     {
         FanPanel fans(40, 40, 12);
-        fans.addFan(20, 20, 20, 0);
-        fans.addFan(10, 10, 10, 2);
+        fans.addFan(0, 20, 20, 0, 20);
+        fans.addFan(0, 10, 10, 2, 10);
         fans.panel.colorOffset0 = "0:(255,0,0,255)";
         fans.panel.colorOffset1 = "0:(255,0,0,255)";
         const QImage original = noiseImage(120, 120, 12345);
@@ -156,7 +119,7 @@ private slots:
     void zeroEdgeLeavesLayerOneAlone()
     {
         FanPanel fans(40, 40, 0);
-        fans.addFan(20, 20, 20, 1);
+        fans.addFan(0, 20, 20, 1, 20);
         fans.panel.colorOffset0 = "1:(0,0,255,255)";
         fans.panel.colorOffset1 = "0:(255,0,0,255)";
         const QImage original = noiseImage(120, 120, 12345);

@@ -2,10 +2,12 @@
 #include "fan.h"
 #include "fanpanel.h"
 #include "filesizelimit.h"
+#include "filledimage.h"
 #include "nativepath.h"
 #include "outputrun.h"
 #include "packets.h"
 #include "panel.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,25 +15,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-QImage filled(int w, int h, QColor colour)
-{
-    QImage image(w, h, QImage::Format_RGB888);
-    image.fill(colour);
-    return image;
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray bytes(std::initializer_list<int> values)
 {
@@ -121,9 +109,9 @@ private slots:
         fans.addFan(704, 5, 5);
         fans.addFan(512, 5, 5);
         QVERIFY(convert(fans.panel, path("chunked"), filled(30, 30, Qt::white)));
-        const QByteArray f1088 = readAll(path("chunked__0.bin"));
-        const QByteArray f704 = readAll(path("chunked__1.bin"));
-        const QByteArray f512 = readAll(path("chunked__2.bin"));
+        const QByteArray f1088 = contentsOf(path("chunked__0.bin"));
+        const QByteArray f704 = contentsOf(path("chunked__1.bin"));
+        const QByteArray f512 = contentsOf(path("chunked__2.bin"));
 
         // Line 5, chunk 2: offset 2 x 816 = 1632 = 0x0660.
         QCOMPARE(f1088.mid(5 * 4 * 824 + 2 * 824, 8),
@@ -143,7 +131,7 @@ private slots:
         FanPanel fans(10, 10);
         fans.addFan(320, 5, 5);
         QVERIFY(convert(fans.panel, path("p320"), filled(30, 30, Qt::white)));
-        const QByteArray file = readAll(path("p320.bin"));
+        const QByteArray file = contentsOf(path("p320.bin"));
         // Line 7: 7 + 400 = 407 = 0x0197, then 960 LED bytes.
         QCOMPARE(file.mid(7 * 968, 8), bytes({0x82, 0x07, 0x00, 0x97, 0x01, 0x00, 0x00, 0x00}));
         QCOMPARE(file.mid(8 * 968, 5), bytes({0x82, 0x08, 0x00, 0x98, 0x01}));
@@ -156,7 +144,7 @@ private slots:
         FanPanel fans(120, 120);
         fans.addFan(99, 60, 60);
         QVERIFY(convert(fans.panel, path("p99"), filled(360, 360, Qt::white)));
-        const QByteArray file = readAll(path("p99.bin"));
+        const QByteArray file = contentsOf(path("p99.bin"));
         QCOMPARE(file.mid(8, 297), QByteArray(297, char(0xFF)));
         QCOMPARE(file.mid(305, 4), bytes({0x82, 0x01, 0x00, 0x91}));
     }
@@ -263,10 +251,7 @@ private slots:
         QTemporaryDir folder;
         const QString clip = folder.filePath("clip.mkv");
         const QByteArray contents("a clip that must stay as it is");
-        QFile file(clip);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(contents);
-        file.close();
+        QVERIFY(writeFile(clip, contents));
         const QString first = folder.filePath("out__0.bin");
         const QString second = folder.filePath("out__1.bin");
         if (link == "same")
@@ -284,8 +269,8 @@ private slots:
         OutputRun run;
         QVERIFY(!run.open(folder.filePath("out"), &fans.panel, clip));
         QVERIFY2(run.errorString().contains(said), qPrintable(run.errorString()));
-        QCOMPARE(readAll(clip), contents);
-        QCOMPARE(readAll(second), contents);
+        QCOMPARE(contentsOf(clip), contents);
+        QCOMPARE(contentsOf(second), contents);
     }
 
     // Existing files are emptied only once every file is open and the first frame comes; a
@@ -303,11 +288,8 @@ private slots:
         QFETCH(bool, opens);
         QTemporaryDir folder;
         const QByteArray earlier("an earlier run's data");
-        for (const QString name : {"out__0.bin", "out__1.bin"}) {
-            QFile file(folder.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(earlier);
-        }
+        for (const QString name : {"out__0.bin", "out__1.bin"})
+            QVERIFY(writeFile(folder.filePath(name), earlier));
         if (!opens)
             QVERIFY(QDir(folder.path()).mkdir("out__2.bin"));
         FanPanel fans(10, 10);
@@ -317,8 +299,8 @@ private slots:
             OutputRun run;
             QCOMPARE(run.open(folder.filePath("out"), &fans.panel), opens);
         }
-        QCOMPARE(readAll(folder.filePath("out__0.bin")), earlier);
-        QCOMPARE(readAll(folder.filePath("out__1.bin")), earlier);
+        QCOMPARE(contentsOf(folder.filePath("out__0.bin")), earlier);
+        QCOMPARE(contentsOf(folder.filePath("out__1.bin")), earlier);
         QVERIFY(!QFile::exists(folder.filePath("out__3.bin")));
         QCOMPARE(QFileInfo(folder.filePath("out__2.bin")).isDir(), !opens);
     }
@@ -396,7 +378,8 @@ private slots:
         BitPlaneTurn::outputRuns() = BitPlaneTurn();
         QVERIFY(convert(fans.panel, path("swap"), frame, 2));
 
-        const QByteArray files[] = {readAll(path("swap__0.bin")), readAll(path("swap__1.bin"))};
+        const QByteArray files[] = {contentsOf(path("swap__0.bin")),
+                                    contentsOf(path("swap__1.bin"))};
         for (int f = 0; f < 2; ++f) {
             for (int fan = 0; fan < 2; ++fan) {
                 for (int line = 100; line <= 300; ++line) {

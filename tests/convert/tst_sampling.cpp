@@ -1,17 +1,11 @@
 #include "bitplanes.h"
+#include "filledimage.h"
 #include "panel.h"
 #include "sampling.h"
 
 #include <QtTest>
 
 namespace {
-
-QImage filled(int w, int h, QColor colour)
-{
-    QImage image(w, h, QImage::Format_RGB888);
-    image.fill(colour);
-    return image;
-}
 
 // Pixel (c, r) holds R = c, G = r, B = 7: a sample's average tells which block it read.
 QImage coordinateImage(int w, int h)

@@ -3,6 +3,7 @@
 #include "messagecapture.h"
 #include "panel.h"
 #include "testmedia.h"
+#include "workerhold.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -210,12 +211,12 @@ private slots:
     {
         MessageCapture messages;
         QSignalSpy ended(core, &Core::runEnded);
-        QMetaObject::invokeMethod(
-            core, [] { QThread::msleep(50); }, Qt::QueuedConnection);
+        WorkerHold hold(core);
         core->stopRequested.announceJob();
         QMetaObject::invokeMethod(core, "playPreviewer", Qt::QueuedConnection,
                                   Q_ARG(Panel*, &panel18));
         core->stopRequested.raise();
+        hold.release();
         QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 10000);
         QVERIFY(core->lastRunStopped);
         QCOMPARE(pending(*core), 0);

@@ -2,9 +2,9 @@
 #include "framesource.h"
 #include "messagecapture.h"
 #include "panel.h"
+#include "testfiles.h"
 #include "testmedia.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -78,12 +78,15 @@ private:
     Panel panel18;
     Delivery delivery;
 
-    VideoInfo decode(const QString& path, Panel* panel, int limit = 999999)
+    // One run over the file at `path` for `panel`, its pictures handed to `callback` (by
+    // default recorded in `delivery`).
+    VideoInfo decode(const QString& path, Panel* panel, int limit = 999999,
+                     const FrameCallback& callback = {})
     {
         Core core;
         core.setFileName(path);
         core.panel = panel;
-        return Core::decodeVideo(delivery.recorder(), &core, limit, false);
+        return Core::decodeVideo(callback ? callback : delivery.recorder(), &core, limit, false);
     }
 
     // Every picture of a clip through a run with the given decoder threads, at the clip's
@@ -100,32 +103,6 @@ private:
         source.setDecoderThreads(threads);
         source.run(pictures.recorder());
         return pictures.frames;
-    }
-
-    // A clip coded with B-frames, so that the decoder holds pictures back.
-    QString bFrameClip(const QString& name, const QStringList& codec, int pictures,
-                       const QSize& size)
-    {
-        const QString path = dir.filePath(name);
-        if (QFile::exists(path))
-            return path;
-        QString error;
-        const QString source =
-            QString("testsrc=size=%1x%2:rate=18").arg(size.width()).arg(size.height());
-        const bool made = TestMedia::ffmpeg(
-            QStringList{"-f", "lavfi", "-i", source, "-frames:v", QString::number(pictures)} +
-                codec + QStringList{"-pix_fmt", "yuv420p", path},
-            &error);
-        return made ? path : QString();
-    }
-
-    QString clip(const QString& name, const QString& rate, int frames,
-                 const QSize& size = QSize(33, 24))
-    {
-        const QString existing = dir.filePath(name);
-        if (QFile::exists(existing))
-            return existing;
-        return TestMedia::pngClip(dir.path(), name, rate, frames, size);
     }
 
 private slots:
@@ -163,8 +140,9 @@ private slots:
         QFETCH(QString, rate);
         QFETCH(int, pictures);
         QFETCH(QList<int>, indices);
-        const QString path =
-            clip(QString("rate-%1.mkv").arg(QString(rate).replace('/', '_')), rate, pictures);
+        const QString path = TestMedia::reusedClip(
+            dir.path(), QString("rate-%1.mkv").arg(QString(rate).replace('/', '_')), rate,
+            pictures);
         QVERIFY(!path.isEmpty());
         const QByteArray reference = TestMedia::rgbFrames(path);
         QVERIFY(!reference.isEmpty());
@@ -209,8 +187,8 @@ private slots:
         QFETCH(QString, rate);
         QFETCH(double, fps);
         QFETCH(QString, printed);
-        const QString path =
-            clip(QString("fps-%1.mkv").arg(QString(rate).replace('/', '_')), rate, 4);
+        const QString path = TestMedia::reusedClip(
+            dir.path(), QString("fps-%1.mkv").arg(QString(rate).replace('/', '_')), rate, 4);
         QVERIFY(!path.isEmpty());
         MessageCapture messages;
         StdoutCapture output;
@@ -277,7 +255,7 @@ private slots:
 
     void limitEndsTheRun()
     {
-        const QString path = clip("rate-18.mkv", "18", 8);
+        const QString path = TestMedia::reusedClip(dir.path(), "rate-18.mkv", "18", 8);
         MessageCapture messages;
         decode(path, &panel18, 5);
         QCOMPARE(delivery.indices, range(0, 4));
@@ -288,7 +266,7 @@ private slots:
     void droppedPicturesCountTowardsTheLimit()
     {
         // 24 fps: picture 4 is dropped; picture 5 would be the sixth, beyond a limit of 5.
-        const QString path = clip("rate-24.mkv", "24", 10);
+        const QString path = TestMedia::reusedClip(dir.path(), "rate-24.mkv", "24", 10);
         MessageCapture messages;
         decode(path, &panel18, 5);
         QCOMPARE(delivery.indices, range(0, 3));
@@ -296,7 +274,7 @@ private slots:
 
     void firstFrameReadOfAFastClipDecodesOnlyAHandful()
     {
-        const QString path = clip("rate-60-long.mkv", "60", 120);
+        const QString path = TestMedia::reusedClip(dir.path(), "rate-60-long.mkv", "60", 120);
         const QByteArray reference = TestMedia::rgbFrames(path);
         MessageCapture messages;
         Core core;
@@ -310,7 +288,7 @@ private slots:
 
     void firstFrameReadStopsAtTheSecondPicture()
     {
-        const QString path = clip("rate-18.mkv", "18", 8);
+        const QString path = TestMedia::reusedClip(dir.path(), "rate-18.mkv", "18", 8);
         MessageCapture messages;
         Core core;
         core.setFileName(path);
@@ -324,7 +302,7 @@ private slots:
 
     void stopRequestEndsTheRunAfterTheCurrentPicture()
     {
-        const QString path = clip("rate-18.mkv", "18", 8);
+        const QString path = TestMedia::reusedClip(dir.path(), "rate-18.mkv", "18", 8);
         MessageCapture messages;
         delivery.stopAtCall = 2;
         Core core;
@@ -343,7 +321,7 @@ private slots:
 
     void stopRaisedWhileIdleIsForgotten()
     {
-        const QString path = clip("rate-18.mkv", "18", 8);
+        const QString path = TestMedia::reusedClip(dir.path(), "rate-18.mkv", "18", 8);
         MessageCapture messages;
         Core core;
         core.setFileName(path);
@@ -371,17 +349,12 @@ private slots:
             path = dir.filePath("does-not-exist.mp4");
         } else if (kind != "none") {
             path = dir.filePath(kind + ".mp4");
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            if (kind == "text")
-                file.write("This is not a video, just a few words of plain text.\n");
+            const QByteArray text = "This is not a video, just a few words of plain text.\n";
+            QVERIFY(writeFile(path, kind == "text" ? text : QByteArray()));
         }
         MessageCapture messages;
         StdoutCapture output;
-        Core core;
-        core.setFileName(path);
-        core.panel = &panel18;
-        const VideoInfo info = Core::decodeVideo(delivery.recorder(), &core, 999999, false);
+        const VideoInfo info = decode(path, &panel18);
         QCOMPARE(info.fps, 0.0);
         QVERIFY(info.firstFrame.isNull());
         QCOMPARE(info.durationMs, qint64(0));
@@ -406,7 +379,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QStringList, codec);
         const QSize size(64, 48);
-        const QString path = bFrameClip(name, codec, 36, size);
+        const QString path = TestMedia::reusedClip(dir.path(), name, "18", 36, size,
+                                                   codec + QStringList{"-pix_fmt", "yuv420p"});
         QVERIFY(!path.isEmpty());
         const QByteArray reference = TestMedia::rgbFrames(path, {"-sws_flags", "bilinear"});
         const int pictures = int(reference.size() / (size.width() * size.height() * 3));
@@ -420,9 +394,9 @@ private slots:
 
     void decoderThreadsGiveTheSamePictures()
     {
-        const QString path =
-            bFrameClip("threads-h264.mp4", {"-c:v", "libx264", "-bf", "3", "-slices", "4"}, 48,
-                       QSize(320, 240));
+        const QString path = TestMedia::reusedClip(
+            dir.path(), "threads-h264.mp4", "18", 48, QSize(320, 240),
+            {"-c:v", "libx264", "-bf", "3", "-slices", "4", "-pix_fmt", "yuv420p"});
         QVERIFY(!path.isEmpty());
         MessageCapture messages;
         const QList<QImage> single = decodeWithThreads(path, 1);
@@ -436,17 +410,13 @@ private slots:
     // A consumer may keep the delivered image itself: the next picture goes to another buffer.
     void framesKeptWithoutACopyStayIntact()
     {
-        const QString path = clip("kept.mp4", "18", 8);
+        const QString path = TestMedia::reusedClip(dir.path(), "kept.mp4", "18", 8);
         QVERIFY(!path.isEmpty());
         Panel panel;
         panel.hz = 18;
         decode(path, &panel);
         QList<QImage> kept;
-        Core core;
-        core.setFileName(path);
-        core.panel = &panel;
-        Core::decodeVideo([&kept](QImage* frame, Core*, int) { kept << *frame; }, &core, 999999,
-                          false);
+        decode(path, &panel, 999999, [&kept](QImage* frame, Core*, int) { kept << *frame; });
         QCOMPARE(kept.size(), 8);
         QCOMPARE(kept, delivery.frames);
         QVERIFY(kept.at(0) != kept.at(7));
@@ -454,15 +424,11 @@ private slots:
 
     void truncatedClipDeliversWhatIsThere()
     {
-        const QString whole = clip("rate-18-long.mkv", "18", 30);
-        QFile source(whole);
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        const QByteArray bytes = source.readAll();
+        const QString whole = TestMedia::reusedClip(dir.path(), "rate-18-long.mkv", "18", 30);
+        const QByteArray bytes = contentsOf(whole);
+        QVERIFY(!bytes.isEmpty());
         const QString path = dir.filePath("truncated.mkv");
-        QFile cut(path);
-        QVERIFY(cut.open(QIODevice::WriteOnly));
-        cut.write(bytes.left(bytes.size() / 2));
-        cut.close();
+        QVERIFY(writeFile(path, bytes.left(bytes.size() / 2)));
 
         MessageCapture messages;
         decode(path, &panel18);

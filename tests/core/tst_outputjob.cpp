@@ -4,6 +4,7 @@
 #include "messagecapture.h"
 #include "packets.h"
 #include "panel.h"
+#include "testfiles.h"
 #include "testmedia.h"
 
 #include <QDir>
@@ -30,10 +31,8 @@ private:
 
     QString clip(int pictures)
     {
-        const QString name = QString("clip%1.mkv").arg(pictures);
-        if (QFile::exists(dir.filePath(name)))
-            return dir.filePath(name);
-        return TestMedia::pngClip(dir.path(), name, "18", pictures, QSize(40, 30));
+        return TestMedia::reusedClip(dir.path(), QString("clip%1.mkv").arg(pictures), "18",
+                                     pictures, QSize(40, 30));
     }
 
 private slots:
@@ -101,9 +100,7 @@ private slots:
         core.setFileName(slow);
         const QString out = dir.filePath("repeated");
         core.beginOutput(out, &panel);
-        QFile file(out + ".bin");
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray data = file.readAll();
+        const QByteArray data = contentsOf(out + ".bin");
         const qint64 record = frameRecordSize(20);
         QCOMPARE(data.size(), 8 * record);
         QCOMPARE(data.mid(2 * record, record), data.mid(3 * record, record));
@@ -136,10 +133,7 @@ private slots:
     {
         setFans(1);
         const QString out = dir.filePath("refused");
-        QFile existing(out + ".bin");
-        QVERIFY(existing.open(QIODevice::WriteOnly));
-        existing.write("earlier data");
-        existing.close();
+        QVERIFY(writeFile(out + ".bin", "earlier data"));
         fans[0].ledpcs = 1000000;
         MessageCapture messages;
         Core core;

@@ -3,6 +3,7 @@
 #include "fan.h"
 #include "fandatareader.h"
 #include "fanview.h"
+#include "filledimage.h"
 #include "sampling.h"
 
 #include <QtTest>
@@ -10,13 +11,6 @@
 #include <cstring>
 
 namespace {
-
-QImage layerImage(int w, int h, QColor colour)
-{
-    QImage image(w, h, QImage::Format_RGB888);
-    image.fill(colour);
-    return image;
-}
 
 // One frame record of `fan` sampled from `image` in a fresh turn, read back as a file would be.
 QVector<QByteArray> recordLines(const QImage& image, const Fan& fan)
@@ -125,8 +119,7 @@ private slots:
         fan.ledpcs = 64;
         fan.x = 40;
         fan.y = 40;
-        const QVector<QByteArray> lines =
-            recordLines(layerImage(240, 240, QColor(200, 100, 50)), fan);
+        const QVector<QByteArray> lines = recordLines(filled(240, 240, QColor(200, 100, 50)), fan);
         QCOMPARE(lines.size(), 400);
         const QImage view = renderFanView(lines, 64, neverSwapped);
         QVERIFY(!view.isNull());

@@ -1,32 +1,15 @@
 #include "fan.h"
 #include "fanconfig.h"
+#include "loadedpanels.h"
 #include "panel.h"
+#include "testfiles.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <clocale>
 #include <cstdlib>
 #include <memory>
-
-namespace {
-
-// Panels and fans are owned by whoever loads them; the tests release them here.
-struct LoadedPanels
-{
-    QList<Panel*> panels;
-    bool ok = false;
-    ~LoadedPanels()
-    {
-        for (Panel* panel : panels) {
-            qDeleteAll(panel->fans);
-            delete panel;
-        }
-    }
-};
-
-} // namespace
 
 class TestFanConfig : public QObject
 {
@@ -35,22 +18,21 @@ class TestFanConfig : public QObject
 private:
     QTemporaryDir dir;
 
-    QString writeFile(const QByteArray& contents)
+    // A new file holding `contents`: its path, or an empty string when it cannot be written.
+    QString configFile(const QByteArray& contents)
     {
         static int counter = 0;
         const QString path = dir.filePath(QString("fanconfig%1.xml").arg(++counter));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return QString();
-        file.write(contents);
-        return path;
+        return writeFile(path, contents) ? path : QString();
     }
 
-    void load(const QByteArray& contents, LoadedPanels& out)
+    // Loads `contents` from a file of its own into `out`; returns what the load returned.
+    bool load(const QByteArray& contents, LoadedPanels& out)
     {
-        const QString path = writeFile(contents);
-        QVERIFY(!path.isEmpty());
-        out.ok = FanConfig::load(path, out.panels);
+        const QString path = configFile(contents);
+        if (!QTest::qVerify(!path.isEmpty(), "!path.isEmpty()", "", __FILE__, __LINE__))
+            return false;
+        return out.load(path);
     }
 
 private slots:
@@ -59,7 +41,7 @@ private slots:
     void readsPanelsAndFansInFileOrder()
     {
         LoadedPanels loaded;
-        load(R"xml(<?xml version="1.0"?>
+        const bool ok = load(R"xml(<?xml version="1.0"?>
 <panels>
   <panel model="first" hz="25" width="300.5" height="100" edge-offset="12"
          colorOffset0="0:(0,0,0,255)|1:(0,0,0,0)" colorOffset1="0.5:(1,2,3,4)">
@@ -70,11 +52,11 @@ private slots:
     <fan diameter="5" ledpcs="99" x="1" y="2" z="2"/>
   </panel>
 </panels>)xml",
-             loaded);
-        QVERIFY(loaded.ok);
-        QCOMPARE(loaded.panels.size(), 2);
+                             loaded);
+        QVERIFY(ok);
+        QCOMPARE(loaded.size(), 2);
 
-        const Panel* first = loaded.panels.at(0);
+        const Panel* first = loaded.at(0);
         QCOMPARE(first->model, QString("first"));
         QCOMPARE(first->hz, 25.0);
         QCOMPARE(first->width, 300.5);
@@ -92,12 +74,12 @@ private slots:
         QCOMPARE(first->fans.at(1)->ledpcs, 320);
         QCOMPARE(first->fans.at(1)->z, 0);
 
-        const Panel* second = loaded.panels.at(1);
+        const Panel* second = loaded.at(1);
         QCOMPARE(second->model, QString("second"));
         QCOMPARE(second->hz, 18.0);
         QCOMPARE(second->fans.size(), 1);
         QCOMPARE(second->fans.at(0)->z, 2);
-        for (const Panel* panel : loaded.panels) {
+        for (const Panel* panel : loaded.list()) {
             QCOMPARE(panel->parent(), nullptr);
             for (const Fan* fan : panel->fans) {
                 QCOMPARE(fan->parent(), nullptr);
@@ -110,10 +92,9 @@ private slots:
     void missingAttributesTakeTheirDefaults()
     {
         LoadedPanels loaded;
-        load("<panels><panel><fan/></panel></panels>", loaded);
-        QVERIFY(loaded.ok);
-        QCOMPARE(loaded.panels.size(), 1);
-        const Panel* panel = loaded.panels.at(0);
+        QVERIFY(load("<panels><panel><fan/></panel></panels>", loaded));
+        QCOMPARE(loaded.size(), 1);
+        const Panel* panel = loaded.at(0);
         QCOMPARE(panel->hz, 18.0);
         QCOMPARE(panel->width, 0.0);
         QCOMPARE(panel->height, 0.0);
@@ -137,8 +118,8 @@ private slots:
                   <fan diameter="abc" ledpcs="320 LEDs" x="-4.5" y="" z="one"/>
                 </panel></panels>)",
              loaded);
-        QCOMPARE(loaded.panels.size(), 1);
-        const Panel* panel = loaded.panels.at(0);
+        QCOMPARE(loaded.size(), 1);
+        const Panel* panel = loaded.at(0);
         QCOMPARE(panel->width, 0.0);
         QCOMPARE(panel->height, 12.0);
         QCOMPARE(panel->edgeOffset, 0);
@@ -172,16 +153,16 @@ private slots:
         QFETCH(double, expected);
         LoadedPanels loaded;
         load("<panels><panel " + attribute + "/></panels>", loaded);
-        QCOMPARE(loaded.panels.size(), 1);
-        QCOMPARE(loaded.panels.at(0)->hz, expected);
+        QCOMPARE(loaded.size(), 1);
+        QCOMPARE(loaded.at(0)->hz, expected);
     }
 
     void rateThatIsNotANumberStays()
     {
         LoadedPanels loaded;
         load(R"(<panels><panel hz="nan"/></panels>)", loaded);
-        QCOMPARE(loaded.panels.size(), 1);
-        QVERIFY(std::isnan(loaded.panels.at(0)->hz));
+        QCOMPARE(loaded.size(), 1);
+        QVERIFY(std::isnan(loaded.at(0)->hz));
     }
 
     void numbersReadTheSameUnderADecimalCommaLocale()
@@ -201,8 +182,8 @@ private slots:
         std::setlocale(LC_NUMERIC, previous.c_str());
 
         QCOMPARE(afterLoad, 25.0);
-        QCOMPARE(loaded.panels.size(), 1);
-        const Panel* panel = loaded.panels.at(0);
+        QCOMPARE(loaded.size(), 1);
+        const Panel* panel = loaded.at(0);
         QCOMPARE(panel->hz, 25.5);
         QCOMPARE(panel->width, 300.75);
         QCOMPARE(panel->height, 0.5);
@@ -217,9 +198,8 @@ private slots:
         QTest::ignoreMessage(QtDebugMsg, qPrintable(QString("\"%1\"").arg(path)));
         QTest::ignoreMessage(QtDebugMsg, "-1");
         LoadedPanels loaded;
-        loaded.ok = FanConfig::load(path, loaded.panels);
-        QVERIFY(!loaded.ok);
-        QVERIFY(loaded.panels.isEmpty());
+        QVERIFY(!loaded.load(path));
+        QVERIFY(loaded.isEmpty());
     }
 
     void unusableDocumentsGiveNoPanels_data()
@@ -242,30 +222,28 @@ private slots:
     {
         QFETCH(QByteArray, contents);
         QFETCH(bool, wellFormed);
-        const QString path = writeFile(contents);
+        const QString path = configFile(contents);
         QTest::ignoreMessage(QtDebugMsg, qPrintable(QString("\"%1\"").arg(path)));
         if (!wellFormed)
             QTest::ignoreMessage(QtDebugMsg, "-1");
         LoadedPanels loaded;
-        loaded.ok = FanConfig::load(path, loaded.panels);
-        QCOMPARE(loaded.ok, wellFormed);
-        QVERIFY(loaded.panels.isEmpty());
+        QCOMPARE(loaded.load(path), wellFormed);
+        QVERIFY(loaded.isEmpty());
     }
 
     void malformedDocumentDoesNotCrash()
     {
         const QString path =
-            writeFile(R"(<panels><panel model="cut"><fan ledpcs="5"/></panel><panel model=)");
+            configFile(R"(<panels><panel model="cut"><fan ledpcs="5"/></panel><panel model=)");
         QTest::ignoreMessage(QtDebugMsg, qPrintable(QString("\"%1\"").arg(path)));
         QTest::ignoreMessage(QtDebugMsg, "-1");
         LoadedPanels loaded;
-        loaded.ok = FanConfig::load(path, loaded.panels);
-        QVERIFY(!loaded.ok);
+        QVERIFY(!loaded.load(path));
         // Whatever the parser kept up to the fault is read, in order.
-        QVERIFY(loaded.panels.size() <= 2);
-        if (!loaded.panels.isEmpty()) {
-            QCOMPARE(loaded.panels.at(0)->model, QString("cut"));
-            QCOMPARE(loaded.panels.at(0)->fans.size(), 1);
+        QVERIFY(loaded.size() <= 2);
+        if (!loaded.isEmpty()) {
+            QCOMPARE(loaded.at(0)->model, QString("cut"));
+            QCOMPARE(loaded.at(0)->fans.size(), 1);
         }
     }
 
@@ -277,10 +255,10 @@ private slots:
                   <panel model="nested"><group><fan ledpcs="1"/></group><fan ledpcs="2"/></panel>
                 </panels>)",
              loaded);
-        QCOMPARE(loaded.panels.size(), 2);
-        QVERIFY(loaded.panels.at(0)->fans.isEmpty());
-        QCOMPARE(loaded.panels.at(1)->fans.size(), 1);
-        QCOMPARE(loaded.panels.at(1)->fans.at(0)->ledpcs, 2);
+        QCOMPARE(loaded.size(), 2);
+        QVERIFY(loaded.at(0)->fans.isEmpty());
+        QCOMPARE(loaded.at(1)->fans.size(), 1);
+        QCOMPARE(loaded.at(1)->fans.at(0)->ledpcs, 2);
     }
 
     void namesAreKeptAsWritten()
@@ -289,29 +267,27 @@ private slots:
         load(u8R"(<?xml version="1.0" encoding="UTF-8"?>
 <panels><panel model="展厅 Ä wall"/><panel model=""/><panel model="twin"/><panel model="twin"/></panels>)",
              loaded);
-        QCOMPARE(loaded.panels.size(), 4);
-        QCOMPARE(loaded.panels.at(0)->model, QString::fromUtf8(u8"展厅 Ä wall"));
-        QCOMPARE(loaded.panels.at(1)->model, QString());
-        QCOMPARE(loaded.panels.at(2)->model, QString("twin"));
-        QCOMPARE(loaded.panels.at(3)->model, QString("twin"));
-        QVERIFY(loaded.panels.at(2) != loaded.panels.at(3));
+        QCOMPARE(loaded.size(), 4);
+        QCOMPARE(loaded.at(0)->model, QString::fromUtf8(u8"展厅 Ä wall"));
+        QCOMPARE(loaded.at(1)->model, QString());
+        QCOMPARE(loaded.at(2)->model, QString("twin"));
+        QCOMPARE(loaded.at(3)->model, QString("twin"));
+        QVERIFY(loaded.at(2) != loaded.at(3));
     }
 
     void eachPanelIsAnnouncedAfterItIsListed()
     {
-        const QString path = writeFile(
+        const QString path = configFile(
             R"(<panels><panel model="a"><fan/><fan/></panel><panel model="b"/></panels>)");
         LoadedPanels loaded;
         QStringList announced;
-        loaded.ok = FanConfig::load(path, loaded.panels, [&](Panel* panel) {
+        const bool ok = loaded.load(path, [&](Panel* panel) {
             // The list already holds the panel, with all of its fans read.
-            QCOMPARE(loaded.panels.last(), panel);
-            announced << QString("%1/%2/%3")
-                             .arg(panel->model)
-                             .arg(panel->fans.size())
-                             .arg(loaded.panels.size());
+            QCOMPARE(loaded.list().last(), panel);
+            announced
+                << QString("%1/%2/%3").arg(panel->model).arg(panel->fans.size()).arg(loaded.size());
         });
-        QVERIFY(loaded.ok);
+        QVERIFY(ok);
         QCOMPARE(announced, QStringList({"a/2/1", "b/0/2"}));
     }
 
@@ -320,20 +296,19 @@ private slots:
         LoadedPanels loaded;
         load(R"(<panels><panel model="one"/></panels>)", loaded);
         load(R"(<panels><panel model="two"/></panels>)", loaded);
-        QCOMPARE(loaded.panels.size(), 2);
-        QCOMPARE(loaded.panels.at(0)->model, QString("one"));
-        QCOMPARE(loaded.panels.at(1)->model, QString("two"));
+        QCOMPARE(loaded.size(), 2);
+        QCOMPARE(loaded.at(0)->model, QString("one"));
+        QCOMPARE(loaded.at(1)->model, QString("two"));
     }
 
     void bundledInstallationIsReadable()
     {
         LoadedPanels loaded;
-        loaded.ok = FanConfig::load(QFINDTESTDATA("../../app/fanconfig.xml"), loaded.panels);
-        QVERIFY(loaded.ok);
-        QVERIFY(loaded.panels.size() >= 3);
+        QVERIFY(loaded.load(QFINDTESTDATA("../../app/fanconfig.xml")));
+        QVERIFY(loaded.size() >= 3);
         QList<int> ledCounts;
         bool hasFrontFan = false;
-        for (const Panel* panel : loaded.panels) {
+        for (const Panel* panel : loaded.list()) {
             QVERIFY(!panel->model.isEmpty());
             QVERIFY(panel->width > 0 && panel->height > 0);
             QVERIFY(!panel->fans.isEmpty());

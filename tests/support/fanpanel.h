@@ -13,10 +13,11 @@ struct FanPanel
     Panel panel;
     std::vector<std::unique_ptr<Fan>> fans;
 
-    explicit FanPanel(double width = 0, double height = 0)
+    explicit FanPanel(double width = 0, double height = 0, int edgeOffset = 0)
     {
         panel.width = width;
         panel.height = height;
+        panel.edgeOffset = edgeOffset;
     }
 
     Fan* addFan(int ledpcs, double x, double y, int z = 0, double diameter = 10)

@@ -1,6 +1,7 @@
 #include "testmedia.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 
 namespace TestMedia {
@@ -42,6 +43,19 @@ bool runFfmpeg(const QStringList& arguments, QByteArray* output, QString* error)
     return ok;
 }
 
+// The moving test pattern, `frames` pictures at `rate`, coded with `codec` into `path`.
+QString testPattern(const QString& path, const QString& rate, int frames, const QSize& size,
+                    const QStringList& codec)
+{
+    const QString source =
+        QString("testsrc=size=%1x%2:rate=%3").arg(size.width()).arg(size.height()).arg(rate);
+    const bool made =
+        runFfmpeg(QStringList{"-f", "lavfi", "-i", source, "-frames:v", QString::number(frames)} +
+                      codec + QStringList{path},
+                  nullptr, nullptr);
+    return made ? path : QString();
+}
+
 } // namespace
 
 bool ffmpeg(const QStringList& arguments, QString* error)
@@ -52,12 +66,19 @@ bool ffmpeg(const QStringList& arguments, QString* error)
 QString pngClip(const QString& directory, const QString& name, const QString& rate, int frames,
                 const QSize& size)
 {
+    return testPattern(directory + "/" + name, rate, frames, size,
+                       {"-c:v", "png", "-pix_fmt", "rgb24"});
+}
+
+QString reusedClip(const QString& directory, const QString& name, const QString& rate, int frames,
+                   const QSize& size, const QStringList& codec)
+{
     const QString path = directory + "/" + name;
-    const QString source =
-        QString("testsrc=size=%1x%2:rate=%3").arg(size.width()).arg(size.height()).arg(rate);
-    const bool ok = ffmpeg({"-f", "lavfi", "-i", source, "-frames:v", QString::number(frames),
-                            "-c:v", "png", "-pix_fmt", "rgb24", path});
-    return ok ? path : QString();
+    if (QFile::exists(path))
+        return path;
+    if (codec.isEmpty())
+        return pngClip(directory, name, rate, frames, size);
+    return testPattern(path, rate, frames, size, codec);
 }
 
 QByteArray rgbFrames(const QString& path, const QStringList& extraArguments)

@@ -1,11 +1,12 @@
 #include "core.h"
 #include "dialoganswerer.h"
-#include "fan.h"
-#include "fanconfig.h"
+#include "filledimage.h"
+#include "loadedpanels.h"
 #include "mainwindow.h"
 #include "messagecapture.h"
 #include "packets.h"
 #include "panel.h"
+#include "testfiles.h"
 #include "testmedia.h"
 
 #include <QComboBox>
@@ -56,19 +57,6 @@ struct Result
     QString err;
 };
 
-QByteArray contentsOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& contents)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(contents);
-}
-
 } // namespace
 
 // rotavis-convert as a script runs it.
@@ -116,19 +104,31 @@ private:
         return path;
     }
 
+    // The converter from a shell: `script` runs with $CONVERTER, $CONFIG, $CLIP and $DIR (a
+    // fresh folder) set, so that it can hand over names no QString argument could carry.
+    Result shell(const QString& script, const QString& folder)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("CONVERTER", ROTAVIS_CONVERT);
+        environment.insert("CONFIG", config);
+        environment.insert("CLIP", clip);
+        environment.insert("DIR", folder);
+        process.setProcessEnvironment(environment);
+        return finish(process, "bash", {"-c", script});
+    }
+
 private slots:
     void initTestCase()
     {
         QVERIFY(dir.isValid());
         config = dir.filePath("fanconfig.xml");
-        writeFile(config, installation.toUtf8());
+        QVERIFY(writeFile(config, installation.toUtf8()));
         clip = TestMedia::pngClip(dir.path(), "clip.mkv", "18", 8, QSize(96, 64));
         QVERIFY(!clip.isEmpty());
         // A clip of three pictures of exactly (200, 100, 50).
-        QImage picture(96, 64, QImage::Format_RGB888);
-        picture.fill(QColor(200, 100, 50));
         const QString still = dir.filePath("solid.png");
-        QVERIFY(picture.save(still));
+        QVERIFY(filled(96, 64, QColor(200, 100, 50)).save(still));
         solid = dir.filePath("solid.mkv");
         QString error;
         QVERIFY2(TestMedia::ffmpeg({"-loop", "1", "-framerate", "18", "-i", still, "-frames:v", "3",
@@ -195,9 +195,9 @@ private slots:
                                                          "--output", out}
                                           << 3 << "missing.xml";
         const QString impossible = dir.filePath("impossible.xml");
-        writeFile(impossible, "<panels><panel model=\"huge\" width=\"64\" height=\"64\">"
-                              "<fan diameter=\"64\" ledpcs=\"1000000\" x=\"32\" y=\"32\"/>"
-                              "</panel></panels>");
+        QVERIFY(writeFile(impossible, "<panels><panel model=\"huge\" width=\"64\" height=\"64\">"
+                                      "<fan diameter=\"64\" ledpcs=\"1000000\" x=\"32\" y=\"32\"/>"
+                                      "</panel></panels>"));
         QTest::newRow("impossible LED count")
             << QStringList{"--config", impossible, "--panel", "0", "--input", clip, "--output", out}
             << 3 << "fan 0 has 1000000 LEDs";
@@ -236,20 +236,6 @@ private slots:
             QVERIFY2(result.err.contains("(see --help)"), qPrintable(result.err));
         }
         QVERIFY(QDir(dir.filePath("status")).isEmpty());
-    }
-
-    // The converter from a shell: `script` runs with $CONVERTER, $CONFIG, $CLIP and $DIR (a
-    // fresh folder) set, so that it can hand over names no QString argument could carry.
-    Result shell(const QString& script, const QString& folder)
-    {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("CONVERTER", ROTAVIS_CONVERT);
-        environment.insert("CONFIG", config);
-        environment.insert("CLIP", clip);
-        environment.insert("DIR", folder);
-        process.setProcessEnvironment(environment);
-        return finish(process, "bash", {"-c", script});
     }
 
     // Names that are not UTF-8 reach FFmpeg and the file system byte for byte.
@@ -309,8 +295,8 @@ private slots:
         QCOMPARE(convert("pair", clip, full, {"--overwrite", "--quiet"}).status, 0);
         const QByteArray files[] = {contentsOf(full + "__0.bin"), contentsOf(full + "__1.bin")};
         const QString killed = folder + "/killed";
-        writeFile(killed + "__0.bin", files[0].left(int(firstKeeps)));
-        writeFile(killed + "__1.bin", files[1].left(int(secondKeeps)));
+        QVERIFY(writeFile(killed + "__0.bin", files[0].left(int(firstKeeps))));
+        QVERIFY(writeFile(killed + "__1.bin", files[1].left(int(secondKeeps))));
 
         const Result repair = run({"--repair", killed});
         QCOMPARE(repair.status, 0);
@@ -327,7 +313,7 @@ private slots:
         QCOMPARE(convert("pair", clip, out, {"--overwrite", "--quiet"}).status, 0);
         QByteArray damaged = contentsOf(out + "__1.bin");
         damaged[int(frameRecordSize(60)) + 1] = 'x'; // a packet header of frame 1
-        writeFile(out + "__1.bin", damaged);
+        QVERIFY(writeFile(out + "__1.bin", damaged));
         const QByteArray before = contentsOf(out + "__0.bin");
         const Result repair = run({"--repair", out});
         QCOMPARE(repair.status, 6);
@@ -351,7 +337,7 @@ private slots:
     {
         // The window reads its installation from beside the executable: beside this test.
         const QString beside = QCoreApplication::applicationDirPath() + "/fanconfig.xml";
-        writeFile(beside, installation.toUtf8());
+        QVERIFY(writeFile(beside, installation.toUtf8()));
         const QString windowDir = outputDir("window");
         {
             MessageCapture quiet;
@@ -394,17 +380,13 @@ private slots:
         const QString reference = outputDir("reference") + "/one";
         {
             MessageCapture quiet;
-            QList<Panel*> panels;
-            FanConfig::load(config, panels);
+            LoadedPanels panels;
+            QVERIFY(panels.load(config));
             Panel* panel = panels.at(0);
             panel->selection = selection;
             Core core;
             core.setFileName(clip);
             core.beginOutput(reference, panel);
-            for (Panel* p : panels) {
-                qDeleteAll(p->fans);
-                delete p;
-            }
         }
         const QString chosen = outputDir("chosen") + "/one";
         QCOMPARE(convert("0", clip, chosen, {"--selection", "10.5,4,60,30", "--quiet"}).status, 0);
@@ -484,7 +466,7 @@ private slots:
             offset = 11 * packet;
         }
         const QString damaged = dir.filePath("damaged-" + damage + ".bin");
-        writeFile(damaged, bytes);
+        QVERIFY(writeFile(damaged, bytes));
         const Result report = run({"--inspect", damaged});
         QCOMPARE(report.status, 6);
         QVERIFY2(report.err.contains(QString("byte %1: ").arg(offset)), qPrintable(report.err));
@@ -522,7 +504,7 @@ private slots:
         const QString clips = outputDir("clips");
         QVERIFY(QFile::copy(clip, clips + "/a.mkv"));
         QVERIFY(QFile::copy(solid, clips + "/b.mkv"));
-        writeFile(clips + "/notes.txt", "not a clip");
+        QVERIFY(writeFile(clips + "/notes.txt", "not a clip"));
         const QString show = dir.filePath("show");
         const QStringList batch{"--config", config, "--panel",  "packed",
                                 "--input",  clips,  "--output", show};
@@ -620,7 +602,7 @@ private slots:
             path = dir.filePath("missing.xml");
         } else if (!xml.isEmpty()) {
             path = dir.filePath("check.xml");
-            writeFile(path, xml.toUtf8());
+            QVERIFY(writeFile(path, xml.toUtf8()));
         }
         const Result result = run({"--check-config", path});
         QCOMPARE(result.status, status);
@@ -647,9 +629,7 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, said);
         const QString longClip =
-            QFile::exists(dir.filePath("long.mkv"))
-                ? dir.filePath("long.mkv")
-                : TestMedia::pngClip(dir.path(), "long.mkv", "18", 1800, QSize(32, 32));
+            TestMedia::reusedClip(dir.path(), "long.mkv", "18", 1800, QSize(32, 32));
         QVERIFY(!longClip.isEmpty());
         const QString out = outputDir(QString("interrupted%1").arg(signal)) + "/every";
         QProcess process;

@@ -1,36 +1,11 @@
 #include "dragwidget.h"
-#include "fan.h"
-#include "panel.h"
+#include "fanpanel.h"
+#include "inputevents.h"
 
 #include <QFontDatabase>
-#include <QMouseEvent>
-#include <QWheelEvent>
 #include <QtTest>
 
-#include <memory>
-
 namespace {
-
-// A panel with its fans, released together.
-struct TestPanel
-{
-    Panel panel;
-    TestPanel(double width, double height)
-    {
-        panel.width = width;
-        panel.height = height;
-    }
-    ~TestPanel() { qDeleteAll(panel.fans); }
-    void addFan(double x, double y, double diameter, int z)
-    {
-        auto* fan = new Fan;
-        fan->x = x;
-        fan->y = y;
-        fan->diameter = diameter;
-        fan->z = z;
-        panel.fans.append(fan);
-    }
-};
 
 // The black picture area and the frame inside it, as the window lays them out.
 struct Scene
@@ -45,21 +20,6 @@ struct Scene
         frame->setStyleSheet("background:transparent");
     }
 };
-
-void sendWheel(QWidget* widget, const QPoint& angleDelta)
-{
-    QWheelEvent event(QPointF(5, 5), widget->mapToGlobal(QPoint(5, 5)), QPoint(), angleDelta,
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(widget, &event);
-}
-
-void sendMouse(QWidget* widget, QEvent::Type type, const QPointF& local, Qt::MouseButtons held)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, local, local, widget->mapToGlobal(local.toPoint()), button, held,
-                      Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
 
 bool isRed(QRgb c)
 {
@@ -125,7 +85,7 @@ private slots:
     void setPanelTakesPanelSizeAndCentres()
     {
         Scene scene;
-        TestPanel square(320, 320);
+        FanPanel square(320, 320);
         scene.frame->setPanel(&square.panel);
         QCOMPARE(scene.frame->selectedPanel, &square.panel);
         QCOMPARE(scene.frame->geometry(), QRect(290, 165, 320, 320));
@@ -134,7 +94,7 @@ private slots:
 
         // Fractions are dropped; centring in an odd-sized parent halves toward zero.
         Scene odd(QSize(901, 651));
-        TestPanel fractional(300.9, 100.7);
+        FanPanel fractional(300.9, 100.7);
         odd.frame->setPanel(&fractional.panel);
         QCOMPARE(odd.frame->geometry(), QRect(300, 275, 300, 100));
 
@@ -148,7 +108,7 @@ private slots:
     void fitIntoScalesToTheLargestCentredFrame()
     {
         Scene scene;
-        TestPanel square(320, 320);
+        FanPanel square(320, 320);
         scene.frame->setPanel(&square.panel);
         // The picture of a 1600 x 900 file in the view at (50, 40).
         scene.frame->fitInto(QRect(50, 90, 800, 450));
@@ -157,7 +117,7 @@ private slots:
         QCOMPARE(scene.frame->maximumSize(), QSize(450, 450));
 
         // The frame keeps the proportions it has, whatever the target's.
-        TestPanel wide(300, 100);
+        FanPanel wide(300, 100);
         scene.frame->setPanel(&wide.panel);
         scene.frame->fitInto(QRect(350, 40, 200, 550));
         QCOMPARE(scene.frame->geometry(), QRect(350, 282, 200, 66));
@@ -166,7 +126,7 @@ private slots:
     void wheelStepsSixPixelsAroundTheCentre()
     {
         Scene scene;
-        TestPanel wide(300, 100);
+        FanPanel wide(300, 100);
         scene.frame->setPanel(&wide.panel);
         scene.frame->fitInto(QRect(100, 100, 150, 300));
         QCOMPARE(scene.frame->geometry(), QRect(100, 225, 150, 50));
@@ -200,7 +160,7 @@ private slots:
         QFETCH(QPoint, angleDelta);
         QFETCH(int, width);
         Scene scene;
-        TestPanel wide(300, 100);
+        FanPanel wide(300, 100);
         scene.frame->setPanel(&wide.panel);
         scene.frame->fitInto(QRect(100, 100, 150, 300));
         sendWheel(scene.frame, angleDelta);
@@ -210,7 +170,7 @@ private slots:
     void wheelCentringHalvesTowardZero()
     {
         Scene scene;
-        TestPanel panel(120, 60);
+        FanPanel panel(120, 60);
         scene.frame->setPanel(&panel.panel);
         scene.frame->fitInto(QRect(200, 200, 60, 60));
         QCOMPARE(scene.frame->geometry(), QRect(200, 215, 60, 30));
@@ -227,7 +187,7 @@ private slots:
     void shrinkingStopsAtOnePixel()
     {
         Scene scene;
-        TestPanel wide(300, 100);
+        FanPanel wide(300, 100);
         scene.frame->setPanel(&wide.panel);
         scene.frame->fitInto(QRect(0, 0, 12, 12));
         const QRect start = scene.frame->geometry();
@@ -255,8 +215,8 @@ private slots:
     void panelWithoutWidthStaysHarmless()
     {
         Scene scene;
-        TestPanel flat(0, 100);
-        flat.addFan(0, 50, 80, 0);
+        FanPanel flat(0, 100);
+        flat.addFan(0, 0, 50, 0, 80);
         scene.frame->setPanel(&flat.panel);
         QCOMPARE(scene.frame->size(), QSize(0, 100));
 
@@ -281,7 +241,7 @@ private slots:
     void pressRecordsTheRoundedPosition()
     {
         Scene scene;
-        TestPanel square(320, 320);
+        FanPanel square(320, 320);
         scene.frame->setPanel(&square.panel);
         sendMouse(scene.frame, QEvent::MouseButtonPress, QPointF(10.5, 20.4), Qt::LeftButton);
         QCOMPARE(scene.frame->pressPos, QPoint(11, 20));
@@ -292,7 +252,7 @@ private slots:
     void dragKeepsTheGrabbedPointUnderTheCursor()
     {
         Scene scene;
-        TestPanel square(320, 320);
+        FanPanel square(320, 320);
         scene.frame->setPanel(&square.panel);
         QCOMPARE(scene.frame->pos(), QPoint(290, 165));
 
@@ -317,8 +277,8 @@ private slots:
     void paintsOutlineAndOneUnnumberedFan()
     {
         Scene scene;
-        TestPanel panel(300, 100);
-        panel.addFan(50, 50, 80, 0); // circle inscribed in (11, 11, 78, 78)
+        FanPanel panel(300, 100);
+        panel.addFan(0, 50, 50, 0, 80); // circle inscribed in (11, 11, 78, 78)
         scene.frame->setPanel(&panel.panel);
         const QImage image = shot(scene);
 
@@ -342,10 +302,10 @@ private slots:
         if (QFontDatabase().families().isEmpty())
             QSKIP("no font installed to draw the fan numbers with");
         Scene scene;
-        TestPanel panel(300, 100);
-        panel.addFan(50, 50, 80, 0);
-        panel.addFan(150, 50, 80, 1);
-        panel.addFan(250, 50, 80, 2);
+        FanPanel panel(300, 100);
+        panel.addFan(0, 50, 50, 0, 80);
+        panel.addFan(0, 150, 50, 1, 80);
+        panel.addFan(0, 250, 50, 2, 80);
         scene.frame->setPanel(&panel.panel);
         const QImage image = shot(scene);
 
@@ -375,8 +335,8 @@ private slots:
     void paintsFansAtTheFrameScale()
     {
         Scene scene;
-        TestPanel panel(300, 100);
-        panel.addFan(50, 50, 80, 0);
+        FanPanel panel(300, 100);
+        panel.addFan(0, 50, 50, 0, 80);
         scene.frame->setPanel(&panel.panel);
         scene.frame->fitInto(QRect(0, 0, 150, 150));
         QCOMPARE(scene.frame->size(), QSize(150, 50));
@@ -393,10 +353,10 @@ private slots:
     void negativeCornersTruncateTowardZero()
     {
         Scene scene;
-        TestPanel panel(200, 100);
+        FanPanel panel(200, 100);
         // left = trunc(49.5 - 50) = 0, not -1: the circle is inscribed in (1, 1, 98, 98), so
         // its right edge covers column 99.
-        panel.addFan(49.5, 50, 100, 0);
+        panel.addFan(0, 49.5, 50, 0, 100);
         scene.frame->setPanel(&panel.panel);
         const QImage image = shot(scene);
         QVERIFY(isRed(image.pixel(99, 50)));
@@ -406,9 +366,9 @@ private slots:
     void writesScaleAndSizeDebugLines()
     {
         Scene scene;
-        TestPanel panel(300, 100);
-        panel.addFan(50, 50, 80, 0);
-        panel.addFan(150, 50, 80, 1);
+        FanPanel panel(300, 100);
+        panel.addFan(0, 50, 50, 0, 80);
+        panel.addFan(0, 150, 50, 1, 80);
         scene.frame->setPanel(&panel.panel);
         scene.frame->fitInto(QRect(0, 0, 150, 150));
 
