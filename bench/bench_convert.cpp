@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -58,16 +59,21 @@ double medianMs(int repeats, Work work)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     const QImage frame = noiseImage(1920, 1080, 2024);
     const int repeats = 9;
     int status = 0;
+    // "bench_convert LEDS FRAMES": only the fast path for one LED count, for a profiler.
+    const int onlyLeds = argc > 2 ? std::atoi(argv[1]) : 0;
+    const int profileFrames = argc > 2 ? std::atoi(argv[2]) : 0;
 
     std::printf("%6s %8s %13s %9s %9s %15s %9s\n", "LEDs", "samples", "reference ms", "fast ms",
                 "speed-up", "+ layers ms", "speed-up");
     for (const Placement& place : placements) {
         const int ledpcs = place.ledpcs;
+        if (onlyLeds && ledpcs != onlyLeds)
+            continue;
         const BladeType blade = bladeType(ledpcs);
         Panel panel;
         panel.width = place.width;
@@ -80,6 +86,17 @@ int main()
         panel.fans.append(&fan);
         panel.selection = defaultSelection(frame.size(), panel);
 
+        if (onlyLeds) {
+            PanelConversion conversion(panel, 1);
+            BitPlaneTurn turn;
+            QElapsedTimer timer;
+            timer.start();
+            for (int i = 0; i < profileFrames; ++i)
+                conversion.convert(frame, turn);
+            std::printf("%d LEDs: %.3f ms a frame\n", ledpcs,
+                        timer.nsecsElapsed() / 1e6 / std::max(1, profileFrames));
+            continue;
+        }
         LayerImages layers;
         const double layersMs =
             medianMs(repeats, [&] { layers = buildLayerImages(frame, panel); }) / place.fansOnPanel;

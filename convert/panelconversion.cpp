@@ -13,8 +13,9 @@
 #include <algorithm>
 #include <cstring>
 
-PanelConversion::PanelConversion(const Panel& panel, int threads)
-    : m_panel(panel), m_workers(std::make_unique<FanWorkers>(std::max(1, threads)))
+PanelConversion::PanelConversion(const Panel& panel, int threads, GatherKernel kernel)
+    : m_panel(panel), m_kernel(kernel),
+      m_workers(std::make_unique<FanWorkers>(std::max(1, threads)))
 {
     m_fans.resize(size_t(panel.fans.size()));
     for (int f = 0; f < panel.fans.size(); ++f) {
@@ -59,8 +60,8 @@ void PanelConversion::prepare(const QImage& frame)
         m_map->frameBytesPerLine() == frame.bytesPerLine())
         return;
     m_layers.reset();
-    m_map =
-        std::make_unique<SampleMap>(m_panel, frame.size(), frame.bytesPerLine(), m_workers.get());
+    m_map = std::make_unique<SampleMap>(m_panel, frame.size(), frame.bytesPerLine(),
+                                        m_workers.get(), m_kernel);
     m_layers = std::make_unique<FrontFanLayers>(m_panel, *m_map);
     // Black samples are never written: they stay zero, and the colour processing of a line
     // in place keeps black LEDs black (packed lines are processed elsewhere).

@@ -2,6 +2,7 @@
 #define ROTAVIS_PANELCONVERSION_H
 
 #include "bitplanes.h"
+#include "samplegather.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -29,7 +30,9 @@ class SampleMap;
 class PanelConversion
 {
 public:
-    explicit PanelConversion(const Panel& panel, int threads = 2);
+    // The samples are gathered by `kernel` where the processor runs it.
+    explicit PanelConversion(const Panel& panel, int threads = 2,
+                             GatherKernel kernel = fastestGatherKernel());
     ~PanelConversion();
     PanelConversion(const PanelConversion&) = delete;
     PanelConversion& operator=(const PanelConversion&) = delete;
@@ -79,6 +82,7 @@ private:
     void convertFan(int fan, const uchar* frame, BitPlaneTurn turn);
 
     const Panel& m_panel;
+    const GatherKernel m_kernel;
     std::vector<FanRecord> m_fans;
     std::unique_ptr<SampleMap> m_map;
     std::unique_ptr<FrontFanLayers> m_layers;

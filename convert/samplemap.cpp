@@ -5,6 +5,7 @@
 #include "fanworkers.h"
 #include "frontfanblending.h"
 #include "panel.h"
+#include "samplegather.h"
 #include "sampling.h"
 #include "scalemap.h"
 
@@ -184,9 +185,9 @@ QSize SampleMap::layerSizeFor(const Panel& panel, QSize frameSize)
 }
 
 SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
-                     FanWorkers* workers)
-    : m_frameSize(frameSize), m_frameBytesPerLine(frameBytesPerLine),
-      m_layerSize(layerSizeFor(panel, frameSize))
+                     FanWorkers* workers, GatherKernel kernel)
+    : m_kernel(runsHere(kernel) ? kernel : GatherKernel::Portable), m_frameSize(frameSize),
+      m_frameBytesPerLine(frameBytesPerLine), m_layerSize(layerSizeFor(panel, frameSize))
 {
     const QRect region = copiedRegion(panel, frameSize);
     const QSize size = m_layerSize;
@@ -335,81 +336,42 @@ void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBy
     positions.reserve(order.size());
     offsets.reserve(blocks.keys.size());
     weights.reserve(blocks.keys.size());
-    for (const std::uint32_t sample : order) {
-        const int group = blocks.groups[sample];
-        ++groupSizes[size_t(group)];
-        positions.push_back(3 * sample);
-        const std::uint32_t begin = blocks.starts[sample];
-        const std::uint32_t end = blocks.starts[sample + 1];
-        offsets.insert(offsets.end(), blocks.keys.begin() + begin, blocks.keys.begin() + end);
-        weights.insert(weights.end(), blocks.weights.begin() + begin, blocks.weights.begin() + end);
-        if (group == irregular)
-            irregularCounts.push_back(std::uint8_t(end - begin));
-    }
-}
-
-namespace {
-
-// Always out of 9: a block hanging over the picture's edge comes out darker.
-inline void store(uchar* out, unsigned sum0, unsigned sum1, unsigned sum2)
-{
-    out[0] = uchar(sum0 / 9);
-    out[1] = uchar(sum1 / 9);
-    out[2] = uchar(sum2 / 9);
-}
-
-// Samples whose nine pixels are one: the sample is that pixel.
-void copyGroup(int samples, const std::uint32_t*& positions, const std::int32_t*& offsets,
-               const std::uint8_t*& weights, const uchar* frame, uchar* out)
-{
-    const std::uint32_t* position = positions;
-    const std::int32_t* offset = offsets;
-    for (int s = 0; s < samples; ++s)
-        std::memcpy(out + position[s], frame + offset[s], 3);
-    positions += samples;
-    offsets += samples;
-    weights += samples;
-}
-
-// Samples that read `Count` pixels of the frame each. Each pixel is read as 4 bytes (one
-// beyond it) and spread into 16-bit fields, R in bits 0-15, B in 16-31 and G in 32-47, so
-// that one multiplication weighs all three channels.
-template <int Count>
-void gatherGroup(int samples, const std::uint32_t*& positionsIn, const std::int32_t*& offsetsIn,
-                 const std::uint8_t*& weightsIn, const uchar* frame, uchar* out)
-{
-    // Local copies: the byte stores below could otherwise alias the pointers.
-    const std::uint32_t* positions = positionsIn;
-    const std::int32_t* offsets = offsetsIn;
-    const std::uint8_t* weights = weightsIn;
-    for (int s = 0; s < samples; ++s) {
-        std::uint64_t sums = 0;
-#pragma GCC unroll 9
-        for (int e = 0; e < Count; ++e) {
-            std::uint32_t bytes;
-            std::memcpy(&bytes, frame + offsets[e], 4);
-            const std::uint64_t pixel = bytes;
-            const std::uint64_t spread = (pixel | pixel << 24) & 0x000000FF00FF00FFull;
-            // Nine pixels of a block of nine: each weighs 1.
-            sums += Count == 9 ? spread : spread * weights[e];
+    // Groups 0 ... 9 in the block layout that the gather loops read (samplegather.h).
+    size_t next = 0;
+    while (next < order.size()) {
+        const int group = blocks.groups[order[next]];
+        size_t end = next;
+        while (end < order.size() && blocks.groups[order[end]] == group)
+            ++end;
+        groupSizes[size_t(group)] = int(end - next);
+        const size_t lanes = gatherLanes;
+        const size_t wholeBlocks = group == irregular ? 0 : (end - next) / lanes;
+        for (size_t b = 0; b < wholeBlocks; ++b) {
+            const size_t first = next + b * lanes;
+            for (std::uint32_t e = 0; e < std::uint32_t(entriesPerSample(group)); ++e) {
+                for (size_t lane = 0; lane < lanes; ++lane) {
+                    const std::uint32_t entry = blocks.starts[order[first + lane]] + e;
+                    offsets.push_back(blocks.keys[entry]);
+                    weights.push_back(blocks.weights[entry]);
+                }
+            }
+            for (size_t lane = 0; lane < lanes; ++lane)
+                positions.push_back(3 * order[first + lane]);
         }
-        offsets += Count;
-        weights += Count;
-        store(out + positions[s], unsigned(sums & 0xFFFF), unsigned(sums >> 32),
-              unsigned((sums >> 16) & 0xFFFF));
+        for (size_t i = next + wholeBlocks * lanes; i < end; ++i) {
+            const std::uint32_t sample = order[i];
+            positions.push_back(3 * sample);
+            const std::uint32_t begin = blocks.starts[sample];
+            const std::uint32_t stop = blocks.starts[sample + 1];
+            offsets.insert(offsets.end(), blocks.keys.begin() + begin, blocks.keys.begin() + stop);
+            weights.insert(weights.end(), blocks.weights.begin() + begin,
+                           blocks.weights.begin() + stop);
+            if (group == irregular)
+                irregularCounts.push_back(std::uint8_t(stop - begin));
+        }
+        next = end;
     }
-    positionsIn = positions + samples;
-    offsetsIn = offsets;
-    weightsIn = weights;
 }
-
-using GroupGatherer = void (*)(int, const std::uint32_t*&, const std::int32_t*&,
-                               const std::uint8_t*&, const uchar*, uchar*);
-constexpr GroupGatherer gatherers[10] = {
-    copyGroup,      gatherGroup<1>, gatherGroup<2>, gatherGroup<3>, gatherGroup<4>,
-    gatherGroup<5>, gatherGroup<6>, gatherGroup<7>, gatherGroup<8>, gatherGroup<9>};
-
-} // namespace
 
 int SampleMap::fanBytes(int fan) const
 {
@@ -420,26 +382,9 @@ int SampleMap::fanBytes(int fan) const
 void SampleMap::gatherFan(int fan, const uchar* frame, const uchar* painted, uchar* out) const
 {
     const FanSamples& samples = m_fans[size_t(fan)];
-    const std::uint32_t* positions = samples.positions.data();
-    const std::int32_t* offsets = samples.offsets.data();
-    const std::uint8_t* weights = samples.weights.data();
+    GatherCursor cursor{samples.positions.data(), samples.offsets.data(), samples.weights.data()};
     for (int group = onePixel; group < irregular; ++group)
-        gatherers[group](samples.groupSizes[size_t(group)], positions, offsets, weights, frame,
-                         out);
-
-    const std::uint8_t* counts = samples.irregularCounts.data();
-    for (int s = 0; s < samples.groupSizes[irregular]; ++s) {
-        unsigned sum0 = 0;
-        unsigned sum1 = 0;
-        unsigned sum2 = 0;
-        for (int e = counts[s]; e > 0; --e) {
-            const std::int32_t offset = *offsets++;
-            const unsigned weight = *weights++;
-            const uchar* pixel = offset >= 0 ? frame + offset : painted + ~offset;
-            sum0 += weight * pixel[0];
-            sum1 += weight * pixel[1];
-            sum2 += weight * pixel[2];
-        }
-        store(out + *positions++, sum0, sum1, sum2);
-    }
+        gatherGroup(m_kernel, group, samples.groupSizes[size_t(group)], cursor, frame, out);
+    gatherEachSample(samples.groupSizes[irregular], samples.irregularCounts.data(), cursor, frame,
+                     painted, out);
 }

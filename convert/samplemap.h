@@ -1,6 +1,8 @@
 #ifndef ROTAVIS_SAMPLEMAP_H
 #define ROTAVIS_SAMPLEMAP_H
 
+#include "samplegather.h"
+
 #include <QSize>
 #include <QtGlobal>
 
@@ -27,9 +29,10 @@ public:
         qint32 frameOffset; // byte offset of the pixel it is scaled from; -1 outside the frame
     };
 
-    // `workers`, if given, work out the fans in parallel.
+    // `workers`, if given, work out the fans in parallel. The samples are gathered by
+    // `kernel` where the processor runs it, else by the portable one.
     SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
-              FanWorkers* workers = nullptr);
+              FanWorkers* workers = nullptr, GatherKernel kernel = fastestGatherKernel());
 
     // W x H of the layer images for frames of `frameSize`; empty when they come out null.
     static QSize layerSizeFor(const Panel& panel, QSize frameSize);
@@ -87,6 +90,7 @@ private:
         void addBlocks(Blocks& blocks, int frameRows, int frameBytesPerLine);
     };
 
+    GatherKernel m_kernel;
     QSize m_frameSize;
     int m_frameBytesPerLine = 0;
     QSize m_layerSize;

@@ -17,6 +17,8 @@
 
 #include <random>
 
+Q_DECLARE_METATYPE(GatherKernel)
+
 namespace {
 
 // Front fans blend into their rims over `edgeOffset` pixels.
@@ -138,9 +140,19 @@ private slots:
     void initTestCase() { QLoggingCategory::setFilterRules("default.debug=false"); }
 
     // The fast path against the straightforward version over random geometries, two frames
-    // each. ROTAVIS_TEST_SEED repeats a run; ROTAVIS_TEST_CASES asks for more cases.
+    // each, with either gather kernel. ROTAVIS_TEST_SEED repeats a run; ROTAVIS_TEST_CASES
+    // asks for more cases.
+    void recordsEqualTheReference_data()
+    {
+        QTest::addColumn<GatherKernel>("kernel");
+        QTest::newRow("portable") << GatherKernel::Portable;
+        QTest::newRow("avx2") << GatherKernel::Avx2;
+    }
     void recordsEqualTheReference()
     {
+        QFETCH(GatherKernel, kernel);
+        if (!runsHere(kernel))
+            QSKIP("this processor does not run the kernel");
         const quint32 seed = environmentNumber("ROTAVIS_TEST_SEED", 20261207);
         const int cases = int(environmentNumber("ROTAVIS_TEST_CASES", 40));
         qInfo("seed %u, %d cases", seed, cases);
@@ -149,7 +161,7 @@ private slots:
             FanPanel fans;
             const QSize frameSize = geometry.frameSize();
             geometry.fill(fans, frameSize);
-            PanelConversion conversion(fans.panel);
+            PanelConversion conversion(fans.panel, 2, kernel);
             BitPlaneTurn turn;
             turn.advance(c * 37); // the turn runs on from earlier runs
             BitPlaneTurn referenceTurn = turn;

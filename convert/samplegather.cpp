@@ -1,0 +1,204 @@
+#include "samplegather.h"
+
+#include <cstring>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define ROTAVIS_GATHER_AVX2 1
+#include <immintrin.h>
+#endif
+
+namespace {
+
+// Always out of 9: a block hanging over the picture's edge comes out darker.
+inline void store(uchar* out, unsigned sum0, unsigned sum1, unsigned sum2)
+{
+    out[0] = uchar(sum0 / 9);
+    out[1] = uchar(sum1 / 9);
+    out[2] = uchar(sum2 / 9);
+}
+
+// One sample's sum: each pixel is read as 4 bytes (one beyond it) and spread into 16-bit
+// fields, R in bits 0-15, B in 16-31 and G in 32-47, so that one multiplication weighs all
+// three channels.
+// `Count` 0 is a sample whose nine pixels are one: the sample is that pixel.
+template <int Count, int Stride>
+inline void gatherOne(const std::int32_t* offsets, const std::uint8_t* weights, const uchar* frame,
+                      uchar* out)
+{
+    if constexpr (Count == 0) {
+        std::memcpy(out, frame + offsets[0], 3);
+        return;
+    }
+    std::uint64_t sums = 0;
+#pragma GCC unroll 9
+    for (int e = 0; e < Count; ++e) {
+        std::uint32_t bytes;
+        std::memcpy(&bytes, frame + offsets[e * Stride], 4);
+        const std::uint64_t pixel = bytes;
+        const std::uint64_t spread = (pixel | pixel << 24) & 0x000000FF00FF00FFull;
+        // Nine pixels of a block of nine: each weighs 1.
+        sums += Count == 9 ? spread : spread * weights[e * Stride];
+    }
+    store(out, unsigned(sums & 0xFFFF), unsigned(sums >> 32), unsigned((sums >> 16) & 0xFFFF));
+}
+
+// The whole blocks of a group, one lane at a time.
+template <int Count>
+void gatherBlocks(int blocks, const std::uint32_t* positions, const std::int32_t* offsets,
+                  const std::uint8_t* weights, const uchar* frame, uchar* out)
+{
+    for (int b = 0; b < blocks; ++b) {
+        for (int lane = 0; lane < gatherLanes; ++lane)
+            gatherOne<Count, gatherLanes>(offsets + lane, weights + lane, frame,
+                                          out + positions[lane]);
+        positions += gatherLanes;
+        offsets += entriesPerSample(Count) * gatherLanes;
+        weights += entriesPerSample(Count) * gatherLanes;
+    }
+}
+
+#ifdef ROTAVIS_GATHER_AVX2
+// x / 9 as x * ninthMultiplier / 65536, for the sums of 16-bit lanes.
+constexpr unsigned ninthMultiplier = 7282;
+constexpr bool ninthByMultiplicationIsExact()
+{
+    for (unsigned sum = 0; sum <= 9 * 255; ++sum) {
+        if ((sum * ninthMultiplier) >> 16 != sum / 9)
+            return false;
+    }
+    return true;
+}
+static_assert(ninthByMultiplicationIsExact(), "the multiplier must divide every sum by 9 exactly");
+
+// The sums of one block of samples, all lanes at once: each lane's low 3 bytes are its
+// sample. R and B share a 32-bit lane (bits 0-15 and 16-31), G has one of its own; the
+// division by 9 is a multiplication by 7282 / 65536, exact for every sum up to 9 x 255.
+template <int Count>
+__attribute__((target("avx2"))) inline __m256i
+blockAvx2(const std::int32_t* offsets, const std::uint8_t* weights, const uchar* frame)
+{
+    const int* base = reinterpret_cast<const int*>(frame);
+    if constexpr (Count == 0) {
+        return _mm256_i32gather_epi32(
+            base, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offsets)), 1);
+    } else {
+        const __m256i lowBytes = _mm256_set1_epi32(0x00FF00FF);
+        const __m256i lowByte = _mm256_set1_epi32(0xFF);
+        __m256i redBlue = _mm256_setzero_si256();
+        __m256i green = _mm256_setzero_si256();
+#pragma GCC unroll 9
+        for (int e = 0; e < Count; ++e) {
+            const __m256i where =
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offsets + e * gatherLanes));
+            const __m256i pixels = _mm256_i32gather_epi32(base, where, 1);
+            __m256i rb = _mm256_and_si256(pixels, lowBytes);
+            __m256i g = _mm256_and_si256(_mm256_srli_epi32(pixels, 8), lowByte);
+            if constexpr (Count != 9) { // nine pixels of a block of nine: each weighs 1
+                std::uint64_t eight;
+                std::memcpy(&eight, weights + e * gatherLanes, 8);
+                const __m256i weight = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(qint64(eight)));
+                rb = _mm256_mullo_epi16(rb, _mm256_or_si256(weight, _mm256_slli_epi32(weight, 16)));
+                g = _mm256_mullo_epi16(g, weight);
+            }
+            redBlue = _mm256_add_epi32(redBlue, rb);
+            green = _mm256_add_epi32(green, g);
+        }
+        const __m256i ninth = _mm256_set1_epi16(short(ninthMultiplier));
+        return _mm256_or_si256(_mm256_mulhi_epu16(redBlue, ninth),
+                               _mm256_slli_epi32(_mm256_mulhi_epu16(green, ninth), 8));
+    }
+}
+
+// The whole blocks of a group, all lanes at once.
+template <int Count>
+__attribute__((target("avx2"))) void
+gatherBlocksAvx2(int blocks, const std::uint32_t* positions, const std::int32_t* offsets,
+                 const std::uint8_t* weights, const uchar* frame, uchar* out)
+{
+    for (int b = 0; b < blocks; ++b) {
+        alignas(32) std::uint32_t rgb[gatherLanes];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(rgb),
+                           blockAvx2<Count>(offsets, weights, frame));
+        for (int lane = 0; lane < gatherLanes; ++lane)
+            std::memcpy(out + positions[lane], rgb + lane, 3);
+        positions += gatherLanes;
+        offsets += entriesPerSample(Count) * gatherLanes;
+        weights += entriesPerSample(Count) * gatherLanes;
+    }
+}
+#endif
+
+// Samples that read `Count` pixels of the frame each: whole blocks, then the rest one by one.
+template <int Count>
+void gatherCountGroup([[maybe_unused]] GatherKernel kernel, int samples, GatherCursor& cursor,
+                      const uchar* frame, uchar* out)
+{
+    const int blocks = samples / gatherLanes;
+#ifdef ROTAVIS_GATHER_AVX2
+    if (kernel == GatherKernel::Avx2)
+        gatherBlocksAvx2<Count>(blocks, cursor.positions, cursor.offsets, cursor.weights, frame,
+                                out);
+    else
+#endif
+        gatherBlocks<Count>(blocks, cursor.positions, cursor.offsets, cursor.weights, frame, out);
+    constexpr int entries = entriesPerSample(Count);
+    const int whole = blocks * gatherLanes;
+    const std::uint32_t* position = cursor.positions + whole;
+    const std::int32_t* offset = cursor.offsets + entries * whole;
+    const std::uint8_t* weight = cursor.weights + entries * whole;
+    for (int s = whole; s < samples; ++s) {
+        gatherOne<Count, 1>(offset, weight, frame, out + *position++);
+        offset += entries;
+        weight += entries;
+    }
+    cursor.positions += samples;
+    cursor.offsets += entries * samples;
+    cursor.weights += entries * samples;
+}
+
+using GroupGatherer = void (*)(GatherKernel, int, GatherCursor&, const uchar*, uchar*);
+constexpr GroupGatherer gatherers[10] = {
+    gatherCountGroup<0>, gatherCountGroup<1>, gatherCountGroup<2>, gatherCountGroup<3>,
+    gatherCountGroup<4>, gatherCountGroup<5>, gatherCountGroup<6>, gatherCountGroup<7>,
+    gatherCountGroup<8>, gatherCountGroup<9>};
+
+} // namespace
+
+GatherKernel fastestGatherKernel()
+{
+    return runsHere(GatherKernel::Avx2) ? GatherKernel::Avx2 : GatherKernel::Portable;
+}
+
+bool runsHere(GatherKernel kernel)
+{
+#ifdef ROTAVIS_GATHER_AVX2
+    if (kernel == GatherKernel::Avx2)
+        return __builtin_cpu_supports("avx2");
+#endif
+    return kernel == GatherKernel::Portable;
+}
+
+void gatherGroup(GatherKernel kernel, int group, int samples, GatherCursor& cursor,
+                 const uchar* frame, uchar* out)
+{
+    gatherers[group](kernel, samples, cursor, frame, out);
+}
+
+void gatherEachSample(int samples, const std::uint8_t* counts, GatherCursor& cursor,
+                      const uchar* frame, const uchar* painted, uchar* out)
+{
+    for (int s = 0; s < samples; ++s) {
+        unsigned sum0 = 0;
+        unsigned sum1 = 0;
+        unsigned sum2 = 0;
+        for (int e = counts[s]; e > 0; --e) {
+            const std::int32_t offset = *cursor.offsets++;
+            const unsigned weight = *cursor.weights++;
+            const uchar* pixel = offset >= 0 ? frame + offset : painted + ~offset;
+            sum0 += weight * pixel[0];
+            sum1 += weight * pixel[1];
+            sum2 += weight * pixel[2];
+        }
+        store(out + *cursor.positions++, sum0, sum1, sum2);
+    }
+}

@@ -1,0 +1,57 @@
+#ifndef ROTAVIS_SAMPLEGATHER_H
+#define ROTAVIS_SAMPLEGATHER_H
+
+#include <QtGlobal>
+
+#include <cstdint>
+
+// The loops that gather a fan's samples from the frame, for the sample map. A sample is the
+// average of the 3 x 3 block at its point of the layer image: a few frame pixels, each with a
+// whole-number weight out of 9, summed and divided by 9.
+//
+// The samples come in groups, one per number of pixels read: group 0 reads one pixel nine
+// times (the sample is that pixel), group g = 1 ... 9 reads g pixels with their weights. In
+// a group, the samples are kept in blocks of gatherLanes samples, entry by entry (the first
+// pixel of each of the block's samples, then the second, ...), so that a block can be read
+// lane-parallel; the samples after the last whole block follow one by one.
+
+// Which loops gather the blocks: portable C++, or AVX2 where the processor has it. Both give
+// the same bytes.
+enum class GatherKernel
+{
+    Portable,
+    Avx2,
+};
+
+// The fastest kernel this processor runs.
+GatherKernel fastestGatherKernel();
+// Whether this processor runs `kernel`.
+bool runsHere(GatherKernel kernel);
+
+constexpr int gatherLanes = 8;
+
+// Pixels (offsets and weights) per sample of group `group`.
+constexpr int entriesPerSample(int group)
+{
+    return group == 0 ? 1 : group;
+}
+
+// Where the next sample's entries are, moved on past each gathered group.
+struct GatherCursor
+{
+    const std::uint32_t* positions; // byte offset of each sample's 3 bytes in `out`
+    const std::int32_t* offsets;    // frame byte offsets, or ~(byte offset of a painted pixel)
+    const std::uint8_t* weights;    // how many of the block's nine pixels each entry is
+};
+
+// Gathers the `samples` samples of group `group` (0 ... 9). Each pixel is read as 4 bytes:
+// none of them may lie in the frame's last 3 bytes.
+void gatherGroup(GatherKernel kernel, int group, int samples, GatherCursor& cursor,
+                 const uchar* frame, uchar* out);
+
+// Gathers `samples` samples one by one, sample s reading counts[s] entries: frame pixels,
+// or painted pixels (3 bytes each in `painted`) where the offset is negative.
+void gatherEachSample(int samples, const std::uint8_t* counts, GatherCursor& cursor,
+                      const uchar* frame, const uchar* painted, uchar* out);
+
+#endif
