@@ -579,6 +579,10 @@ private slots:
         QTest::newRow("an attribute that is not read")
             << panel.arg(fan.arg("Z=\"1\"")) << 3
             << ":3: fan 0 of panel 0 \"p\": the attribute Z is not read";
+        QTest::newRow("a panel too wide to convert")
+            << "<panels>\n<panel model=\"p\" width=\"20000\" height=\"9\">"
+               "<fan diameter=\"9\" ledpcs=\"320\" x=\"4.5\" y=\"4.5\"/></panel>\n</panels>"
+            << 3 << ":2: panel 0 \"p\": a conversion refuses it (panel \"p\" is 20000 x 9 units";
         QTest::newRow("a panel without fans")
             << panel.arg("") << 3 << ":2: panel 0 \"p\" has no fans";
         QTest::newRow("a name given twice")

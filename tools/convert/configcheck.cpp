@@ -4,9 +4,12 @@
 #include "cnumericlocale.h"
 #include "commands.h"
 #include "exitstatus.h"
+#include "loadedpanels.h"
 #include "messages.h"
 #include "nativepath.h"
 #include "options.h"
+#include "panel.h"
+#include "panellimits.h"
 
 #include <QFile>
 #include <QHash>
@@ -134,11 +137,28 @@ public:
     }
     int lineOf(const pugi::xml_node& node) const { return lineOf(node.offset_debug()); }
 
+    // Adds what a conversion would refuse in the panels as the window reads them, for the
+    // panels that have no finding yet (a finding there names the cause already).
+    void checkLimits(const QList<Panel*>& panels)
+    {
+        for (int i = 0; i < panels.size() && i < lineOfPanel.size(); ++i) {
+            if (panelFound.at(i))
+                continue;
+            const QString refused = PanelLimits::problem(*panels.at(i));
+            if (!refused.isEmpty())
+                add(lineOfPanel.at(i),
+                    QStringLiteral("panel %1 \"%2\": a conversion refuses it (%3)")
+                        .arg(i)
+                        .arg(panels.at(i)->model, refused));
+        }
+    }
+
     QList<ConfigFinding> findings;
 
 private:
     void checkPanel(const pugi::xml_node& node, int index)
     {
+        const int findingsBefore = findings.size();
         const QString model = QString::fromUtf8(node.attribute("model").as_string(""));
         const QString name = QStringLiteral("panel %1 \"%2\"").arg(index).arg(model);
         const int line = lineOf(node);
@@ -179,6 +199,7 @@ private:
             checkFan(fan, QStringLiteral("fan %1 of %2").arg(fanIndex++).arg(name), width, height);
         if (fanIndex == 0)
             add(line, QStringLiteral("%1 has no fans").arg(name));
+        panelFound.append(findings.size() > findingsBefore);
     }
 
     void checkFan(const pugi::xml_node& node, const QString& name, double panelWidth,
@@ -258,6 +279,7 @@ private:
     const QByteArray& source;
     QHash<QString, int> firstPanelOfModel;
     QList<int> lineOfPanel;
+    QList<bool> panelFound; // per panel: whether it has a finding
 };
 
 } // namespace
@@ -281,6 +303,9 @@ QList<ConfigFinding> checkInstallation(const QString& path)
         const CNumericLocaleScope cNumbers;
         checker.check(document);
     }
+    LoadedPanels panels;
+    panels.load(path);
+    checker.checkLimits(panels.list());
     if (!result) {
         const qsizetype stop = std::min<qsizetype>(result.offset, source.size());
         const qsizetype lineStart = source.lastIndexOf('\n', stop - 1) + 1;
