@@ -4,12 +4,20 @@
 #include "panel.h"
 #include "sampling.h"
 
+#include <QCoreApplication>
+
 #include <climits>
 #include <cmath>
 
 namespace PanelLimits {
 
 namespace {
+
+// The texts are in the language of the loaded catalogue: the window's box shows them.
+QString text(const char* source)
+{
+    return QCoreApplication::translate("PanelLimits", source);
+}
 
 QString number(double value)
 {
@@ -27,9 +35,9 @@ bool workingSide(double panelLength, double* pixels)
 
 QString fanProblem(const Fan& fan, int index)
 {
-    const QString which = QStringLiteral("fan %1").arg(index);
+    const QString which = text(QT_TRANSLATE_NOOP("PanelLimits", "fan %1")).arg(index);
     if (fan.ledpcs < 1 || fan.ledpcs > maxLeds)
-        return QStringLiteral("%1 has %2 LEDs; a blade has 1 to %3")
+        return text(QT_TRANSLATE_NOOP("PanelLimits", "%1 has %2 LEDs; a blade has 1 to %3"))
             .arg(which)
             .arg(fan.ledpcs)
             .arg(maxLeds);
@@ -40,7 +48,8 @@ QString fanProblem(const Fan& fan, int index)
     } lengths[] = {{"x", fan.x}, {"y", fan.y}, {"diameter", fan.diameter}};
     for (const auto& length : lengths) {
         if (!std::isfinite(length.value) || std::fabs(length.value) > maxFanExtent)
-            return QStringLiteral("%1 has %2 = %3; it must be a number from %4 to %5")
+            return text(QT_TRANSLATE_NOOP("PanelLimits",
+                                          "%1 has %2 = %3; it must be a number from %4 to %5"))
                 .arg(which, QLatin1String(length.name), number(length.value), number(-maxFanExtent),
                      number(maxFanExtent));
     }
@@ -51,23 +60,26 @@ QString fanProblem(const Fan& fan, int index)
 
 QString problem(const Panel& panel)
 {
-    const QString name = QStringLiteral("panel \"%1\"").arg(panel.model);
+    const QString name = text(QT_TRANSLATE_NOOP("PanelLimits", "panel \"%1\"")).arg(panel.model);
     if (panel.fans.isEmpty())
-        return QStringLiteral("%1 has no fans").arg(name);
+        return text(QT_TRANSLATE_NOOP("PanelLimits", "%1 has no fans")).arg(name);
 
     double w = 0;
     double h = 0;
     const bool widthUsable = workingSide(panel.width, &w);
     const bool heightUsable = workingSide(panel.height, &h);
     if (!widthUsable || !heightUsable)
-        return QStringLiteral("%1 is %2 x %3 units; each side must be a number above 0 that "
-                              "makes 1 to %4 pixels of the working picture at %5 pixels a unit")
+        return text(QT_TRANSLATE_NOOP("PanelLimits",
+                                      "%1 is %2 x %3 units; each side must be a number above 0 "
+                                      "that makes 1 to %4 pixels of the working picture at %5 "
+                                      "pixels a unit"))
             .arg(name, number(panel.width), number(panel.height))
             .arg(maxWorkingSide)
             .arg(double(imageScale));
     if (w * h * 3 > double(INT_MAX))
-        return QStringLiteral("%1 is %2 x %3 units; its working picture would be larger than "
-                              "2 GB")
+        return text(QT_TRANSLATE_NOOP("PanelLimits",
+                                      "%1 is %2 x %3 units; its working picture would be larger "
+                                      "than 2 GB"))
             .arg(name, number(panel.width), number(panel.height));
 
     for (int i = 0; i < panel.fans.size(); ++i) {

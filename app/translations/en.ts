@@ -251,4 +251,35 @@ Replace them?</translation>
 %1</translation>
     </message>
 </context>
+<context>
+    <name>PanelLimits</name>
+    <message>
+        <source>panel &quot;%1&quot;</source>
+        <translation>panel &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>%1 has no fans</source>
+        <translation>%1 has no fans</translation>
+    </message>
+    <message>
+        <source>%1 is %2 x %3 units; each side must be a number above 0 that makes 1 to %4 pixels of the working picture at %5 pixels a unit</source>
+        <translation>%1 is %2 x %3 units; each side must be a number above 0 that makes 1 to %4 pixels of the working picture at %5 pixels a unit</translation>
+    </message>
+    <message>
+        <source>%1 is %2 x %3 units; its working picture would be larger than 2 GB</source>
+        <translation>%1 is %2 x %3 units; its working picture would be larger than 2 GB</translation>
+    </message>
+    <message>
+        <source>fan %1</source>
+        <translation>fan %1</translation>
+    </message>
+    <message>
+        <source>%1 has %2 LEDs; a blade has 1 to %3</source>
+        <translation>%1 has %2 LEDs; a blade has 1 to %3</translation>
+    </message>
+    <message>
+        <source>%1 has %2 = %3; it must be a number from %4 to %5</source>
+        <translation>%1 has %2 = %3; it must be a number from %4 to %5</translation>
+    </message>
+</context>
 </TS>

@@ -251,4 +251,35 @@ Replace them?</source>
 %1</translation>
     </message>
 </context>
+<context>
+    <name>PanelLimits</name>
+    <message>
+        <source>panel &quot;%1&quot;</source>
+        <translation>屏幕“%1”</translation>
+    </message>
+    <message>
+        <source>%1 has no fans</source>
+        <translation>%1 没有风扇</translation>
+    </message>
+    <message>
+        <source>%1 is %2 x %3 units; each side must be a number above 0 that makes 1 to %4 pixels of the working picture at %5 pixels a unit</source>
+        <translation>%1 为 %2 x %3 单位；每条边必须是大于 0 的数，并且按每单位 %5 像素在工作图像上为 1 到 %4 像素</translation>
+    </message>
+    <message>
+        <source>%1 is %2 x %3 units; its working picture would be larger than 2 GB</source>
+        <translation>%1 为 %2 x %3 单位；其工作图像将大于 2 GB</translation>
+    </message>
+    <message>
+        <source>fan %1</source>
+        <translation>风扇 %1</translation>
+    </message>
+    <message>
+        <source>%1 has %2 LEDs; a blade has 1 to %3</source>
+        <translation>%1 有 %2 个 LED；叶片的 LED 数为 1 到 %3</translation>
+    </message>
+    <message>
+        <source>%1 has %2 = %3; it must be a number from %4 to %5</source>
+        <translation>%1 的 %2 = %3；它必须是 %4 到 %5 之间的数</translation>
+    </message>
+</context>
 </TS>
