@@ -109,6 +109,14 @@ blockAvx2(const std::int32_t* offsets, const std::uint8_t* weights, const uchar*
     }
 }
 
+// The low 3 bytes of `rgb` to `out`.
+inline void put3(uchar* out, std::uint32_t rgb)
+{
+    const std::uint16_t redGreen = std::uint16_t(rgb);
+    std::memcpy(out, &redGreen, 2);
+    out[2] = uchar(rgb >> 16);
+}
+
 // The whole blocks of a group, all lanes at once.
 template <int Count>
 __attribute__((target("avx2"))) void
@@ -116,11 +124,17 @@ gatherBlocksAvx2(int blocks, const std::uint32_t* positions, const std::int32_t*
                  const std::uint8_t* weights, const uchar* frame, uchar* out)
 {
     for (int b = 0; b < blocks; ++b) {
-        alignas(32) std::uint32_t rgb[gatherLanes];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(rgb),
-                           blockAvx2<Count>(offsets, weights, frame));
-        for (int lane = 0; lane < gatherLanes; ++lane)
-            std::memcpy(out + positions[lane], rgb + lane, 3);
+        const __m256i rgb = blockAvx2<Count>(offsets, weights, frame);
+        const __m128i low = _mm256_castsi256_si128(rgb);
+        const __m128i high = _mm256_extracti128_si256(rgb, 1);
+        put3(out + positions[0], std::uint32_t(_mm_cvtsi128_si32(low)));
+        put3(out + positions[1], std::uint32_t(_mm_extract_epi32(low, 1)));
+        put3(out + positions[2], std::uint32_t(_mm_extract_epi32(low, 2)));
+        put3(out + positions[3], std::uint32_t(_mm_extract_epi32(low, 3)));
+        put3(out + positions[4], std::uint32_t(_mm_cvtsi128_si32(high)));
+        put3(out + positions[5], std::uint32_t(_mm_extract_epi32(high, 1)));
+        put3(out + positions[6], std::uint32_t(_mm_extract_epi32(high, 2)));
+        put3(out + positions[7], std::uint32_t(_mm_extract_epi32(high, 3)));
         positions += gatherLanes;
         offsets += entriesPerSample(Count) * gatherLanes;
         weights += entriesPerSample(Count) * gatherLanes;
