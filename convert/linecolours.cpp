@@ -5,37 +5,73 @@
 #include "ledprocessing.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define ROTAVIS_COLOURS_AVX2 1
+#include <immintrin.h>
+#endif
 
 namespace {
 
-// The squares and the dimmed bytes of every factor, worked out once per process.
+// dimmedByte(v, factor) as an integer product: (v x multiplier + 2^23) >> 24, with a
+// multiplier near factor x 2^24 that gives the very same byte for every v (checked for each
+// factor when the tables are made); 0 where no multiplier does.
+std::uint32_t dimmingMultiplier(float factor)
+{
+    const double exact = double(factor) * 16777216.0;
+    for (const double nudge : {0.0, -1.0, 1.0, -2.0, 2.0}) {
+        const double candidate = std::round(exact) + nudge;
+        if (candidate < 1 || candidate > 16777216.0)
+            continue;
+        const auto multiplier = std::uint32_t(candidate);
+        bool same = true;
+        for (unsigned v = 0; v < 256 && same; ++v)
+            same = (v * multiplier + (1u << 23)) >> 24 == dimmedByte(uchar(v), factor);
+        if (same)
+            return multiplier;
+    }
+    return 0;
+}
+
+// The squares, and the hub dimming of every byte of the dimmed LEDs per line row, worked out
+// once per process.
 struct Tables
 {
     uchar square[256];
-    uchar wide[4][128][256];
-    uchar narrow[4][128][256];
+    // [row][byte]: the factor of the byte's LED (1 where nothing changes) and its multiplier
+    double wideFactors[4][3 * hubDimmedLeds(HubDimming::Wide)];
+    double narrowFactors[4][3 * hubDimmedLeds(HubDimming::Narrow)];
+    std::uint32_t wideMultipliers[4][3 * hubDimmedLeds(HubDimming::Wide)];
+    std::uint32_t narrowMultipliers[4][3 * hubDimmedLeds(HubDimming::Narrow)];
+    bool multipliersExact = true; // every factor has its multiplier
 
     Tables()
     {
         for (int v = 0; v < 256; ++v)
             square[v] = uchar(v * v / 255);
         for (int row = 0; row < 4; ++row) {
-            for (int i = 0; i < 128; ++i) {
-                const float wideFactor = hubFactor(true, row, i);
-                const float narrowFactor = hubFactor(false, row, i);
-                for (int v = 0; v < 256; ++v) {
-                    // Nothing changes where the factor is 1 or more.
-                    wide[row][i][v] =
-                        wideFactor >= 1.0f ? uchar(v) : dimmedByte(uchar(v), wideFactor);
-                    narrow[row][i][v] =
-                        narrowFactor >= 1.0f ? uchar(v) : dimmedByte(uchar(v), narrowFactor);
-                }
-            }
+            fill(wideFactors[row], wideMultipliers[row], true, row);
+            fill(narrowFactors[row], narrowMultipliers[row], false, row);
+        }
+    }
+
+    template <size_t Bytes>
+    void fill(double (&factors)[Bytes], std::uint32_t (&multipliers)[Bytes], bool wide, int row)
+    {
+        for (size_t i = 0; i < Bytes / 3; ++i) {
+            const float factor = hubFactor(wide, row, int(i));
+            // Nothing changes where the factor is 1 or more; a factor of 1 keeps every byte.
+            const float kept = factor >= 1.0f ? 1.0f : factor;
+            const std::uint32_t multiplier = dimmingMultiplier(kept);
+            multipliersExact = multipliersExact && multiplier != 0;
+            std::fill_n(factors + 3 * i, 3, double(kept));
+            std::fill_n(multipliers + 3 * i, 3, multiplier);
         }
     }
 };
@@ -123,9 +159,78 @@ struct LedPlaces
 };
 #endif
 
-void applySquaringCurve(uchar* data, int leds, const uchar* square)
+#ifdef ROTAVIS_COLOURS_AVX2
+// Per byte of vector k of a 96-byte block: all ones where the byte is the LED's R, G or B.
+struct WideLedPlaces
+{
+    alignas(32) uchar bytes[3][3][32];
+    constexpr WideLedPlaces() : bytes{}
+    {
+        for (int k = 0; k < 3; ++k) {
+            for (int i = 0; i < 32; ++i)
+                bytes[k][(32 * k + i) % 3][i] = 0xFF;
+        }
+    }
+};
+constexpr WideLedPlaces wideLedPlaces;
+
+// The curve of 32 LEDs (96 bytes) at a time, as below with 16; returns the LEDs it did.
+__attribute__((target("avx2"))) int applySquaringCurveAvx2(uchar* data, int leds)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i one = _mm256_set1_epi16(1);
+    const __m256i limit = _mm256_set1_epi8(char(240));
+    int done = 0;
+    for (; done + 32 <= leds; done += 32) {
+        uchar* block = data + 3 * done;
+        __m256i v[3];
+        for (int k = 0; k < 3; ++k)
+            v[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * k));
+        for (int k = 0; k < 3; ++k) {
+            // The bytes one and two places on (from the next vector at the end) and back.
+            const __m256i onward = _mm256_permute2x128_si256(v[k], k < 2 ? v[k + 1] : zero, 0x21);
+            const __m256i backward = _mm256_permute2x128_si256(k > 0 ? v[k - 1] : zero, v[k], 0x21);
+            const __m256i n1 = _mm256_alignr_epi8(onward, v[k], 1);
+            const __m256i n2 = _mm256_alignr_epi8(onward, v[k], 2);
+            const __m256i b1 = _mm256_alignr_epi8(v[k], backward, 15);
+            const __m256i b2 = _mm256_alignr_epi8(v[k], backward, 14);
+            const __m256i asFirst = _mm256_max_epu8(v[k], _mm256_max_epu8(n1, n2));
+            const __m256i asSecond = _mm256_max_epu8(v[k], _mm256_max_epu8(n1, b1));
+            const __m256i asThird = _mm256_max_epu8(v[k], _mm256_max_epu8(b1, b2));
+            const __m256i* places = reinterpret_cast<const __m256i*>(wideLedPlaces.bytes[k]);
+            const __m256i peak = _mm256_or_si256(
+                _mm256_and_si256(_mm256_load_si256(places), asFirst),
+                _mm256_or_si256(_mm256_and_si256(_mm256_load_si256(places + 1), asSecond),
+                                _mm256_and_si256(_mm256_load_si256(places + 2), asThird)));
+            const __m256i bright = _mm256_cmpeq_epi8(_mm256_max_epu8(peak, limit), peak);
+            const __m256i keep = _mm256_and_si256(bright, _mm256_cmpeq_epi8(v[k], peak));
+            // v * v / 255 in 16-bit lanes: (x + (x >> 8) + 1) >> 8.
+            __m256i lo = _mm256_unpacklo_epi8(v[k], zero);
+            __m256i hi = _mm256_unpackhi_epi8(v[k], zero);
+            lo = _mm256_mullo_epi16(lo, lo);
+            hi = _mm256_mullo_epi16(hi, hi);
+            lo = _mm256_srli_epi16(
+                _mm256_add_epi16(_mm256_add_epi16(lo, _mm256_srli_epi16(lo, 8)), one), 8);
+            hi = _mm256_srli_epi16(
+                _mm256_add_epi16(_mm256_add_epi16(hi, _mm256_srli_epi16(hi, 8)), one), 8);
+            const __m256i squared = _mm256_packus_epi16(lo, hi);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(block + 32 * k),
+                                _mm256_blendv_epi8(squared, v[k], keep));
+        }
+    }
+    return done;
+}
+#endif
+
+void applySquaringCurve(uchar* data, int leds, const uchar* square, VectorKernel kernel)
 {
     int done = 0;
+#ifdef ROTAVIS_COLOURS_AVX2
+    if (kernel == VectorKernel::Avx2)
+        done = applySquaringCurveAvx2(data, leds);
+#else
+    Q_UNUSED(kernel);
+#endif
 #if defined(__SSE2__)
     // 16 LEDs (48 bytes) at a time. Each byte learns its LED's peak from its neighbours,
     // then keeps its value where it is that peak and the peak is 240 or more.
@@ -160,10 +265,48 @@ void applySquaringCurve(uchar* data, int leds, const uchar* square)
     curveLeds(data + 3 * done, leds - done, square);
 }
 
+// dimmedByte for `count` bytes, each with its multiplier.
+void dimBytes(uchar* bytes, const std::uint32_t* multipliers, int count)
+{
+    for (int i = 0; i < count; ++i)
+        bytes[i] = uchar((bytes[i] * multipliers[i] + (1u << 23)) >> 24);
+}
+
+#ifdef ROTAVIS_COLOURS_AVX2
+// The same for a count that is a multiple of 8, eight bytes at a time.
+__attribute__((target("avx2"))) void dimBytesAvx2(uchar* bytes, const std::uint32_t* multipliers,
+                                                  int count)
+{
+    const __m256i half = _mm256_set1_epi32(1 << 23);
+    for (int i = 0; i < count; i += 8) {
+        const __m256i values =
+            _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes + i)));
+        const __m256i factors =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(multipliers + i));
+        __m256i dimmed =
+            _mm256_srli_epi32(_mm256_add_epi32(_mm256_mullo_epi32(values, factors), half), 24);
+        dimmed = _mm256_packus_epi16(_mm256_packus_epi32(dimmed, dimmed), dimmed);
+        const std::uint32_t low = std::uint32_t(_mm256_cvtsi256_si32(dimmed));
+        const std::uint32_t high =
+            std::uint32_t(_mm_cvtsi128_si32(_mm256_extracti128_si256(dimmed, 1)));
+        std::memcpy(bytes + i, &low, 4);
+        std::memcpy(bytes + i + 4, &high, 4);
+    }
+}
+#endif
+
+// dimmedByte for `count` bytes, each with its factor: the reference's own arithmetic.
+void dimBytesByFactor(uchar* bytes, const double* factors, int count)
+{
+    for (int i = 0; i < count; ++i)
+        bytes[i] = uchar(int(bytes[i] * factors[i] + 0.5));
+}
+
 } // namespace
 
-LineColours::LineColours(int lineBytes)
-    : m_lineBytes(std::max(0, lineBytes)), m_bufferSize(lineBufferSize(m_lineBytes))
+LineColours::LineColours(int lineBytes, VectorKernel kernel)
+    : m_lineBytes(std::max(0, lineBytes)), m_bufferSize(lineBufferSize(m_lineBytes)),
+      m_kernel(runsHere(kernel) ? kernel : VectorKernel::Portable)
 {
     const BladeType* blade = bladeTypeForLine(m_lineBytes);
     if (!blade)
@@ -173,7 +316,10 @@ LineColours::LineColours(int lineBytes)
         const bool wide = blade->hub == HubDimming::Wide;
         m_dimmedLeds = hubDimmedLeds(blade->hub);
         m_partnerOffset = blade->ledpcs / 2;
-        m_dimming = wide ? tables().wide : tables().narrow;
+        const Tables& all = tables();
+        m_dimmingFactors = wide ? all.wideFactors[0] : all.narrowFactors[0];
+        if (all.multipliersExact)
+            m_dimmingMultipliers = wide ? all.wideMultipliers[0] : all.narrowMultipliers[0];
     }
 }
 
@@ -181,18 +327,20 @@ void LineColours::process(uchar* line, int lineIndex, bool swapped) const
 {
     if (m_lineBytes == 0)
         return;
-    applySquaringCurve(line, m_lineBytes / 3, tables().square);
+    applySquaringCurve(line, m_lineBytes / 3, tables().square, m_kernel);
     // A line whose length is not a multiple of 3 leaves its last bytes as processLine does.
-    if (m_dimming) {
-        const uchar(*rowTable)[256] = m_dimming[((lineIndex % 4) + 4) % 4];
-        for (int i = 0; i < m_dimmedLeds; ++i) {
-            const uchar* table = rowTable[i];
-            uchar* led = line + 3 * i;
-            uchar* partner = line + 3 * (i + m_partnerOffset);
-            for (int c = 0; c < 3; ++c) {
-                led[c] = table[led[c]];
-                partner[c] = table[partner[c]];
-            }
+    if (m_dimmingFactors) {
+        const int bytes = 3 * m_dimmedLeds;
+        const size_t row = size_t(bytes) * size_t(((lineIndex % 4) + 4) % 4);
+        for (uchar* dimmed : {line, line + 3 * m_partnerOffset}) {
+            if (!m_dimmingMultipliers)
+                dimBytesByFactor(dimmed, m_dimmingFactors + row, bytes);
+#ifdef ROTAVIS_COLOURS_AVX2
+            else if (m_kernel == VectorKernel::Avx2 && bytes % 8 == 0)
+                dimBytesAvx2(dimmed, m_dimmingMultipliers + row, bytes);
+#endif
+            else
+                dimBytes(dimmed, m_dimmingMultipliers + row, bytes);
         }
     }
     if (m_channels > 0) {

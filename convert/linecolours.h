@@ -1,17 +1,22 @@
 #ifndef ROTAVIS_LINECOLOURS_H
 #define ROTAVIS_LINECOLOURS_H
 
+#include "vectorkernel.h"
+
 #include <QtGlobal>
 
-// The second stage of the conversion: the LED colour processing of a line, by tables. The
-// same result as processLine, which stays as the reference: the squaring curve by a table of
-// squares, the hub dimming by a table per line row and LED, the bit planes by a transpose.
+#include <cstdint>
+
+// The second stage of the conversion: the LED colour processing of a line. The
+// same result as processLine, which stays as the reference: the squaring curve in 16-byte
+// vectors, the hub dimming by integer multipliers that give the same bytes, the bit planes by
+// a transpose.
 class LineColours
 {
 public:
     // For lines of `lineBytes` bytes (the processing is chosen by the length, as processLine
-    // does).
-    explicit LineColours(int lineBytes);
+    // does), by `kernel` where the processor runs it.
+    explicit LineColours(int lineBytes, VectorKernel kernel = fastestVectorKernel());
 
     // Bytes the line buffer must hold (768 for packed lines).
     int bufferSize() const { return m_bufferSize; }
@@ -29,8 +34,11 @@ private:
     int m_channels = 0;
     int m_dimmedLeds = 0;
     int m_partnerOffset = 0;
-    // [row][led][value]: the dimmed byte, for LEDs 0 ... m_dimmedLeds - 1
-    const uchar (*m_dimming)[128][256] = nullptr;
+    VectorKernel m_kernel;
+    // The hub dimming of each byte of LEDs 0 ... m_dimmedLeds - 1, for line row 0, then 1, 2,
+    // 3: as a factor, and as an integer multiplier where every factor has an exact one.
+    const double* m_dimmingFactors = nullptr;
+    const std::uint32_t* m_dimmingMultipliers = nullptr;
 };
 
 // Packs like packBitPlanes, by a transpose of the bit planes.

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cstring>
 
-PanelConversion::PanelConversion(const Panel& panel, int threads, GatherKernel kernel)
+PanelConversion::PanelConversion(const Panel& panel, int threads, VectorKernel kernel)
     : m_panel(panel), m_kernel(kernel),
       m_workers(std::make_unique<FanWorkers>(std::max(1, threads)))
 {
@@ -25,7 +25,7 @@ PanelConversion::PanelConversion(const Panel& panel, int threads, GatherKernel k
         fan.lines = blade.linesPerFrame;
         fan.chunks = blade.chunks;
         fan.chunkBytes = blade.chunkBytes;
-        fan.colours = std::make_unique<LineColours>(6 * halfLineLength(ledpcs));
+        fan.colours = std::make_unique<LineColours>(6 * halfLineLength(ledpcs), kernel);
         if (fan.colours->packs())
             fan.packed.assign(size_t(fan.lines) * size_t(fan.colours->bufferSize()), 0);
         fan.headers.resize(size_t(fan.lines) * size_t(fan.chunks) * packetHeaderSize);

@@ -32,7 +32,7 @@ class PanelConversion
 public:
     // The samples are gathered by `kernel` where the processor runs it.
     explicit PanelConversion(const Panel& panel, int threads = 2,
-                             GatherKernel kernel = fastestGatherKernel());
+                             VectorKernel kernel = fastestVectorKernel());
     ~PanelConversion();
     PanelConversion(const PanelConversion&) = delete;
     PanelConversion& operator=(const PanelConversion&) = delete;
@@ -82,7 +82,7 @@ private:
     void convertFan(int fan, const uchar* frame, BitPlaneTurn turn);
 
     const Panel& m_panel;
-    const GatherKernel m_kernel;
+    const VectorKernel m_kernel;
     std::vector<FanRecord> m_fans;
     std::unique_ptr<SampleMap> m_map;
     std::unique_ptr<FrontFanLayers> m_layers;

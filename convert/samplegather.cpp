@@ -144,12 +144,12 @@ gatherBlocksAvx2(int blocks, const std::uint32_t* positions, const std::int32_t*
 
 // Samples that read `Count` pixels of the frame each: whole blocks, then the rest one by one.
 template <int Count>
-void gatherCountGroup([[maybe_unused]] GatherKernel kernel, int samples, GatherCursor& cursor,
+void gatherCountGroup([[maybe_unused]] VectorKernel kernel, int samples, GatherCursor& cursor,
                       const uchar* frame, uchar* out)
 {
     const int blocks = samples / gatherLanes;
 #ifdef ROTAVIS_GATHER_AVX2
-    if (kernel == GatherKernel::Avx2)
+    if (kernel == VectorKernel::Avx2)
         gatherBlocksAvx2<Count>(blocks, cursor.positions, cursor.offsets, cursor.weights, frame,
                                 out);
     else
@@ -170,7 +170,7 @@ void gatherCountGroup([[maybe_unused]] GatherKernel kernel, int samples, GatherC
     cursor.weights += entries * samples;
 }
 
-using GroupGatherer = void (*)(GatherKernel, int, GatherCursor&, const uchar*, uchar*);
+using GroupGatherer = void (*)(VectorKernel, int, GatherCursor&, const uchar*, uchar*);
 constexpr GroupGatherer gatherers[10] = {
     gatherCountGroup<0>, gatherCountGroup<1>, gatherCountGroup<2>, gatherCountGroup<3>,
     gatherCountGroup<4>, gatherCountGroup<5>, gatherCountGroup<6>, gatherCountGroup<7>,
@@ -178,21 +178,7 @@ constexpr GroupGatherer gatherers[10] = {
 
 } // namespace
 
-GatherKernel fastestGatherKernel()
-{
-    return runsHere(GatherKernel::Avx2) ? GatherKernel::Avx2 : GatherKernel::Portable;
-}
-
-bool runsHere(GatherKernel kernel)
-{
-#ifdef ROTAVIS_GATHER_AVX2
-    if (kernel == GatherKernel::Avx2)
-        return __builtin_cpu_supports("avx2");
-#endif
-    return kernel == GatherKernel::Portable;
-}
-
-void gatherGroup(GatherKernel kernel, int group, int samples, GatherCursor& cursor,
+void gatherGroup(VectorKernel kernel, int group, int samples, GatherCursor& cursor,
                  const uchar* frame, uchar* out)
 {
     gatherers[group](kernel, samples, cursor, frame, out);

@@ -1,6 +1,8 @@
 #ifndef ROTAVIS_SAMPLEGATHER_H
 #define ROTAVIS_SAMPLEGATHER_H
 
+#include "vectorkernel.h"
+
 #include <QtGlobal>
 
 #include <cstdint>
@@ -13,20 +15,8 @@
 // times (the sample is that pixel), group g = 1 ... 9 reads g pixels with their weights. In
 // a group, the samples are kept in blocks of gatherLanes samples, entry by entry (the first
 // pixel of each of the block's samples, then the second, ...), so that a block can be read
-// lane-parallel; the samples after the last whole block follow one by one.
-
-// Which loops gather the blocks: portable C++, or AVX2 where the processor has it. Both give
-// the same bytes.
-enum class GatherKernel
-{
-    Portable,
-    Avx2,
-};
-
-// The fastest kernel this processor runs.
-GatherKernel fastestGatherKernel();
-// Whether this processor runs `kernel`.
-bool runsHere(GatherKernel kernel);
+// lane-parallel (by the AVX2 kernel where the processor has it); the samples after the last
+// whole block follow one by one.
 
 constexpr int gatherLanes = 8;
 
@@ -46,7 +36,7 @@ struct GatherCursor
 
 // Gathers the `samples` samples of group `group` (0 ... 9). Each pixel is read as 4 bytes:
 // none of them may lie in the frame's last 3 bytes.
-void gatherGroup(GatherKernel kernel, int group, int samples, GatherCursor& cursor,
+void gatherGroup(VectorKernel kernel, int group, int samples, GatherCursor& cursor,
                  const uchar* frame, uchar* out);
 
 // Gathers `samples` samples one by one, sample s reading counts[s] entries: frame pixels,

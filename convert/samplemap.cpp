@@ -185,8 +185,8 @@ QSize SampleMap::layerSizeFor(const Panel& panel, QSize frameSize)
 }
 
 SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
-                     FanWorkers* workers, GatherKernel kernel)
-    : m_kernel(runsHere(kernel) ? kernel : GatherKernel::Portable), m_frameSize(frameSize),
+                     FanWorkers* workers, VectorKernel kernel)
+    : m_kernel(runsHere(kernel) ? kernel : VectorKernel::Portable), m_frameSize(frameSize),
       m_frameBytesPerLine(frameBytesPerLine), m_layerSize(layerSizeFor(panel, frameSize))
 {
     const QRect region = copiedRegion(panel, frameSize);

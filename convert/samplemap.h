@@ -32,7 +32,7 @@ public:
     // `workers`, if given, work out the fans in parallel. The samples are gathered by
     // `kernel` where the processor runs it, else by the portable one.
     SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
-              FanWorkers* workers = nullptr, GatherKernel kernel = fastestGatherKernel());
+              FanWorkers* workers = nullptr, VectorKernel kernel = fastestVectorKernel());
 
     // W x H of the layer images for frames of `frameSize`; empty when they come out null.
     static QSize layerSizeFor(const Panel& panel, QSize frameSize);
@@ -90,7 +90,7 @@ private:
         void addBlocks(Blocks& blocks, int frameRows, int frameBytesPerLine);
     };
 
-    GatherKernel m_kernel;
+    VectorKernel m_kernel;
     QSize m_frameSize;
     int m_frameBytesPerLine = 0;
     QSize m_layerSize;

@@ -17,8 +17,6 @@
 
 #include <random>
 
-Q_DECLARE_METATYPE(GatherKernel)
-
 namespace {
 
 // Front fans blend into their rims over `edgeOffset` pixels.
@@ -144,13 +142,13 @@ private slots:
     // asks for more cases.
     void recordsEqualTheReference_data()
     {
-        QTest::addColumn<GatherKernel>("kernel");
-        QTest::newRow("portable") << GatherKernel::Portable;
-        QTest::newRow("avx2") << GatherKernel::Avx2;
+        QTest::addColumn<VectorKernel>("kernel");
+        QTest::newRow("portable") << VectorKernel::Portable;
+        QTest::newRow("avx2") << VectorKernel::Avx2;
     }
     void recordsEqualTheReference()
     {
-        QFETCH(GatherKernel, kernel);
+        QFETCH(VectorKernel, kernel);
         if (!runsHere(kernel))
             QSKIP("this processor does not run the kernel");
         const quint32 seed = environmentNumber("ROTAVIS_TEST_SEED", 20261207);

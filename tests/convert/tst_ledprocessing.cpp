@@ -217,18 +217,25 @@ private slots:
     }
 
     // The table version against processLine, on lines of every length that has rules of its
-    // own and some that have none, with bright and dark LEDs, on every line row and turn.
+    // own and some that have none, with bright and dark LEDs, on every line row and turn, with
+    // either kernel.
     void tablesProcessLikeProcessLine_data()
     {
         QTest::addColumn<int>("leds");
-        for (int leds : {1088, 704, 512, 320, 256, 224, 192, 352, 99, 1, 0, 17})
-            QTest::addRow("%d LEDs", leds) << leds;
+        QTest::addColumn<VectorKernel>("kernel");
+        for (int leds : {1088, 704, 512, 320, 256, 224, 192, 352, 99, 1, 0, 17}) {
+            QTest::addRow("%d LEDs, portable", leds) << leds << VectorKernel::Portable;
+            QTest::addRow("%d LEDs, avx2", leds) << leds << VectorKernel::Avx2;
+        }
     }
     void tablesProcessLikeProcessLine()
     {
         QFETCH(int, leds);
+        QFETCH(VectorKernel, kernel);
+        if (!runsHere(kernel))
+            QSKIP("this processor does not run the kernel");
         const int size = 3 * leds;
-        const LineColours colours(size);
+        const LineColours colours(size, kernel);
         quint32 state = quint32(leds) * 2654435761u;
         turn.advance(296); // 14-channel lines 4 ... 7 are packed swapped
         for (int lineIndex = 0; lineIndex < 8; ++lineIndex) {
