@@ -12,7 +12,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#if defined(__GNUC__) && defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__))
 #define ROTAVIS_COLOURS_AVX2 1
 #include <immintrin.h>
 #endif
@@ -346,17 +346,83 @@ void LineColours::process(uchar* line, int lineIndex, bool swapped) const
     if (m_channels > 0) {
         uchar scratch[packedLineSize] = {};
         std::memcpy(scratch, line, size_t(std::min(m_lineBytes, packedLineSize)));
-        packBitPlanesFast(line, scratch, m_channels, swapped);
+        packBitPlanesFast(line, scratch, m_channels, swapped, m_kernel);
     }
 }
 
-void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped)
+namespace {
+
+#if defined(__SSE2__)
+// Where the bit-plane word of bit `bit` of byte `byte` of the channels' 16 LEDs goes: the
+// LEDs' bytes are R, G, B, value bits 0-7, 8-15, 16-23, of 16 words per group of 3 bytes.
+inline void storeWord(uchar* out, int byte, int bit, unsigned word)
+{
+    uchar* target = out + 48 * (byte / 3) + 2 * (23 - (8 * (byte % 3) + bit));
+    target[0] = uchar(word & 0xFF);
+    target[1] = uchar(word >> 8);
+}
+
+// Bytes 16 part ... 16 part + 15 of the 16 channels. Transposed, byte k of every channel lies
+// in one 16-lane vector, lane = the channel's bit in the words; the top bit of each lane is
+// then one bit-plane word.
+void packPart(uchar* out, const uchar* const rows[16], int part)
+{
+    __m128i x[16];
+    for (int lane = 0; lane < 16; ++lane)
+        x[lane] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[lane] + 16 * part));
+    // Four perfect shuffles transpose a 16 x 16 block of bytes.
+    for (int round = 0; round < 4; ++round) {
+        __m128i y[16];
+        for (int i = 0; i < 8; ++i) {
+            y[2 * i] = _mm_unpacklo_epi8(x[i], x[i + 8]);
+            y[2 * i + 1] = _mm_unpackhi_epi8(x[i], x[i + 8]);
+        }
+        std::memcpy(x, y, sizeof y);
+    }
+    for (int k = 0; k < 16; ++k) {
+        __m128i v = x[k];
+        for (int bit = 7; bit >= 0; --bit) {
+            storeWord(out, 16 * part + k, bit, unsigned(_mm_movemask_epi8(v)));
+            v = _mm_add_epi8(v, v);
+        }
+    }
+}
+#endif
+
+#ifdef ROTAVIS_COLOURS_AVX2
+// Parts 0 and 1 at once: the 128-bit halves of each vector shuffle apart.
+__attribute__((target("avx2"))) void packFirstTwoParts(uchar* out, const uchar* const rows[16])
+{
+    __m256i x[16];
+    for (int lane = 0; lane < 16; ++lane)
+        x[lane] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[lane]));
+    for (int round = 0; round < 4; ++round) {
+        __m256i y[16];
+        for (int i = 0; i < 8; ++i) {
+            y[2 * i] = _mm256_unpacklo_epi8(x[i], x[i + 8]);
+            y[2 * i + 1] = _mm256_unpackhi_epi8(x[i], x[i + 8]);
+        }
+        std::memcpy(x, y, sizeof y);
+    }
+    for (int k = 0; k < 16; ++k) {
+        __m256i v = x[k];
+        for (int bit = 7; bit >= 0; --bit) {
+            const auto words = unsigned(_mm256_movemask_epi8(v));
+            storeWord(out, k, bit, words & 0xFFFF);
+            storeWord(out, 16 + k, bit, words >> 16);
+            v = _mm256_add_epi8(v, v);
+        }
+    }
+}
+#endif
+
+} // namespace
+
+void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped, VectorKernel kernel)
 {
 #if defined(__SSE2__)
     if (channels == 16 || channels == 14) {
         // The block is 16 channels x 48 bytes (channel c holds LEDs 16 c ... 16 c + 15).
-        // Transposed, byte k of every channel lies in one 16-lane vector, lane = the
-        // channel's bit in the words; the top bit of each lane is then one bit-plane word.
         const int half = channels / 2;
         alignas(16) static const uchar none[48] = {};
         const uchar* rows[16];
@@ -364,36 +430,18 @@ void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped)
             rows[lane] = none;
         for (int c = 0; c < channels; ++c)
             rows[!swapped ? c : (c < half ? c + half : c - half)] = in + 48 * c;
-        for (int part = 0; part < 3; ++part) {
-            __m128i x[16];
-            for (int lane = 0; lane < 16; ++lane)
-                x[lane] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[lane] + 16 * part));
-            // Four perfect shuffles transpose a 16 x 16 block of bytes.
-            for (int round = 0; round < 4; ++round) {
-                __m128i y[16];
-                for (int i = 0; i < 8; ++i) {
-                    y[2 * i] = _mm_unpacklo_epi8(x[i], x[i + 8]);
-                    y[2 * i + 1] = _mm_unpackhi_epi8(x[i], x[i + 8]);
-                }
-                std::memcpy(x, y, sizeof y);
-            }
-            for (int k = 0; k < 16; ++k) {
-                const int byte = 16 * part + k; // byte of the channel's 16 LEDs
-                const int group = byte / 3;
-                const int colour = byte % 3; // R, G, B: value bits 0-7, 8-15, 16-23
-                uchar* words = out + 48 * group;
-                __m128i v = x[k];
-                for (int bit = 7; bit >= 0; --bit) {
-                    const int word = _mm_movemask_epi8(v);
-                    uchar* target = words + 2 * (23 - (8 * colour + bit));
-                    target[0] = uchar(word & 0xFF);
-                    target[1] = uchar(word >> 8);
-                    v = _mm_add_epi8(v, v);
-                }
-            }
+        int part = 0;
+#ifdef ROTAVIS_COLOURS_AVX2
+        if (kernel == VectorKernel::Avx2) {
+            packFirstTwoParts(out, rows);
+            part = 2;
         }
+#endif
+        for (; part < 3; ++part)
+            packPart(out, rows, part);
         return;
     }
 #endif
+    Q_UNUSED(kernel);
     packBitPlanes(out, in, channels, swapped);
 }

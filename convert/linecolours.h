@@ -42,6 +42,7 @@ private:
 };
 
 // Packs like packBitPlanes, by a transpose of the bit planes.
-void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped);
+void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped,
+                       VectorKernel kernel = fastestVectorKernel());
 
 #endif

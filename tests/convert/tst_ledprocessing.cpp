@@ -253,8 +253,17 @@ private slots:
         }
     }
 
+    void fastPackingPacksLikePackBitPlanes_data()
+    {
+        QTest::addColumn<VectorKernel>("kernel");
+        QTest::newRow("portable") << VectorKernel::Portable;
+        QTest::newRow("avx2") << VectorKernel::Avx2;
+    }
     void fastPackingPacksLikePackBitPlanes()
     {
+        QFETCH(VectorKernel, kernel);
+        if (!runsHere(kernel))
+            QSKIP("this processor does not run the kernel");
         uchar in[packedLineSize];
         for (int i = 0; i < packedLineSize; ++i)
             in[i] = uchar((i * 97 + 13) ^ (i >> 3));
@@ -263,7 +272,7 @@ private slots:
                 uchar expected[packedLineSize];
                 uchar actual[packedLineSize];
                 packBitPlanes(expected, in, channels, swapped);
-                packBitPlanesFast(actual, in, channels, swapped);
+                packBitPlanesFast(actual, in, channels, swapped, kernel);
                 QVERIFY(std::memcmp(expected, actual, packedLineSize) == 0);
             }
         }
