@@ -20,8 +20,9 @@
 namespace {
 
 // dimmedByte(v, factor) as an integer product: (v x multiplier + 2^23) >> 24, with a
-// multiplier near factor x 2^24 that gives the very same byte for every v (checked for each
-// factor when the tables are made); 0 where no multiplier does.
+// multiplier near factor x 2^24 that gives the very same byte for every v, checked when the
+// tables are made. The hub factors are constants: should one of them ever have no such
+// multiplier, the first conversion stops the program (and so every test).
 std::uint32_t dimmingMultiplier(float factor)
 {
     const double exact = double(factor) * 16777216.0;
@@ -36,7 +37,7 @@ std::uint32_t dimmingMultiplier(float factor)
         if (same)
             return multiplier;
     }
-    return 0;
+    qFatal("no exact hub dimming multiplier for the factor %.9g", double(factor));
 }
 
 // The squares, and the hub dimming of every byte of the dimmed LEDs per line row, worked out
@@ -44,34 +45,27 @@ std::uint32_t dimmingMultiplier(float factor)
 struct Tables
 {
     uchar square[256];
-    // [row][byte]: the factor of the byte's LED (1 where nothing changes) and its multiplier
-    double wideFactors[4][3 * hubDimmedLeds(HubDimming::Wide)];
-    double narrowFactors[4][3 * hubDimmedLeds(HubDimming::Narrow)];
-    std::uint32_t wideMultipliers[4][3 * hubDimmedLeds(HubDimming::Wide)];
-    std::uint32_t narrowMultipliers[4][3 * hubDimmedLeds(HubDimming::Narrow)];
-    bool multipliersExact = true; // every factor has its multiplier
+    // [row][byte]: the multiplier of the factor of the byte's LED
+    std::uint32_t wide[4][3 * hubDimmedLeds(HubDimming::Wide)];
+    std::uint32_t narrow[4][3 * hubDimmedLeds(HubDimming::Narrow)];
 
     Tables()
     {
         for (int v = 0; v < 256; ++v)
             square[v] = uchar(v * v / 255);
         for (int row = 0; row < 4; ++row) {
-            fill(wideFactors[row], wideMultipliers[row], true, row);
-            fill(narrowFactors[row], narrowMultipliers[row], false, row);
+            fill(wide[row], true, row);
+            fill(narrow[row], false, row);
         }
     }
 
     template <size_t Bytes>
-    void fill(double (&factors)[Bytes], std::uint32_t (&multipliers)[Bytes], bool wide, int row)
+    static void fill(std::uint32_t (&multipliers)[Bytes], bool wide, int row)
     {
         for (size_t i = 0; i < Bytes / 3; ++i) {
             const float factor = hubFactor(wide, row, int(i));
             // Nothing changes where the factor is 1 or more; a factor of 1 keeps every byte.
-            const float kept = factor >= 1.0f ? 1.0f : factor;
-            const std::uint32_t multiplier = dimmingMultiplier(kept);
-            multipliersExact = multipliersExact && multiplier != 0;
-            std::fill_n(factors + 3 * i, 3, double(kept));
-            std::fill_n(multipliers + 3 * i, 3, multiplier);
+            std::fill_n(multipliers + 3 * i, 3, dimmingMultiplier(factor >= 1.0f ? 1.0f : factor));
         }
     }
 };
@@ -137,42 +131,25 @@ inline __m128i back2(__m128i v, __m128i preceding)
     return _mm_or_si128(_mm_slli_si128(v, 2), _mm_srli_si128(preceding, 14));
 }
 
-// Per byte of vector k of a 48-byte block: all ones where the byte is the first (R), the
-// second (G) or the third (B) of its LED.
+// Per byte of vector k of a block of three vectors of `Bytes` bytes: all ones where the
+// byte is its LED's R (place 0), G (1) or B (2).
+template <int Bytes>
 struct LedPlaces
 {
-    __m128i first[3], second[3], third[3];
-    LedPlaces()
+    alignas(32) uchar bytes[3][3][Bytes];
+    constexpr LedPlaces() : bytes{}
     {
         for (int k = 0; k < 3; ++k) {
-            alignas(16) uchar bytes[3][16];
-            for (int i = 0; i < 16; ++i) {
-                const int place = (16 * k + i) % 3;
-                for (int p = 0; p < 3; ++p)
-                    bytes[p][i] = place == p ? 0xFF : 0;
-            }
-            first[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes[0]));
-            second[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes[1]));
-            third[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes[2]));
+            for (int i = 0; i < Bytes; ++i)
+                bytes[k][(Bytes * k + i) % 3][i] = 0xFF;
         }
     }
 };
+constexpr LedPlaces<16> narrowLedPlaces;
 #endif
 
 #ifdef ROTAVIS_COLOURS_AVX2
-// Per byte of vector k of a 96-byte block: all ones where the byte is the LED's R, G or B.
-struct WideLedPlaces
-{
-    alignas(32) uchar bytes[3][3][32];
-    constexpr WideLedPlaces() : bytes{}
-    {
-        for (int k = 0; k < 3; ++k) {
-            for (int i = 0; i < 32; ++i)
-                bytes[k][(32 * k + i) % 3][i] = 0xFF;
-        }
-    }
-};
-constexpr WideLedPlaces wideLedPlaces;
+constexpr LedPlaces<32> wideLedPlaces;
 
 // The curve of 32 LEDs (96 bytes) at a time, as below with 16; returns the LEDs it did.
 __attribute__((target("avx2"))) int applySquaringCurveAvx2(uchar* data, int leds)
@@ -234,9 +211,11 @@ void applySquaringCurve(uchar* data, int leds, const uchar* square, VectorKernel
 #if defined(__SSE2__)
     // 16 LEDs (48 bytes) at a time. Each byte learns its LED's peak from its neighbours,
     // then keeps its value where it is that peak and the peak is 240 or more.
-    static const LedPlaces places;
     const __m128i zero = _mm_setzero_si128();
     const __m128i limit = _mm_set1_epi8(char(240));
+    auto place = [](int k, int p) {
+        return _mm_load_si128(reinterpret_cast<const __m128i*>(narrowLedPlaces.bytes[k][p]));
+    };
     for (; done + 16 <= leds; done += 16) {
         uchar* block = data + 3 * done;
         __m128i v[3];
@@ -250,10 +229,9 @@ void applySquaringCurve(uchar* data, int leds, const uchar* square, VectorKernel
             const __m128i asFirst = _mm_max_epu8(v[k], _mm_max_epu8(n1, next2(v[k], following)));
             const __m128i asSecond = _mm_max_epu8(v[k], _mm_max_epu8(n1, b1));
             const __m128i asThird = _mm_max_epu8(v[k], _mm_max_epu8(b1, back2(v[k], preceding)));
-            const __m128i peak =
-                _mm_or_si128(_mm_and_si128(places.first[k], asFirst),
-                             _mm_or_si128(_mm_and_si128(places.second[k], asSecond),
-                                          _mm_and_si128(places.third[k], asThird)));
+            const __m128i peak = _mm_or_si128(_mm_and_si128(place(k, 0), asFirst),
+                                              _mm_or_si128(_mm_and_si128(place(k, 1), asSecond),
+                                                           _mm_and_si128(place(k, 2), asThird)));
             const __m128i bright = _mm_cmpeq_epi8(_mm_max_epu8(peak, limit), peak);
             const __m128i keep = _mm_and_si128(bright, _mm_cmpeq_epi8(v[k], peak));
             const __m128i curved =
@@ -295,13 +273,6 @@ __attribute__((target("avx2"))) void dimBytesAvx2(uchar* bytes, const std::uint3
 }
 #endif
 
-// dimmedByte for `count` bytes, each with its factor: the reference's own arithmetic.
-void dimBytesByFactor(uchar* bytes, const double* factors, int count)
-{
-    for (int i = 0; i < count; ++i)
-        bytes[i] = uchar(int(bytes[i] * factors[i] + 0.5));
-}
-
 } // namespace
 
 LineColours::LineColours(int lineBytes, VectorKernel kernel)
@@ -316,10 +287,7 @@ LineColours::LineColours(int lineBytes, VectorKernel kernel)
         const bool wide = blade->hub == HubDimming::Wide;
         m_dimmedLeds = hubDimmedLeds(blade->hub);
         m_partnerOffset = blade->ledpcs / 2;
-        const Tables& all = tables();
-        m_dimmingFactors = wide ? all.wideFactors[0] : all.narrowFactors[0];
-        if (all.multipliersExact)
-            m_dimmingMultipliers = wide ? all.wideMultipliers[0] : all.narrowMultipliers[0];
+        m_dimming = wide ? tables().wide[0] : tables().narrow[0];
     }
 }
 
@@ -329,18 +297,18 @@ void LineColours::process(uchar* line, int lineIndex, bool swapped) const
         return;
     applySquaringCurve(line, m_lineBytes / 3, tables().square, m_kernel);
     // A line whose length is not a multiple of 3 leaves its last bytes as processLine does.
-    if (m_dimmingFactors) {
+    if (m_dimming) {
         const int bytes = 3 * m_dimmedLeds;
-        const size_t row = size_t(bytes) * size_t(((lineIndex % 4) + 4) % 4);
+        const std::uint32_t* multipliers =
+            m_dimming + size_t(bytes) * size_t(((lineIndex % 4) + 4) % 4);
         for (uchar* dimmed : {line, line + 3 * m_partnerOffset}) {
-            if (!m_dimmingMultipliers)
-                dimBytesByFactor(dimmed, m_dimmingFactors + row, bytes);
 #ifdef ROTAVIS_COLOURS_AVX2
-            else if (m_kernel == VectorKernel::Avx2 && bytes % 8 == 0)
-                dimBytesAvx2(dimmed, m_dimmingMultipliers + row, bytes);
+            if (m_kernel == VectorKernel::Avx2 && bytes % 8 == 0) {
+                dimBytesAvx2(dimmed, multipliers, bytes);
+                continue;
+            }
 #endif
-            else
-                dimBytes(dimmed, m_dimmingMultipliers + row, bytes);
+            dimBytes(dimmed, multipliers, bytes);
         }
     }
     if (m_channels > 0) {

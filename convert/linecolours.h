@@ -35,10 +35,9 @@ private:
     int m_dimmedLeds = 0;
     int m_partnerOffset = 0;
     VectorKernel m_kernel;
-    // The hub dimming of each byte of LEDs 0 ... m_dimmedLeds - 1, for line row 0, then 1, 2,
-    // 3: as a factor, and as an integer multiplier where every factor has an exact one.
-    const double* m_dimmingFactors = nullptr;
-    const std::uint32_t* m_dimmingMultipliers = nullptr;
+    // The hub dimming's multiplier for each byte of LEDs 0 ... m_dimmedLeds - 1, for line
+    // row 0, then 1, 2, 3
+    const std::uint32_t* m_dimming = nullptr;
 };
 
 // Packs like packBitPlanes, by a transpose of the bit planes.
