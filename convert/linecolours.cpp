@@ -264,7 +264,7 @@ __attribute__((target("avx2"))) void dimBytesAvx2(uchar* bytes, const std::uint3
         __m256i dimmed =
             _mm256_srli_epi32(_mm256_add_epi32(_mm256_mullo_epi32(values, factors), half), 24);
         dimmed = _mm256_packus_epi16(_mm256_packus_epi32(dimmed, dimmed), dimmed);
-        const std::uint32_t low = std::uint32_t(_mm256_cvtsi256_si32(dimmed));
+        const std::uint32_t low = std::uint32_t(_mm_cvtsi128_si32(_mm256_castsi256_si128(dimmed)));
         const std::uint32_t high =
             std::uint32_t(_mm_cvtsi128_si32(_mm256_extracti128_si256(dimmed, 1)));
         std::memcpy(bytes + i, &low, 4);
