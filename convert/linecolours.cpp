@@ -12,8 +12,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__GNUC__) && defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__))
-#define ROTAVIS_COLOURS_AVX2 1
+#ifdef ROTAVIS_AVX2_KERNELS
 #include <immintrin.h>
 #endif
 
@@ -148,7 +147,7 @@ struct LedPlaces
 constexpr LedPlaces<16> narrowLedPlaces;
 #endif
 
-#ifdef ROTAVIS_COLOURS_AVX2
+#ifdef ROTAVIS_AVX2_KERNELS
 constexpr LedPlaces<32> wideLedPlaces;
 
 // The curve of 32 LEDs (96 bytes) at a time, as below with 16; returns the LEDs it did.
@@ -202,7 +201,7 @@ __attribute__((target("avx2"))) int applySquaringCurveAvx2(uchar* data, int leds
 void applySquaringCurve(uchar* data, int leds, const uchar* square, VectorKernel kernel)
 {
     int done = 0;
-#ifdef ROTAVIS_COLOURS_AVX2
+#ifdef ROTAVIS_AVX2_KERNELS
     if (kernel == VectorKernel::Avx2)
         done = applySquaringCurveAvx2(data, leds);
 #else
@@ -250,7 +249,7 @@ void dimBytes(uchar* bytes, const std::uint32_t* multipliers, int count)
         bytes[i] = uchar((bytes[i] * multipliers[i] + (1u << 23)) >> 24);
 }
 
-#ifdef ROTAVIS_COLOURS_AVX2
+#ifdef ROTAVIS_AVX2_KERNELS
 // The same for a count that is a multiple of 8, eight bytes at a time.
 __attribute__((target("avx2"))) void dimBytesAvx2(uchar* bytes, const std::uint32_t* multipliers,
                                                   int count)
@@ -302,7 +301,7 @@ void LineColours::process(uchar* line, int lineIndex, bool swapped) const
         const std::uint32_t* multipliers =
             m_dimming + size_t(bytes) * size_t(((lineIndex % 4) + 4) % 4);
         for (uchar* dimmed : {line, line + 3 * m_partnerOffset}) {
-#ifdef ROTAVIS_COLOURS_AVX2
+#ifdef ROTAVIS_AVX2_KERNELS
             if (m_kernel == VectorKernel::Avx2 && bytes % 8 == 0) {
                 dimBytesAvx2(dimmed, multipliers, bytes);
                 continue;
@@ -357,7 +356,7 @@ void packPart(uchar* out, const uchar* const rows[16], int part)
 }
 #endif
 
-#ifdef ROTAVIS_COLOURS_AVX2
+#ifdef ROTAVIS_AVX2_KERNELS
 // Parts 0 and 1 at once: the 128-bit halves of each vector shuffle apart.
 __attribute__((target("avx2"))) void packFirstTwoParts(uchar* out, const uchar* const rows[16])
 {
@@ -399,7 +398,7 @@ void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped, 
         for (int c = 0; c < channels; ++c)
             rows[!swapped ? c : (c < half ? c + half : c - half)] = in + 48 * c;
         int part = 0;
-#ifdef ROTAVIS_COLOURS_AVX2
+#ifdef ROTAVIS_AVX2_KERNELS
         if (kernel == VectorKernel::Avx2) {
             packFirstTwoParts(out, rows);
             part = 2;

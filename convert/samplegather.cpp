@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#define ROTAVIS_GATHER_AVX2 1
+#ifdef ROTAVIS_AVX2_KERNELS
 #include <immintrin.h>
 #endif
 
@@ -27,19 +26,19 @@ inline void gatherOne(const std::int32_t* offsets, const std::uint8_t* weights, 
 {
     if constexpr (Count == 0) {
         std::memcpy(out, frame + offsets[0], 3);
-        return;
-    }
-    std::uint64_t sums = 0;
+    } else {
+        std::uint64_t sums = 0;
 #pragma GCC unroll 9
-    for (int e = 0; e < Count; ++e) {
-        std::uint32_t bytes;
-        std::memcpy(&bytes, frame + offsets[e * Stride], 4);
-        const std::uint64_t pixel = bytes;
-        const std::uint64_t spread = (pixel | pixel << 24) & 0x000000FF00FF00FFull;
-        // Nine pixels of a block of nine: each weighs 1.
-        sums += Count == 9 ? spread : spread * weights[e * Stride];
+        for (int e = 0; e < Count; ++e) {
+            std::uint32_t bytes;
+            std::memcpy(&bytes, frame + offsets[e * Stride], 4);
+            const std::uint64_t pixel = bytes;
+            const std::uint64_t spread = (pixel | pixel << 24) & 0x000000FF00FF00FFull;
+            // Nine pixels of a block of nine: each weighs 1.
+            sums += Count == 9 ? spread : spread * weights[e * Stride];
+        }
+        store(out, unsigned(sums & 0xFFFF), unsigned(sums >> 32), unsigned((sums >> 16) & 0xFFFF));
     }
-    store(out, unsigned(sums & 0xFFFF), unsigned(sums >> 32), unsigned((sums >> 16) & 0xFFFF));
 }
 
 // The whole blocks of a group, one lane at a time.
@@ -57,7 +56,7 @@ void gatherBlocks(int blocks, const std::uint32_t* positions, const std::int32_t
     }
 }
 
-#ifdef ROTAVIS_GATHER_AVX2
+#ifdef ROTAVIS_AVX2_KERNELS
 // x / 9 as x * ninthMultiplier / 65536, for the sums of 16-bit lanes.
 constexpr unsigned ninthMultiplier = 7282;
 constexpr bool ninthByMultiplicationIsExact()
@@ -148,7 +147,7 @@ void gatherCountGroup([[maybe_unused]] VectorKernel kernel, int samples, GatherC
                       const uchar* frame, uchar* out)
 {
     const int blocks = samples / gatherLanes;
-#ifdef ROTAVIS_GATHER_AVX2
+#ifdef ROTAVIS_AVX2_KERNELS
     if (kernel == VectorKernel::Avx2)
         gatherBlocksAvx2<Count>(blocks, cursor.positions, cursor.offsets, cursor.weights, frame,
                                 out);

@@ -7,7 +7,7 @@ VectorKernel fastestVectorKernel()
 
 bool runsHere(VectorKernel kernel)
 {
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef ROTAVIS_AVX2_KERNELS
     if (kernel == VectorKernel::Avx2)
         return __builtin_cpu_supports("avx2");
 #endif

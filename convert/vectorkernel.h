@@ -3,6 +3,12 @@
 
 #include <QMetaType>
 
+// Whether this build has the AVX2 kernels: GCC or Clang on x86, where single functions can be
+// compiled for AVX2 and the processor is asked at run time.
+#if defined(__GNUC__) && defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__))
+#define ROTAVIS_AVX2_KERNELS 1
+#endif
+
 // Which loops the fast path runs where it has two versions of a loop: portable C++, or AVX2
 // where the processor has it. Both give the same bytes; the tests run both.
 enum class VectorKernel
