@@ -276,7 +276,7 @@ __attribute__((target("avx2"))) void dimBytesAvx2(uchar* bytes, const std::uint3
 
 LineColours::LineColours(int lineBytes, VectorKernel kernel)
     : m_lineBytes(std::max(0, lineBytes)), m_bufferSize(lineBufferSize(m_lineBytes)),
-      m_kernel(runsHere(kernel) ? kernel : VectorKernel::Portable)
+      m_kernel(usableHere(kernel))
 {
     const BladeType* blade = bladeTypeForLine(m_lineBytes);
     if (!blade)

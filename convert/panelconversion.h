@@ -2,7 +2,7 @@
 #define ROTAVIS_PANELCONVERSION_H
 
 #include "bitplanes.h"
-#include "samplegather.h"
+#include "vectorkernel.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -30,7 +30,8 @@ class SampleMap;
 class PanelConversion
 {
 public:
-    // The samples are gathered by `kernel` where the processor runs it.
+    // The samples are gathered and their LED colours processed by `kernel` where the
+    // processor runs it.
     explicit PanelConversion(const Panel& panel, int threads = 2,
                              VectorKernel kernel = fastestVectorKernel());
     ~PanelConversion();

@@ -186,8 +186,8 @@ QSize SampleMap::layerSizeFor(const Panel& panel, QSize frameSize)
 
 SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
                      FanWorkers* workers, VectorKernel kernel)
-    : m_kernel(runsHere(kernel) ? kernel : VectorKernel::Portable), m_frameSize(frameSize),
-      m_frameBytesPerLine(frameBytesPerLine), m_layerSize(layerSizeFor(panel, frameSize))
+    : m_kernel(usableHere(kernel)), m_frameSize(frameSize), m_frameBytesPerLine(frameBytesPerLine),
+      m_layerSize(layerSizeFor(panel, frameSize))
 {
     const QRect region = copiedRegion(panel, frameSize);
     const QSize size = m_layerSize;

@@ -1,7 +1,7 @@
 #ifndef ROTAVIS_SAMPLEMAP_H
 #define ROTAVIS_SAMPLEMAP_H
 
-#include "samplegather.h"
+#include "vectorkernel.h"
 
 #include <QSize>
 #include <QtGlobal>

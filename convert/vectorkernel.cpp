@@ -5,6 +5,11 @@ VectorKernel fastestVectorKernel()
     return runsHere(VectorKernel::Avx2) ? VectorKernel::Avx2 : VectorKernel::Portable;
 }
 
+VectorKernel usableHere(VectorKernel kernel)
+{
+    return runsHere(kernel) ? kernel : VectorKernel::Portable;
+}
+
 bool runsHere(VectorKernel kernel)
 {
 #ifdef ROTAVIS_AVX2_KERNELS

@@ -21,6 +21,8 @@ enum class VectorKernel
 VectorKernel fastestVectorKernel();
 // Whether this processor runs `kernel`.
 bool runsHere(VectorKernel kernel);
+// `kernel` where this processor runs it, else the portable one.
+VectorKernel usableHere(VectorKernel kernel);
 
 Q_DECLARE_METATYPE(VectorKernel)
 

@@ -64,7 +64,12 @@ bool load(const QString& path, QList<Panel*>& panels, const PanelAnnouncer& anno
         NativePath::toBytes(path).constData(), pugi::parse_default, pugi::encoding_auto);
     if (!result)
         qDebug() << -1;
+    read(document, panels, announce);
+    return bool(result);
+}
 
+void read(const pugi::xml_document& document, QList<Panel*>& panels, const PanelAnnouncer& announce)
+{
     for (const pugi::xml_node& panelNode : document.child("panels").children("panel")) {
         Panel* panel = nullptr;
         {
@@ -75,7 +80,6 @@ bool load(const QString& path, QList<Panel*>& panels, const PanelAnnouncer& anno
         if (announce)
             announce(panel);
     }
-    return bool(result);
 }
 
 } // namespace FanConfig

@@ -7,6 +7,9 @@
 #include <functional>
 
 class Panel;
+namespace pugi {
+class xml_document;
+}
 
 // Reading the installation description, fanconfig.xml.
 namespace FanConfig {
@@ -23,6 +26,10 @@ using PanelAnnouncer = std::function<void(Panel*)>;
 // yields whatever the parser still found (nothing for a missing file).
 // Returns whether the document loaded without error.
 bool load(const QString& path, QList<Panel*>& panels, const PanelAnnouncer& announce = {});
+
+// The same from a document already parsed (what load() does after parsing the file).
+void read(const pugi::xml_document& document, QList<Panel*>& panels,
+          const PanelAnnouncer& announce = {});
 
 } // namespace FanConfig
 

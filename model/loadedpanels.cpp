@@ -16,6 +16,11 @@ bool LoadedPanels::load(const QString& path, const FanConfig::PanelAnnouncer& an
     return FanConfig::load(path, panels, announce);
 }
 
+void LoadedPanels::read(const pugi::xml_document& document)
+{
+    FanConfig::read(document, panels);
+}
+
 Panel* LoadedPanels::at(int index) const
 {
     return index >= 0 && index < panels.size() ? panels.at(index) : nullptr;

@@ -21,6 +21,8 @@ public:
     // Reads the installation file at `path`, announcing each panel as it is appended.
     // Returns whether the document loaded without error (FanConfig::load).
     bool load(const QString& path, const FanConfig::PanelAnnouncer& announce = {});
+    // The panels of a document already parsed (FanConfig::read).
+    void read(const pugi::xml_document& document);
 
     const QList<Panel*>& list() const { return panels; }
     Panel* at(int index) const;

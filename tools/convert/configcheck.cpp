@@ -303,8 +303,9 @@ QList<ConfigFinding> checkInstallation(const QString& path)
         const CNumericLocaleScope cNumbers;
         checker.check(document);
     }
+    // The panels as the window makes them of the same document.
     LoadedPanels panels;
-    panels.load(path);
+    panels.read(document);
     checker.checkLimits(panels.list());
     if (!result) {
         const qsizetype stop = std::min<qsizetype>(result.offset, source.size());
