@@ -175,7 +175,103 @@ constexpr GroupGatherer gatherers[10] = {
     gatherCountGroup<4>, gatherCountGroup<5>, gatherCountGroup<6>, gatherCountGroup<7>,
     gatherCountGroup<8>, gatherCountGroup<9>};
 
+// The pixel columns of a row pattern: 0, then the two others.
+inline void rowColumns(std::uint8_t pattern, int& second, int& third)
+{
+    second = pattern % (rowColumnsSpan + 1);
+    third = pattern / (rowColumnsSpan + 1);
+}
+
+void gatherRowsPortable(int samples, GatherCursor& cursor, const uchar* frame, uchar* out)
+{
+    for (int s = 0; s < samples; ++s) {
+        int second, third;
+        rowColumns(cursor.weights[s], second, third);
+        const int columns[3] = {0, 3 * second, 3 * third};
+        std::uint64_t sums = 0;
+        for (int row = 0; row < rowEntries; ++row) {
+            const uchar* first = frame + cursor.offsets[rowEntries * s + row];
+            for (const int column : columns) {
+                std::uint32_t bytes;
+                std::memcpy(&bytes, first + column, 4);
+                const std::uint64_t pixel = bytes;
+                sums += (pixel | pixel << 24) & 0x000000FF00FF00FFull;
+            }
+        }
+        store(out + cursor.positions[s], unsigned(sums & 0xFFFF), unsigned(sums >> 32),
+              unsigned((sums >> 16) & 0xFFFF));
+    }
+}
+
+#ifdef ROTAVIS_AVX2_KERNELS
+// For each row pattern, the byte shuffle that sets a row's 16 bytes out as the channel pairs
+// (R, R', G, G', B, B') of the first two columns and then R'', G'', B'' of the third, each
+// followed by a zero, so that one pairwise add gives six 16-bit sums.
+struct RowShuffles
+{
+    alignas(16) std::uint8_t masks[(rowColumnsSpan + 1) * (rowColumnsSpan + 1)][16];
+};
+
+constexpr RowShuffles rowShuffles()
+{
+    RowShuffles table{};
+    for (int second = 0; second <= rowColumnsSpan; ++second) {
+        for (int third = 0; third <= rowColumnsSpan; ++third) {
+            std::uint8_t* mask = table.masks[rowPattern(second, third)];
+            for (int channel = 0; channel < 3; ++channel) {
+                mask[2 * channel] = std::uint8_t(channel);
+                mask[2 * channel + 1] = std::uint8_t(3 * second + channel);
+                mask[6 + 2 * channel] = std::uint8_t(3 * third + channel);
+                mask[7 + 2 * channel] = 0x80;
+            }
+            for (int zero = 12; zero < 16; ++zero)
+                mask[zero] = 0x80;
+        }
+    }
+    return table;
+}
+
+__attribute__((target("avx2"))) void gatherRowsAvx2(int samples, GatherCursor& cursor,
+                                                    const uchar* frame, uchar* out)
+{
+    static constexpr RowShuffles shuffles = rowShuffles();
+    const __m128i ones = _mm_set1_epi8(1);
+    const __m128i ninth = _mm_set1_epi16(short(ninthMultiplier));
+    const std::int32_t* offsets = cursor.offsets;
+    const std::uint8_t* patterns = cursor.weights;
+    const std::uint32_t* positions = cursor.positions;
+    for (int s = 0; s < samples; ++s, offsets += rowEntries) {
+        const __m128i mask =
+            _mm_load_si128(reinterpret_cast<const __m128i*>(shuffles.masks[patterns[s]]));
+        __m128i sums = _mm_setzero_si128();
+#pragma GCC unroll 3
+        for (int row = 0; row < rowEntries; ++row) {
+            const __m128i bytes =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(frame + offsets[row]));
+            sums = _mm_add_epi16(sums, _mm_maddubs_epi16(_mm_shuffle_epi8(bytes, mask), ones));
+        }
+        sums = _mm_add_epi16(sums, _mm_srli_si128(sums, 6));
+        const __m128i rgb = _mm_packus_epi16(_mm_mulhi_epu16(sums, ninth), sums);
+        put3(out + positions[s], std::uint32_t(_mm_cvtsi128_si32(rgb)));
+    }
+}
+#endif
+
 } // namespace
+
+void gatherRowGroup([[maybe_unused]] VectorKernel kernel, int samples, GatherCursor& cursor,
+                    const uchar* frame, uchar* out)
+{
+#ifdef ROTAVIS_AVX2_KERNELS
+    if (kernel == VectorKernel::Avx2)
+        gatherRowsAvx2(samples, cursor, frame, out);
+    else
+#endif
+        gatherRowsPortable(samples, cursor, frame, out);
+    cursor.positions += samples;
+    cursor.offsets += rowEntries * samples;
+    cursor.weights += samples;
+}
 
 void gatherGroup(VectorKernel kernel, int group, int samples, GatherCursor& cursor,
                  const uchar* frame, uchar* out)

@@ -39,6 +39,22 @@ struct GatherCursor
 void gatherGroup(VectorKernel kernel, int group, int samples, GatherCursor& cursor,
                  const uchar* frame, uchar* out);
 
+// Samples whose 3 x 3 block is three rows of the frame read at the same three columns: a
+// sample has three entries, the byte offsets of its rows' first pixels, and one weight byte,
+// its column pattern (rowPattern). Each row is read as 16 bytes from its offset: none may
+// lie closer than 16 bytes to the end of the frame.
+constexpr int rowEntries = 3;
+constexpr int rowColumnsSpan = 4; // pixels from the first column to the others, at most
+
+// The pattern byte of columns 0, `second` and `third` pixels right of a row's first pixel.
+constexpr std::uint8_t rowPattern(int second, int third)
+{
+    return std::uint8_t(second + (rowColumnsSpan + 1) * third);
+}
+
+void gatherRowGroup(VectorKernel kernel, int samples, GatherCursor& cursor, const uchar* frame,
+                    uchar* out);
+
 // Gathers `samples` samples one by one, sample s reading counts[s] entries: frame pixels,
 // or painted pixels (3 bytes each in `painted`) where the offset is negative.
 void gatherEachSample(int samples, const std::uint8_t* counts, GatherCursor& cursor,

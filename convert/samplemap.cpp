@@ -104,9 +104,14 @@ enum Group : std::uint8_t
 {
     onePixel = 0,   // the nine pixels of the block are one pixel of the frame
                     // 1 ... 9: that many pixels of the frame, with weights
-    irregular = 10, // painted pixels among them, or pixels at the very end of the frame
+    rows = 10,      // three rows of the frame at three columns each (gatherRowGroup)
+    irregular = 11, // painted pixels among them, or pixels at the very end of the frame
     black = 255,    // no pixel at all: not summed
 };
+
+// Samples reading fewer pixels are gathered pixel by pixel; from this many on, a block that
+// is three rows at the same columns is read row by row instead.
+constexpr int fewestPixelsReadByRows = 2;
 
 // The pixels one sample reads, each with its weight out of 9.
 struct Block
@@ -118,6 +123,43 @@ struct Block
     // Whether a pixel lies so close to the end of the frame that reading 4 bytes from it would
     // leave the frame.
     bool nearEnd = false;
+    // The frame pixels of the 3 x 3 block as they are visited, column by column.
+    int visited = 0;
+    std::int32_t pixels[9];
+
+    void visit(std::int32_t frameOffset)
+    {
+        if (visited < 9)
+            pixels[visited] = frameOffset;
+        ++visited;
+        add(frameOffset);
+    }
+
+    // Whether the block is three rows of the frame read at the same three columns, each row
+    // readable as 16 bytes before `frameBytes`: then its row starts and column pattern.
+    bool inRows(qint64 frameBytes, std::int32_t* rowStarts, std::uint8_t* pattern) const
+    {
+        if (painted || visited != 9 || count < fewestPixelsReadByRows)
+            return false;
+        int columns[3];
+        for (int i = 0; i < 3; ++i) {
+            const std::int32_t step = pixels[3 * i] - pixels[0];
+            if (step < 0 || step > 3 * rowColumnsSpan || step % 3 != 0)
+                return false;
+            columns[i] = step / 3;
+            for (int j = 1; j < 3; ++j) {
+                if (pixels[3 * i + j] - pixels[j] != step)
+                    return false;
+            }
+        }
+        for (int j = 0; j < 3; ++j) {
+            if (pixels[j] + qint64(16) > frameBytes)
+                return false;
+            rowStarts[j] = pixels[j];
+        }
+        *pattern = rowPattern(columns[1], columns[2]);
+        return true;
+    }
 
     void add(std::int32_t key)
     {
@@ -155,8 +197,17 @@ struct Blocks
         starts.reserve(samples + 1);
         starts.push_back(0);
     }
-    void append(const Block& block)
+    void append(const Block& block, qint64 frameBytes)
     {
+        std::int32_t rowStarts[rowEntries];
+        std::uint8_t pattern[rowEntries] = {};
+        if (block.inRows(frameBytes, rowStarts, pattern)) {
+            groups.push_back(rows);
+            keys.insert(keys.end(), rowStarts, rowStarts + rowEntries);
+            weights.insert(weights.end(), pattern, pattern + rowEntries);
+            starts.push_back(std::uint32_t(keys.size()));
+            return;
+        }
         groups.push_back(block.group());
         keys.insert(keys.end(), block.keys, block.keys + block.count);
         weights.insert(weights.end(), block.weights, block.weights + block.count);
@@ -242,7 +293,7 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
                 block.add(~(3 * painted));
                 block.painted = true;
             } else if (frameOffset >= 0) {
-                block.add(frameOffset);
+                block.visit(frameOffset);
                 block.nearEnd = block.nearEnd || frameOffset + 4 > frameBytes;
             }
         });
@@ -268,7 +319,8 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
                 const double sine = std::sin(phi);
                 for (int d = 0; d < ledpcs * 0.5; ++d)
                     blocks.append(blockAt(samples.layer, cosine * double(d) + fan.x,
-                                          sine * double(d) + fan.y));
+                                          sine * double(d) + fan.y),
+                                  frameBytes);
             }
         }
         samples.addBlocks(blocks, frameSize.height(), frameBytesPerLine);
@@ -315,13 +367,13 @@ void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBy
     // the frame, so that the frame is read front to back.
     // A counting sort by group and by the frame row of the first pixel (painted pixels
     // first): linear in the samples.
-    const std::uint32_t rows = std::uint32_t(frameRows) + 1;
+    const std::uint32_t rowBuckets = std::uint32_t(frameRows) + 1;
     auto bucketOf = [&](size_t sample) {
         const std::int32_t first = blocks.keys[blocks.starts[sample]];
         const std::uint32_t row = first < 0 ? 0 : std::uint32_t(first / frameBytesPerLine) + 1;
-        return size_t(blocks.groups[sample]) * rows + std::min(row, rows - 1);
+        return size_t(blocks.groups[sample]) * rowBuckets + std::min(row, rowBuckets - 1);
     };
-    std::vector<std::uint32_t> bucketStart(size_t(groups) * rows + 1, 0);
+    std::vector<std::uint32_t> bucketStart(size_t(groups) * rowBuckets + 1, 0);
     for (size_t i = 0; i < blocks.groups.size(); ++i) {
         if (blocks.groups[i] != black)
             ++bucketStart[bucketOf(i) + 1];
@@ -345,7 +397,7 @@ void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBy
             ++end;
         groupSizes[size_t(group)] = int(end - next);
         const size_t lanes = gatherLanes;
-        const size_t wholeBlocks = group == irregular ? 0 : (end - next) / lanes;
+        const size_t wholeBlocks = group >= rows ? 0 : (end - next) / lanes;
         for (size_t b = 0; b < wholeBlocks; ++b) {
             const size_t first = next + b * lanes;
             for (std::uint32_t e = 0; e < std::uint32_t(entriesPerSample(group)); ++e) {
@@ -364,8 +416,11 @@ void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBy
             const std::uint32_t begin = blocks.starts[sample];
             const std::uint32_t stop = blocks.starts[sample + 1];
             offsets.insert(offsets.end(), blocks.keys.begin() + begin, blocks.keys.begin() + stop);
-            weights.insert(weights.end(), blocks.weights.begin() + begin,
-                           blocks.weights.begin() + stop);
+            if (group == rows) // its pattern
+                weights.push_back(blocks.weights[begin]);
+            else
+                weights.insert(weights.end(), blocks.weights.begin() + begin,
+                               blocks.weights.begin() + stop);
             if (group == irregular)
                 irregularCounts.push_back(std::uint8_t(stop - begin));
         }
@@ -383,8 +438,9 @@ void SampleMap::gatherFan(int fan, const uchar* frame, const uchar* painted, uch
 {
     const FanSamples& samples = m_fans[size_t(fan)];
     GatherCursor cursor{samples.positions.data(), samples.offsets.data(), samples.weights.data()};
-    for (int group = onePixel; group < irregular; ++group)
+    for (int group = onePixel; group < rows; ++group)
         gatherGroup(m_kernel, group, samples.groupSizes[size_t(group)], cursor, frame, out);
+    gatherRowGroup(m_kernel, samples.groupSizes[rows], cursor, frame, out);
     gatherEachSample(samples.groupSizes[irregular], samples.irregularCounts.data(), cursor, frame,
                      painted, out);
 }

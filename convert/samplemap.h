@@ -69,11 +69,12 @@ public:
 private:
     // A fan's samples are kept in groups: group 0 holds the samples whose nine pixels are
     // one pixel of the frame, group g = 1 ... 9 those that read g pixels of the frame, group
-    // 10 those that read painted pixels too or pixels at the very end of the frame (with
+    // 10 those of several pixels that are three rows of the frame at the same columns, group
+    // 11 those that read painted pixels too or pixels at the very end of the frame (with
     // their counts); samples that read nothing are black. Each group is summed by a loop of
     // its own (samplegather.h, in whose block layout groups 0 ... 9 are kept), row by row
     // through the frame, and each sample's result goes to its place in the lines.
-    static constexpr int groups = 11;
+    static constexpr int groups = 12;
     struct FanSamples
     {
         int layer = 0;
