@@ -324,30 +324,40 @@ namespace {
 // LEDs' bytes are R, G, B, value bits 0-7, 8-15, 16-23, of 16 words per group of 3 bytes.
 inline void storeWord(uchar* out, int byte, int bit, unsigned word)
 {
-    uchar* target = out + 48 * (byte / 3) + 2 * (23 - (8 * (byte % 3) + bit));
-    target[0] = uchar(word & 0xFF);
-    target[1] = uchar(word >> 8);
+    // Low byte first: the little-endian order of every processor with SSE2.
+    const std::uint16_t bits = std::uint16_t(word);
+    std::memcpy(out + 48 * (byte / 3) + 2 * (23 - (8 * (byte % 3) + bit)), &bits, 2);
 }
 
 // Bytes 16 part ... 16 part + 15 of the 16 channels. Transposed, byte k of every channel lies
 // in one 16-lane vector, lane = the channel's bit in the words; the top bit of each lane is
-// then one bit-plane word.
-void packPart(uchar* out, const uchar* const rows[16], int part)
+// then one bit-plane word. The loops unroll whole so that the vectors stay in registers and
+// every word's place is a constant.
+template <int part>
+void packPart(uchar* out, const uchar* const rows[16])
 {
-    __m128i x[16];
+    __m128i x[16], y[16];
+#pragma GCC unroll 16
     for (int lane = 0; lane < 16; ++lane)
         x[lane] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[lane] + 16 * part));
-    // Four perfect shuffles transpose a 16 x 16 block of bytes.
-    for (int round = 0; round < 4; ++round) {
-        __m128i y[16];
+        // Four perfect shuffles transpose a 16 x 16 block of bytes.
+#pragma GCC unroll 2
+    for (int round = 0; round < 2; ++round) {
+#pragma GCC unroll 8
         for (int i = 0; i < 8; ++i) {
             y[2 * i] = _mm_unpacklo_epi8(x[i], x[i + 8]);
             y[2 * i + 1] = _mm_unpackhi_epi8(x[i], x[i + 8]);
         }
-        std::memcpy(x, y, sizeof y);
+#pragma GCC unroll 8
+        for (int i = 0; i < 8; ++i) {
+            x[2 * i] = _mm_unpacklo_epi8(y[i], y[i + 8]);
+            x[2 * i + 1] = _mm_unpackhi_epi8(y[i], y[i + 8]);
+        }
     }
+#pragma GCC unroll 16
     for (int k = 0; k < 16; ++k) {
         __m128i v = x[k];
+#pragma GCC unroll 8
         for (int bit = 7; bit >= 0; --bit) {
             storeWord(out, 16 * part + k, bit, unsigned(_mm_movemask_epi8(v)));
             v = _mm_add_epi8(v, v);
@@ -360,19 +370,27 @@ void packPart(uchar* out, const uchar* const rows[16], int part)
 // Parts 0 and 1 at once: the 128-bit halves of each vector shuffle apart.
 __attribute__((target("avx2"))) void packFirstTwoParts(uchar* out, const uchar* const rows[16])
 {
-    __m256i x[16];
+    __m256i x[16], y[16];
+#pragma GCC unroll 16
     for (int lane = 0; lane < 16; ++lane)
         x[lane] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[lane]));
-    for (int round = 0; round < 4; ++round) {
-        __m256i y[16];
+#pragma GCC unroll 2
+    for (int round = 0; round < 2; ++round) {
+#pragma GCC unroll 8
         for (int i = 0; i < 8; ++i) {
             y[2 * i] = _mm256_unpacklo_epi8(x[i], x[i + 8]);
             y[2 * i + 1] = _mm256_unpackhi_epi8(x[i], x[i + 8]);
         }
-        std::memcpy(x, y, sizeof y);
+#pragma GCC unroll 8
+        for (int i = 0; i < 8; ++i) {
+            x[2 * i] = _mm256_unpacklo_epi8(y[i], y[i + 8]);
+            x[2 * i + 1] = _mm256_unpackhi_epi8(y[i], y[i + 8]);
+        }
     }
+#pragma GCC unroll 16
     for (int k = 0; k < 16; ++k) {
         __m256i v = x[k];
+#pragma GCC unroll 8
         for (int bit = 7; bit >= 0; --bit) {
             const auto words = unsigned(_mm256_movemask_epi8(v));
             storeWord(out, k, bit, words & 0xFFFF);
@@ -397,15 +415,16 @@ void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped, 
             rows[lane] = none;
         for (int c = 0; c < channels; ++c)
             rows[!swapped ? c : (c < half ? c + half : c - half)] = in + 48 * c;
-        int part = 0;
 #ifdef ROTAVIS_AVX2_KERNELS
         if (kernel == VectorKernel::Avx2) {
             packFirstTwoParts(out, rows);
-            part = 2;
-        }
+        } else
 #endif
-        for (; part < 3; ++part)
-            packPart(out, rows, part);
+        {
+            packPart<0>(out, rows);
+            packPart<1>(out, rows);
+        }
+        packPart<2>(out, rows);
         return;
     }
 #endif
