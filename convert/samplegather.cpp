@@ -175,25 +175,29 @@ constexpr GroupGatherer gatherers[10] = {
     gatherCountGroup<4>, gatherCountGroup<5>, gatherCountGroup<6>, gatherCountGroup<7>,
     gatherCountGroup<8>, gatherCountGroup<9>};
 
-// The pixel columns of a row pattern: 0, then the two others.
-inline void rowColumns(std::uint8_t pattern, int& second, int& third)
+// The steps of a pattern byte: 0, then the two others.
+inline void patternSteps(std::uint8_t pattern, int& second, int& third)
 {
-    second = pattern % (rowColumnsSpan + 1);
-    third = pattern / (rowColumnsSpan + 1);
+    second = pattern % (rowStepsMost + 1);
+    third = pattern / (rowStepsMost + 1);
 }
 
-void gatherRowsPortable(int samples, GatherCursor& cursor, const uchar* frame, uchar* out)
+void gatherRowsPortable(int samples, GatherCursor& cursor, const uchar* frame,
+                        const RowSteps& steps, uchar* out)
 {
     for (int s = 0; s < samples; ++s) {
+        const std::uint8_t* patterns = cursor.weights + rowPatternBytes * s;
         int second, third;
-        rowColumns(cursor.weights[s], second, third);
+        patternSteps(patterns[0], second, third);
         const int columns[3] = {0, 3 * second, 3 * third};
+        const std::int32_t* below = steps.below[patterns[1]];
+        const std::int32_t rows[3] = {0, below[0], below[1]};
+        const uchar* first = frame + cursor.offsets[s];
         std::uint64_t sums = 0;
-        for (int row = 0; row < rowEntries; ++row) {
-            const uchar* first = frame + cursor.offsets[rowEntries * s + row];
+        for (const std::int32_t row : rows) {
             for (const int column : columns) {
                 std::uint32_t bytes;
-                std::memcpy(&bytes, first + column, 4);
+                std::memcpy(&bytes, first + row + column, 4);
                 const std::uint64_t pixel = bytes;
                 sums += (pixel | pixel << 24) & 0x000000FF00FF00FFull;
             }
@@ -204,20 +208,20 @@ void gatherRowsPortable(int samples, GatherCursor& cursor, const uchar* frame, u
 }
 
 #ifdef ROTAVIS_AVX2_KERNELS
-// For each row pattern, the byte shuffle that sets a row's 16 bytes out as the channel pairs
-// (R, R', G, G', B, B') of the first two columns and then R'', G'', B'' of the third, each
-// followed by a zero, so that one pairwise add gives six 16-bit sums.
+// For each column pattern, the byte shuffle that sets a row's 16 bytes out as the channel
+// pairs (R, R', G, G', B, B') of the first two columns and then R'', G'', B'' of the third,
+// each followed by a zero, so that one pairwise add gives six 16-bit sums.
 struct RowShuffles
 {
-    alignas(16) std::uint8_t masks[(rowColumnsSpan + 1) * (rowColumnsSpan + 1)][16];
+    alignas(16) std::uint8_t masks[stepPatterns][16];
 };
 
 constexpr RowShuffles rowShuffles()
 {
     RowShuffles table{};
-    for (int second = 0; second <= rowColumnsSpan; ++second) {
-        for (int third = 0; third <= rowColumnsSpan; ++third) {
-            std::uint8_t* mask = table.masks[rowPattern(second, third)];
+    for (int second = 0; second <= rowStepsMost; ++second) {
+        for (int third = 0; third <= rowStepsMost; ++third) {
+            std::uint8_t* mask = table.masks[stepPattern(second, third)];
             for (int channel = 0; channel < 3; ++channel) {
                 mask[2 * channel] = std::uint8_t(channel);
                 mask[2 * channel + 1] = std::uint8_t(3 * second + channel);
@@ -231,25 +235,29 @@ constexpr RowShuffles rowShuffles()
     return table;
 }
 
+// The six 16-bit channel sums of the row at `bytes` (see RowShuffles).
+__attribute__((target("avx2"))) inline __m128i rowSums(const uchar* bytes, __m128i mask)
+{
+    const __m128i row = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    return _mm_maddubs_epi16(_mm_shuffle_epi8(row, mask), _mm_set1_epi8(1));
+}
+
 __attribute__((target("avx2"))) void gatherRowsAvx2(int samples, GatherCursor& cursor,
-                                                    const uchar* frame, uchar* out)
+                                                    const uchar* frame, const RowSteps& steps,
+                                                    uchar* out)
 {
     static constexpr RowShuffles shuffles = rowShuffles();
-    const __m128i ones = _mm_set1_epi8(1);
     const __m128i ninth = _mm_set1_epi16(short(ninthMultiplier));
     const std::int32_t* offsets = cursor.offsets;
     const std::uint8_t* patterns = cursor.weights;
     const std::uint32_t* positions = cursor.positions;
-    for (int s = 0; s < samples; ++s, offsets += rowEntries) {
+    for (int s = 0; s < samples; ++s, patterns += rowPatternBytes) {
         const __m128i mask =
-            _mm_load_si128(reinterpret_cast<const __m128i*>(shuffles.masks[patterns[s]]));
-        __m128i sums = _mm_setzero_si128();
-#pragma GCC unroll 3
-        for (int row = 0; row < rowEntries; ++row) {
-            const __m128i bytes =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(frame + offsets[row]));
-            sums = _mm_add_epi16(sums, _mm_maddubs_epi16(_mm_shuffle_epi8(bytes, mask), ones));
-        }
+            _mm_load_si128(reinterpret_cast<const __m128i*>(shuffles.masks[patterns[0]]));
+        const uchar* first = frame + offsets[s];
+        const std::int32_t* below = steps.below[patterns[1]];
+        __m128i sums = _mm_add_epi16(rowSums(first, mask), rowSums(first + below[0], mask));
+        sums = _mm_add_epi16(sums, rowSums(first + below[1], mask));
         sums = _mm_add_epi16(sums, _mm_srli_si128(sums, 6));
         const __m128i rgb = _mm_packus_epi16(_mm_mulhi_epu16(sums, ninth), sums);
         put3(out + positions[s], std::uint32_t(_mm_cvtsi128_si32(rgb)));
@@ -259,18 +267,29 @@ __attribute__((target("avx2"))) void gatherRowsAvx2(int samples, GatherCursor& c
 
 } // namespace
 
+RowSteps::RowSteps(int bytesPerLine) : below{}
+{
+    for (int second = 0; second <= rowStepsMost; ++second) {
+        for (int third = 0; third <= rowStepsMost; ++third) {
+            std::int32_t* steps = below[stepPattern(second, third)];
+            steps[0] = second * bytesPerLine;
+            steps[1] = third * bytesPerLine;
+        }
+    }
+}
+
 void gatherRowGroup([[maybe_unused]] VectorKernel kernel, int samples, GatherCursor& cursor,
-                    const uchar* frame, uchar* out)
+                    const uchar* frame, const RowSteps& steps, uchar* out)
 {
 #ifdef ROTAVIS_AVX2_KERNELS
     if (kernel == VectorKernel::Avx2)
-        gatherRowsAvx2(samples, cursor, frame, out);
+        gatherRowsAvx2(samples, cursor, frame, steps, out);
     else
 #endif
-        gatherRowsPortable(samples, cursor, frame, out);
+        gatherRowsPortable(samples, cursor, frame, steps, out);
     cursor.positions += samples;
-    cursor.offsets += rowEntries * samples;
-    cursor.weights += samples;
+    cursor.offsets += samples;
+    cursor.weights += rowPatternBytes * samples;
 }
 
 void gatherGroup(VectorKernel kernel, int group, int samples, GatherCursor& cursor,

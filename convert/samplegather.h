@@ -39,21 +39,31 @@ struct GatherCursor
 void gatherGroup(VectorKernel kernel, int group, int samples, GatherCursor& cursor,
                  const uchar* frame, uchar* out);
 
-// Samples whose 3 x 3 block is three rows of the frame read at the same three columns: a
-// sample has three entries, the byte offsets of its rows' first pixels, and one weight byte,
-// its column pattern (rowPattern). Each row is read as 16 bytes from its offset: none may
-// lie closer than 16 bytes to the end of the frame.
-constexpr int rowEntries = 3;
-constexpr int rowColumnsSpan = 4; // pixels from the first column to the others, at most
+// Samples whose 3 x 3 block is three rows of the frame read at the same three columns. A
+// sample has one offset, that of its first row's first pixel, and two pattern bytes
+// (stepPattern): how many pixels right of it the other two columns start, and how many rows
+// below it the other two rows. Each row is read as 16 bytes: none may lie closer than 16
+// bytes to the end of the frame.
+constexpr int rowPatternBytes = 2;
+constexpr int rowStepsMost = 4; // pixels or rows from the first column or row, at most
+constexpr int stepPatterns = (rowStepsMost + 1) * (rowStepsMost + 1);
 
-// The pattern byte of columns 0, `second` and `third` pixels right of a row's first pixel.
-constexpr std::uint8_t rowPattern(int second, int third)
+// The pattern byte of steps 0, `second` and `third`.
+constexpr std::uint8_t stepPattern(int second, int third)
 {
-    return std::uint8_t(second + (rowColumnsSpan + 1) * third);
+    return std::uint8_t(second + (rowStepsMost + 1) * third);
 }
 
+// The byte offsets of the second and third row of each row pattern, for frames of
+// `bytesPerLine`.
+struct RowSteps
+{
+    std::int32_t below[stepPatterns][2];
+    explicit RowSteps(int bytesPerLine);
+};
+
 void gatherRowGroup(VectorKernel kernel, int samples, GatherCursor& cursor, const uchar* frame,
-                    uchar* out);
+                    const RowSteps& steps, uchar* out);
 
 // Gathers `samples` samples one by one, sample s reading counts[s] entries: frame pixels,
 // or painted pixels (3 bytes each in `painted`) where the offset is negative.

@@ -136,28 +136,33 @@ struct Block
     }
 
     // Whether the block is three rows of the frame read at the same three columns, each row
-    // readable as 16 bytes before `frameBytes`: then its row starts and column pattern.
-    bool inRows(qint64 frameBytes, std::int32_t* rowStarts, std::uint8_t* pattern) const
+    // readable as 16 bytes before `frameBytes`: then its first pixel and its patterns of
+    // columns and rows.
+    bool inRows(qint64 frameBytes, int bytesPerLine, std::int32_t* first,
+                std::uint8_t patterns[rowPatternBytes]) const
     {
         if (painted || visited != 9 || count < fewestPixelsReadByRows)
             return false;
+        // Pixel (i, j) is the one of column i and row j: pixels[3 i + j].
         int columns[3];
-        for (int i = 0; i < 3; ++i) {
-            const std::int32_t step = pixels[3 * i] - pixels[0];
-            if (step < 0 || step > 3 * rowColumnsSpan || step % 3 != 0)
+        int rows[3];
+        for (int n = 0; n < 3; ++n) {
+            const std::int32_t right = pixels[3 * n] - pixels[0];
+            const std::int32_t down = pixels[n] - pixels[0];
+            if (right < 0 || right > 3 * rowStepsMost || right % 3 != 0 || down < 0 ||
+                down > rowStepsMost * bytesPerLine || down % bytesPerLine != 0 ||
+                pixels[n] + qint64(16) > frameBytes)
                 return false;
-            columns[i] = step / 3;
+            columns[n] = right / 3;
+            rows[n] = down / bytesPerLine;
             for (int j = 1; j < 3; ++j) {
-                if (pixels[3 * i + j] - pixels[j] != step)
+                if (pixels[3 * n + j] - pixels[j] != right)
                     return false;
             }
         }
-        for (int j = 0; j < 3; ++j) {
-            if (pixels[j] + qint64(16) > frameBytes)
-                return false;
-            rowStarts[j] = pixels[j];
-        }
-        *pattern = rowPattern(columns[1], columns[2]);
+        *first = pixels[0];
+        patterns[0] = stepPattern(columns[1], columns[2]);
+        patterns[1] = stepPattern(rows[1], rows[2]);
         return true;
     }
 
@@ -197,14 +202,15 @@ struct Blocks
         starts.reserve(samples + 1);
         starts.push_back(0);
     }
-    void append(const Block& block, qint64 frameBytes)
+    void append(const Block& block, qint64 frameBytes, int bytesPerLine)
     {
-        std::int32_t rowStarts[rowEntries];
-        std::uint8_t pattern[rowEntries] = {};
-        if (block.inRows(frameBytes, rowStarts, pattern)) {
+        std::int32_t first;
+        std::uint8_t patterns[rowPatternBytes];
+        if (block.inRows(frameBytes, bytesPerLine, &first, patterns)) {
+            // Its first pixel twice, weighed by its two patterns.
             groups.push_back(rows);
-            keys.insert(keys.end(), rowStarts, rowStarts + rowEntries);
-            weights.insert(weights.end(), pattern, pattern + rowEntries);
+            keys.insert(keys.end(), rowPatternBytes, first);
+            weights.insert(weights.end(), patterns, patterns + rowPatternBytes);
             starts.push_back(std::uint32_t(keys.size()));
             return;
         }
@@ -320,7 +326,7 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
                 for (int d = 0; d < ledpcs * 0.5; ++d)
                     blocks.append(blockAt(samples.layer, cosine * double(d) + fan.x,
                                           sine * double(d) + fan.y),
-                                  frameBytes);
+                                  frameBytes, frameBytesPerLine);
             }
         }
         samples.addBlocks(blocks, frameSize.height(), frameBytesPerLine);
@@ -415,12 +421,11 @@ void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBy
             positions.push_back(3 * sample);
             const std::uint32_t begin = blocks.starts[sample];
             const std::uint32_t stop = blocks.starts[sample + 1];
-            offsets.insert(offsets.end(), blocks.keys.begin() + begin, blocks.keys.begin() + stop);
-            if (group == rows) // its pattern
-                weights.push_back(blocks.weights[begin]);
-            else
-                weights.insert(weights.end(), blocks.weights.begin() + begin,
-                               blocks.weights.begin() + stop);
+            offsets.insert(offsets.end(), blocks.keys.begin() + begin,
+                           group == rows ? blocks.keys.begin() + begin + 1
+                                         : blocks.keys.begin() + stop);
+            weights.insert(weights.end(), blocks.weights.begin() + begin,
+                           blocks.weights.begin() + stop);
             if (group == irregular)
                 irregularCounts.push_back(std::uint8_t(stop - begin));
         }
@@ -440,7 +445,8 @@ void SampleMap::gatherFan(int fan, const uchar* frame, const uchar* painted, uch
     GatherCursor cursor{samples.positions.data(), samples.offsets.data(), samples.weights.data()};
     for (int group = onePixel; group < rows; ++group)
         gatherGroup(m_kernel, group, samples.groupSizes[size_t(group)], cursor, frame, out);
-    gatherRowGroup(m_kernel, samples.groupSizes[rows], cursor, frame, out);
+    gatherRowGroup(m_kernel, samples.groupSizes[rows], cursor, frame, RowSteps(m_frameBytesPerLine),
+                   out);
     gatherEachSample(samples.groupSizes[irregular], samples.irregularCounts.data(), cursor, frame,
                      painted, out);
 }
