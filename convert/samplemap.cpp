@@ -106,6 +106,7 @@ enum Group : std::uint8_t
                     // 1 ... 9: that many pixels of the frame, with weights
     rows = 10,      // three rows of the frame at three columns each (gatherRowGroup)
     irregular = 11, // painted pixels among them, or pixels at the very end of the frame
+    copied = 12,    // the very pixels of a sample before it: copied from that one
     black = 255,    // no pixel at all: not summed
 };
 
@@ -193,8 +194,10 @@ struct Blocks
 {
     std::vector<std::uint8_t> groups;
     std::vector<std::uint32_t> starts; // first entry of each sample, then the end
-    std::vector<std::int32_t> keys;
+    std::vector<std::int32_t> keys;    // of a copied sample: the sample it is copied from
     std::vector<std::uint8_t> weights;
+    // The samples that may be copied, by a hash of their entries.
+    std::unordered_multimap<std::uint64_t, std::uint32_t> firstOfKind;
 
     explicit Blocks(size_t samples)
     {
@@ -202,7 +205,8 @@ struct Blocks
         starts.reserve(samples + 1);
         starts.push_back(0);
     }
-    void append(const Block& block, qint64 frameBytes, int bytesPerLine)
+    // `mayRepeat`: whether the block may read the very pixels of one before it.
+    void append(const Block& block, qint64 frameBytes, int bytesPerLine, bool mayRepeat)
     {
         std::int32_t first;
         std::uint8_t patterns[rowPatternBytes];
@@ -211,15 +215,59 @@ struct Blocks
             groups.push_back(rows);
             keys.insert(keys.end(), rowPatternBytes, first);
             weights.insert(weights.end(), patterns, patterns + rowPatternBytes);
-            starts.push_back(std::uint32_t(keys.size()));
-            return;
+        } else {
+            groups.push_back(block.group());
+            keys.insert(keys.end(), block.keys, block.keys + block.count);
+            weights.insert(weights.end(), block.weights, block.weights + block.count);
         }
-        groups.push_back(block.group());
-        keys.insert(keys.end(), block.keys, block.keys + block.count);
-        weights.insert(weights.end(), block.weights, block.weights + block.count);
         starts.push_back(std::uint32_t(keys.size()));
+        if (mayRepeat && groups.back() != black && groups.back() != irregular)
+            copyIfRepeated();
+    }
+
+private:
+    // Turns the last sample into a copy where a sample before it has the same entries.
+    void copyIfRepeated()
+    {
+        const std::uint32_t sample = std::uint32_t(groups.size() - 1);
+        const std::uint32_t begin = starts[sample];
+        const std::uint32_t end = starts[sample + 1];
+        std::uint64_t hash = 1469598103934665603ull ^ groups[sample];
+        for (std::uint32_t e = begin; e < end; ++e) {
+            hash = (hash ^ std::uint32_t(keys[e])) * 1099511628211ull;
+            hash = (hash ^ weights[e]) * 1099511628211ull;
+        }
+        const auto [from, to] = firstOfKind.equal_range(hash);
+        for (auto candidate = from; candidate != to; ++candidate) {
+            const std::uint32_t other = candidate->second;
+            const std::uint32_t otherBegin = starts[other];
+            if (groups[other] == groups[sample] && starts[other + 1] - otherBegin == end - begin &&
+                std::equal(keys.begin() + begin, keys.begin() + end, keys.begin() + otherBegin) &&
+                std::equal(weights.begin() + begin, weights.begin() + end,
+                           weights.begin() + otherBegin)) {
+                groups[sample] = copied;
+                keys.resize(begin);
+                weights.resize(begin);
+                keys.push_back(std::int32_t(other));
+                weights.push_back(0);
+                starts[sample + 1] = std::uint32_t(keys.size());
+                return;
+            }
+        }
+        firstOfKind.emplace(hash, sample);
     }
 };
+
+// How far from the hub samples of different half-lines may still read the same pixels:
+// samples at distance d on half-lines 180 / lines degrees apart lie at least
+// 2 d sin(90 / lines degrees) units apart, and samples reading the same columns and rows of
+// the layer (3 pixels a unit) lie less than sqrt(2) / 3 units apart. Samples at different
+// distances are at least a unit apart.
+int repeatReach(int lines)
+{
+    const double pi = twoPi / 2;
+    return int(std::ceil(std::sqrt(2.0) / (6 * std::sin(pi / (2 * std::max(1, lines)))))) + 2;
+}
 
 // The region that the straightforward version copies out of the frame: the selected region,
 // or the whole frame for a null rectangle.
@@ -317,6 +365,7 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
         // The angles and points of sampleLines and sampleHalfLine, expression for expression.
         const int L = samples.lines;
         const double ledpcs = fan.ledpcs;
+        const int reach = repeatReach(L);
         for (int k = 0; k < L; ++k) {
             const double theta = (double(-k) / L) * 180;
             for (const double angle : {theta, theta + 180}) {
@@ -326,7 +375,7 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
                 for (int d = 0; d < ledpcs * 0.5; ++d)
                     blocks.append(blockAt(samples.layer, cosine * double(d) + fan.x,
                                           sine * double(d) + fan.y),
-                                  frameBytes, frameBytesPerLine);
+                                  frameBytes, frameBytesPerLine, d < reach);
             }
         }
         samples.addBlocks(blocks, frameSize.height(), frameBytesPerLine);
@@ -376,7 +425,9 @@ void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBy
     const std::uint32_t rowBuckets = std::uint32_t(frameRows) + 1;
     auto bucketOf = [&](size_t sample) {
         const std::int32_t first = blocks.keys[blocks.starts[sample]];
-        const std::uint32_t row = first < 0 ? 0 : std::uint32_t(first / frameBytesPerLine) + 1;
+        const std::uint32_t row = first < 0 || blocks.groups[sample] == copied
+                                      ? 0
+                                      : std::uint32_t(first / frameBytesPerLine) + 1;
         return size_t(blocks.groups[sample]) * rowBuckets + std::min(row, rowBuckets - 1);
     };
     std::vector<std::uint32_t> bucketStart(size_t(groups) * rowBuckets + 1, 0);
@@ -418,6 +469,11 @@ void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBy
         }
         for (size_t i = next + wholeBlocks * lanes; i < end; ++i) {
             const std::uint32_t sample = order[i];
+            if (group == copied) {
+                copies.push_back(
+                    {3 * sample, 3 * std::uint32_t(blocks.keys[blocks.starts[sample]])});
+                continue;
+            }
             positions.push_back(3 * sample);
             const std::uint32_t begin = blocks.starts[sample];
             const std::uint32_t stop = blocks.starts[sample + 1];
@@ -449,4 +505,6 @@ void SampleMap::gatherFan(int fan, const uchar* frame, const uchar* painted, uch
                    out);
     gatherEachSample(samples.groupSizes[irregular], samples.irregularCounts.data(), cursor, frame,
                      painted, out);
+    for (const SampleCopy& copy : samples.copies)
+        std::memcpy(out + copy.to, out + copy.from, 3);
 }
