@@ -329,14 +329,14 @@ inline void storeWord(uchar* out, int byte, int bit, unsigned word)
     std::memcpy(out + 48 * (byte / 3) + 2 * (23 - (8 * (byte % 3) + bit)), &bits, 2);
 }
 
-// Bytes 16 part ... 16 part + 15 of the 16 channels. Transposed, byte k of every channel lies
-// in one 16-lane vector, lane = the channel's bit in the words; the top bit of each lane is
-// then one bit-plane word. The loops unroll whole so that the vectors stay in registers and
-// every word's place is a constant.
+// Bytes 16 part ... 16 part + 15 of the 16 channels, transposed: byte k of every channel lies
+// in vector x[k], lane = the channel's bit in the words; the top bit of each lane is then one
+// bit-plane word. The loops unroll whole so that the vectors stay in registers and every
+// word's place is a constant.
 template <int part>
-void packPart(uchar* out, const uchar* const rows[16])
+inline void transposePart(const uchar* const rows[16], __m128i x[16])
 {
-    __m128i x[16], y[16];
+    __m128i y[16];
 #pragma GCC unroll 16
     for (int lane = 0; lane < 16; ++lane)
         x[lane] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[lane] + 16 * part));
@@ -354,6 +354,13 @@ void packPart(uchar* out, const uchar* const rows[16])
             x[2 * i + 1] = _mm_unpackhi_epi8(y[i], y[i + 8]);
         }
     }
+}
+
+template <int part>
+void packPart(uchar* out, const uchar* const rows[16])
+{
+    __m128i x[16];
+    transposePart<part>(rows, x);
 #pragma GCC unroll 16
     for (int k = 0; k < 16; ++k) {
         __m128i v = x[k];
@@ -367,8 +374,24 @@ void packPart(uchar* out, const uchar* const rows[16])
 #endif
 
 #ifdef ROTAVIS_AVX2_KERNELS
-// Parts 0 and 1 at once: the 128-bit halves of each vector shuffle apart.
-__attribute__((target("avx2"))) void packFirstTwoParts(uchar* out, const uchar* const rows[16])
+// The eight words of byte `byte`, from a vector that holds its 16 lanes in the low half and
+// the same shifted one bit up in the high half: each movemask gives the words of two
+// neighbouring bits, which lie side by side.
+__attribute__((target("avx2"))) inline void storeBitPairs(uchar* out, int byte, __m256i pair)
+{
+#pragma GCC unroll 4
+    for (int bit = 7; bit > 0; bit -= 2) {
+        const std::uint32_t words = std::uint32_t(_mm256_movemask_epi8(pair));
+        std::memcpy(out + 48 * (byte / 3) + 2 * (23 - (8 * (byte % 3) + bit)), &words, 4);
+        // Two bits up; the bits that cross into the next byte of a 16-bit lane are below
+        // its top bit.
+        pair = _mm256_slli_epi16(pair, 2);
+    }
+}
+
+// All three parts: parts 0 and 1 transposed at once (the 128-bit halves of each vector
+// shuffle apart), part 2 as above.
+__attribute__((target("avx2"))) void packPartsAvx2(uchar* out, const uchar* const rows[16])
 {
     __m256i x[16], y[16];
 #pragma GCC unroll 16
@@ -389,14 +412,17 @@ __attribute__((target("avx2"))) void packFirstTwoParts(uchar* out, const uchar* 
     }
 #pragma GCC unroll 16
     for (int k = 0; k < 16; ++k) {
-        __m256i v = x[k];
-#pragma GCC unroll 8
-        for (int bit = 7; bit >= 0; --bit) {
-            const auto words = unsigned(_mm256_movemask_epi8(v));
-            storeWord(out, k, bit, words & 0xFFFF);
-            storeWord(out, 16 + k, bit, words >> 16);
-            v = _mm256_add_epi8(v, v);
-        }
+        const __m256i doubled = _mm256_add_epi8(x[k], x[k]);
+        storeBitPairs(out, k, _mm256_permute2x128_si256(x[k], doubled, 0x20));
+        storeBitPairs(out, 16 + k, _mm256_permute2x128_si256(x[k], doubled, 0x31));
+    }
+    __m128i last[16];
+    transposePart<2>(rows, last);
+#pragma GCC unroll 16
+    for (int k = 0; k < 16; ++k) {
+        const __m256i pair = _mm256_inserti128_si256(_mm256_castsi128_si256(last[k]),
+                                                     _mm_add_epi8(last[k], last[k]), 1);
+        storeBitPairs(out, 32 + k, pair);
     }
 }
 #endif
@@ -417,13 +443,12 @@ void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped, 
             rows[!swapped ? c : (c < half ? c + half : c - half)] = in + 48 * c;
 #ifdef ROTAVIS_AVX2_KERNELS
         if (kernel == VectorKernel::Avx2) {
-            packFirstTwoParts(out, rows);
-        } else
-#endif
-        {
-            packPart<0>(out, rows);
-            packPart<1>(out, rows);
+            packPartsAvx2(out, rows);
+            return;
         }
+#endif
+        packPart<0>(out, rows);
+        packPart<1>(out, rows);
         packPart<2>(out, rows);
         return;
     }
