@@ -290,7 +290,7 @@ LineColours::LineColours(int lineBytes, VectorKernel kernel)
     }
 }
 
-void LineColours::process(uchar* line, int lineIndex, bool swapped) const
+void LineColours::process(uchar* line, int lineIndex, bool swapped, uchar* packed) const
 {
     if (m_lineBytes == 0)
         return;
@@ -311,9 +311,14 @@ void LineColours::process(uchar* line, int lineIndex, bool swapped) const
         }
     }
     if (m_channels > 0) {
+        // Whole channels are packed from where they are; the missing ones read as black.
+        if (packed && m_lineBytes % 48 == 0) {
+            packBitPlanesFast(packed, line, m_channels, swapped, m_kernel, m_lineBytes);
+            return;
+        }
         uchar scratch[packedLineSize] = {};
         std::memcpy(scratch, line, size_t(std::min(m_lineBytes, packedLineSize)));
-        packBitPlanesFast(line, scratch, m_channels, swapped, m_kernel);
+        packBitPlanesFast(packed ? packed : line, scratch, m_channels, swapped, m_kernel);
     }
 }
 
@@ -429,7 +434,8 @@ __attribute__((target("avx2"))) void packPartsAvx2(uchar* out, const uchar* cons
 
 } // namespace
 
-void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped, VectorKernel kernel)
+void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped, VectorKernel kernel,
+                       int inBytes)
 {
 #if defined(__SSE2__)
     if (channels == 16 || channels == 14) {
@@ -439,7 +445,7 @@ void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped, 
         const uchar* rows[16];
         for (int lane = 0; lane < 16; ++lane)
             rows[lane] = none;
-        for (int c = 0; c < channels; ++c)
+        for (int c = 0; c < channels && 48 * (c + 1) <= inBytes; ++c)
             rows[!swapped ? c : (c < half ? c + half : c - half)] = in + 48 * c;
 #ifdef ROTAVIS_AVX2_KERNELS
         if (kernel == VectorKernel::Avx2) {
@@ -454,5 +460,11 @@ void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped, 
     }
 #endif
     Q_UNUSED(kernel);
+    if (inBytes < packedLineSize) {
+        uchar whole[packedLineSize] = {};
+        std::memcpy(whole, in, size_t(std::max(0, inBytes)));
+        packBitPlanes(out, whole, channels, swapped);
+        return;
+    }
     packBitPlanes(out, in, channels, swapped);
 }

@@ -1,6 +1,7 @@
 #ifndef ROTAVIS_LINECOLOURS_H
 #define ROTAVIS_LINECOLOURS_H
 
+#include "bladetypes.h"
 #include "vectorkernel.h"
 
 #include <QtGlobal>
@@ -25,8 +26,9 @@ public:
     // Whether lines are packed in 14 channels, and so take a swap turn each.
     bool takesSwapTurns() const { return m_channels == 14; }
 
-    // Processes the line in place; `swapped` is the turn of a 14-channel line.
-    void process(uchar* line, int lineIndex, bool swapped) const;
+    // Processes the line in place; `swapped` is the turn of a 14-channel line. A line that is
+    // packed goes to `packed` (bufferSize() bytes) where that is given, else in place.
+    void process(uchar* line, int lineIndex, bool swapped, uchar* packed = nullptr) const;
 
 private:
     int m_lineBytes = 0;
@@ -40,8 +42,9 @@ private:
     const std::uint32_t* m_dimming = nullptr;
 };
 
-// Packs like packBitPlanes, by a transpose of the bit planes.
+// Packs like packBitPlanes, by a transpose of the bit planes. Only the first `inBytes` of
+// `in` are read; the rest read as zeros.
 void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped,
-                       VectorKernel kernel = fastestVectorKernel());
+                       VectorKernel kernel = fastestVectorKernel(), int inBytes = packedLineSize);
 
 #endif

@@ -123,16 +123,14 @@ void PanelConversion::convertFan(int f, const uchar* frame, BitPlaneTurn turn)
 
     const size_t lineBytes = fan.samples.size() / size_t(std::max(1, fan.lines));
     const bool takesTurns = fan.colours->takesSwapTurns();
-    // Lines are processed where they were gathered, unless they are packed: packing moves the
-    // LEDs, and black samples must stay black where they are (they are never gathered again).
+    // Lines are processed where they were gathered (black samples stay black there: they are
+    // never gathered again); packed lines then go to buffers of their own, since packing
+    // moves the LEDs.
     const bool packs = fan.colours->packs();
     for (int i = 0; i < fan.lines; ++i) {
         uchar* line = fan.samples.data() + lineBytes * size_t(i);
-        if (packs) {
-            uchar* packed = fan.packed.data() + size_t(fan.colours->bufferSize()) * size_t(i);
-            std::memcpy(packed, line, lineBytes);
-            line = packed;
-        }
-        fan.colours->process(line, i, takesTurns && turn.next());
+        uchar* packed =
+            packs ? fan.packed.data() + size_t(fan.colours->bufferSize()) * size_t(i) : nullptr;
+        fan.colours->process(line, i, takesTurns && turn.next(), packed);
     }
 }
