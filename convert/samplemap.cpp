@@ -258,11 +258,13 @@ private:
     }
 };
 
-// How far from the hub samples of different half-lines may still read the same pixels:
-// samples at distance d on half-lines 180 / lines degrees apart lie at least
-// 2 d sin(90 / lines degrees) units apart, and samples reading the same columns and rows of
-// the layer (3 pixels a unit) lie less than sqrt(2) / 3 units apart. Samples at different
-// distances are at least a unit apart.
+// How far from the hub samples are looked up among those before them. Beyond, samples no
+// longer read the same pixels of the layer: samples at distance d on half-lines
+// 180 / lines degrees apart lie at least 2 d sin(90 / lines degrees) units apart, samples
+// reading the same columns and rows of the layer (3 pixels a unit) less than sqrt(2) / 3,
+// and samples at different distances at least a unit apart. (Where the picture is
+// enlarged, samples farther out may still read the same pixels of the frame; copying them
+// saves too little to look for them.)
 int repeatReach(int lines)
 {
     const double pi = twoPi / 2;
