@@ -150,12 +150,15 @@ struct Block
         for (int n = 0; n < 3; ++n) {
             const std::int32_t right = pixels[3 * n] - pixels[0];
             const std::int32_t down = pixels[n] - pixels[0];
-            if (right < 0 || right > 3 * rowStepsMost || right % 3 != 0 || down < 0 ||
-                down > rowStepsMost * bytesPerLine || down % bytesPerLine != 0 ||
+            if (right < 0 || right > 3 * rowStepsMost || right % 3 != 0 ||
                 pixels[n] + qint64(16) > frameBytes)
                 return false;
             columns[n] = right / 3;
-            rows[n] = down / bytesPerLine;
+            rows[n] = 0;
+            while (rows[n] <= rowStepsMost && rows[n] * bytesPerLine < down)
+                ++rows[n];
+            if (rows[n] > rowStepsMost || rows[n] * bytesPerLine != down)
+                return false;
             for (int j = 1; j < 3; ++j) {
                 if (pixels[3 * n + j] - pixels[j] != right)
                     return false;
@@ -196,14 +199,22 @@ struct Blocks
     std::vector<std::uint32_t> starts; // first entry of each sample, then the end
     std::vector<std::int32_t> keys;    // of a copied sample: the sample it is copied from
     std::vector<std::uint8_t> weights;
-    // The samples that may be copied, by a hash of their entries.
-    std::unordered_multimap<std::uint64_t, std::uint32_t> firstOfKind;
+    // The samples that others may be copied from, open-addressed by a hash of their entries
+    // (sample + 1; 0 is free).
+    std::vector<std::uint32_t> firstOfKind;
 
-    explicit Blocks(size_t samples)
+    // `repeatable`: how many samples may be copies.
+    Blocks(size_t samples, size_t repeatable)
     {
         groups.reserve(samples);
         starts.reserve(samples + 1);
         starts.push_back(0);
+        keys.reserve(2 * samples);
+        weights.reserve(2 * samples);
+        size_t tableSize = 16;
+        while (tableSize < 2 * repeatable)
+            tableSize *= 2;
+        firstOfKind.assign(tableSize, 0);
     }
     // `mayRepeat`: whether the block may read the very pixels of one before it.
     void append(const Block& block, qint64 frameBytes, int bytesPerLine, bool mayRepeat)
@@ -237,9 +248,10 @@ private:
             hash = (hash ^ std::uint32_t(keys[e])) * 1099511628211ull;
             hash = (hash ^ weights[e]) * 1099511628211ull;
         }
-        const auto [from, to] = firstOfKind.equal_range(hash);
-        for (auto candidate = from; candidate != to; ++candidate) {
-            const std::uint32_t other = candidate->second;
+        const size_t mask = firstOfKind.size() - 1;
+        size_t slot = size_t(hash ^ (hash >> 29)) & mask;
+        for (; firstOfKind[slot] != 0; slot = (slot + 1) & mask) {
+            const std::uint32_t other = firstOfKind[slot] - 1;
             const std::uint32_t otherBegin = starts[other];
             if (groups[other] == groups[sample] && starts[other + 1] - otherBegin == end - begin &&
                 std::equal(keys.begin() + begin, keys.begin() + end, keys.begin() + otherBegin) &&
@@ -254,7 +266,8 @@ private:
                 return;
             }
         }
-        firstOfKind.emplace(hash, sample);
+        // Every repeatable sample takes at most one slot: there are free ones left.
+        firstOfKind[slot] = sample + 1;
     }
 };
 
@@ -363,11 +376,12 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
         samples.layer = fan.z == 0 ? 0 : 1;
         samples.lines = bladeType(fan.ledpcs).linesPerFrame;
         samples.samplesPerLine = 2 * halfLineLength(fan.ledpcs);
-        Blocks blocks(size_t(samples.lines) * size_t(samples.samplesPerLine));
         // The angles and points of sampleLines and sampleHalfLine, expression for expression.
         const int L = samples.lines;
         const double ledpcs = fan.ledpcs;
         const int reach = repeatReach(L);
+        Blocks blocks(size_t(L) * size_t(samples.samplesPerLine),
+                      2 * size_t(L) * size_t(std::min(reach, samples.samplesPerLine)));
         for (int k = 0; k < L; ++k) {
             const double theta = (double(-k) / L) * 180;
             for (const double angle : {theta, theta + 180}) {
@@ -433,16 +447,19 @@ void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBy
         return size_t(blocks.groups[sample]) * rowBuckets + std::min(row, rowBuckets - 1);
     };
     std::vector<std::uint32_t> bucketStart(size_t(groups) * rowBuckets + 1, 0);
+    std::vector<std::uint32_t> buckets(blocks.groups.size());
     for (size_t i = 0; i < blocks.groups.size(); ++i) {
-        if (blocks.groups[i] != black)
-            ++bucketStart[bucketOf(i) + 1];
+        if (blocks.groups[i] != black) {
+            buckets[i] = std::uint32_t(bucketOf(i));
+            ++bucketStart[buckets[i] + 1];
+        }
     }
     for (size_t b = 1; b < bucketStart.size(); ++b)
         bucketStart[b] += bucketStart[b - 1];
     std::vector<std::uint32_t> order(bucketStart.back());
     for (size_t i = 0; i < blocks.groups.size(); ++i) {
         if (blocks.groups[i] != black)
-            order[bucketStart[bucketOf(i)]++] = std::uint32_t(i);
+            order[bucketStart[buckets[i]]++] = std::uint32_t(i);
     }
     positions.reserve(order.size());
     offsets.reserve(blocks.keys.size());
