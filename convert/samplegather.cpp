@@ -175,23 +175,13 @@ constexpr GroupGatherer gatherers[10] = {
     gatherCountGroup<4>, gatherCountGroup<5>, gatherCountGroup<6>, gatherCountGroup<7>,
     gatherCountGroup<8>, gatherCountGroup<9>};
 
-// The steps of a pattern byte: 0, then the two others.
-inline void patternSteps(std::uint8_t pattern, int& second, int& third)
+void gatherRowsPortable(int samples, GatherCursor& cursor, const uchar* frame, std::int32_t second,
+                        std::int32_t third, uchar* out)
 {
-    second = pattern % (rowStepsMost + 1);
-    third = pattern / (rowStepsMost + 1);
-}
-
-void gatherRowsPortable(int samples, GatherCursor& cursor, const uchar* frame,
-                        const RowSteps& steps, uchar* out)
-{
+    const std::int32_t rows[3] = {0, second, third};
     for (int s = 0; s < samples; ++s) {
-        const std::uint8_t* patterns = cursor.weights + rowPatternBytes * s;
-        int second, third;
-        patternSteps(patterns[0], second, third);
-        const int columns[3] = {0, 3 * second, 3 * third};
-        const std::int32_t* below = steps.below[patterns[1]];
-        const std::int32_t rows[3] = {0, below[0], below[1]};
+        const int pattern = cursor.weights[s];
+        const int columns[3] = {0, 3 * secondStep(pattern), 3 * thirdStep(pattern)};
         const uchar* first = frame + cursor.offsets[s];
         std::uint64_t sums = 0;
         for (const std::int32_t row : rows) {
@@ -243,21 +233,20 @@ __attribute__((target("avx2"))) inline __m128i rowSums(const uchar* bytes, __m12
 }
 
 __attribute__((target("avx2"))) void gatherRowsAvx2(int samples, GatherCursor& cursor,
-                                                    const uchar* frame, const RowSteps& steps,
-                                                    uchar* out)
+                                                    const uchar* frame, std::int32_t second,
+                                                    std::int32_t third, uchar* out)
 {
     static constexpr RowShuffles shuffles = rowShuffles();
     const __m128i ninth = _mm_set1_epi16(short(ninthMultiplier));
     const std::int32_t* offsets = cursor.offsets;
     const std::uint8_t* patterns = cursor.weights;
     const std::uint32_t* positions = cursor.positions;
-    for (int s = 0; s < samples; ++s, patterns += rowPatternBytes) {
+    for (int s = 0; s < samples; ++s) {
         const __m128i mask =
-            _mm_load_si128(reinterpret_cast<const __m128i*>(shuffles.masks[patterns[0]]));
+            _mm_load_si128(reinterpret_cast<const __m128i*>(shuffles.masks[patterns[s]]));
         const uchar* first = frame + offsets[s];
-        const std::int32_t* below = steps.below[patterns[1]];
-        __m128i sums = _mm_add_epi16(rowSums(first, mask), rowSums(first + below[0], mask));
-        sums = _mm_add_epi16(sums, rowSums(first + below[1], mask));
+        __m128i sums = _mm_add_epi16(rowSums(first, mask), rowSums(first + second, mask));
+        sums = _mm_add_epi16(sums, rowSums(first + third, mask));
         sums = _mm_add_epi16(sums, _mm_srli_si128(sums, 6));
         const __m128i rgb = _mm_packus_epi16(_mm_mulhi_epu16(sums, ninth), sums);
         put3(out + positions[s], std::uint32_t(_mm_cvtsi128_si32(rgb)));
@@ -267,29 +256,18 @@ __attribute__((target("avx2"))) void gatherRowsAvx2(int samples, GatherCursor& c
 
 } // namespace
 
-RowSteps::RowSteps(int bytesPerLine) : below{}
-{
-    for (int second = 0; second <= rowStepsMost; ++second) {
-        for (int third = 0; third <= rowStepsMost; ++third) {
-            std::int32_t* steps = below[stepPattern(second, third)];
-            steps[0] = second * bytesPerLine;
-            steps[1] = third * bytesPerLine;
-        }
-    }
-}
-
 void gatherRowGroup([[maybe_unused]] VectorKernel kernel, int samples, GatherCursor& cursor,
-                    const uchar* frame, const RowSteps& steps, uchar* out)
+                    const uchar* frame, std::int32_t second, std::int32_t third, uchar* out)
 {
 #ifdef ROTAVIS_AVX2_KERNELS
     if (kernel == VectorKernel::Avx2)
-        gatherRowsAvx2(samples, cursor, frame, steps, out);
+        gatherRowsAvx2(samples, cursor, frame, second, third, out);
     else
 #endif
-        gatherRowsPortable(samples, cursor, frame, steps, out);
+        gatherRowsPortable(samples, cursor, frame, second, third, out);
     cursor.positions += samples;
     cursor.offsets += samples;
-    cursor.weights += rowPatternBytes * samples;
+    cursor.weights += samples;
 }
 
 void gatherGroup(VectorKernel kernel, int group, int samples, GatherCursor& cursor,

@@ -40,30 +40,31 @@ void gatherGroup(VectorKernel kernel, int group, int samples, GatherCursor& curs
                  const uchar* frame, uchar* out);
 
 // Samples whose 3 x 3 block is three rows of the frame read at the same three columns. A
-// sample has one offset, that of its first row's first pixel, and two pattern bytes
-// (stepPattern): how many pixels right of it the other two columns start, and how many rows
-// below it the other two rows. Each row is read as 16 bytes: none may lie closer than 16
-// bytes to the end of the frame.
-constexpr int rowPatternBytes = 2;
+// sample has one offset, that of its first row's first pixel, and one pattern byte
+// (stepPattern): how many pixels right of it the other two columns start. They come in runs
+// of samples whose other two rows lie the same number of rows below the first one. Each row
+// is read as 16 bytes: none may lie closer than 16 bytes to the end of the frame.
 constexpr int rowStepsMost = 4; // pixels or rows from the first column or row, at most
 constexpr int stepPatterns = (rowStepsMost + 1) * (rowStepsMost + 1);
 
-// The pattern byte of steps 0, `second` and `third`.
+// The pattern of steps 0, `second` and `third`.
 constexpr std::uint8_t stepPattern(int second, int third)
 {
     return std::uint8_t(second + (rowStepsMost + 1) * third);
 }
-
-// The byte offsets of the second and third row of each row pattern, for frames of
-// `bytesPerLine`.
-struct RowSteps
+constexpr int secondStep(int pattern)
 {
-    std::int32_t below[stepPatterns][2];
-    explicit RowSteps(int bytesPerLine);
-};
+    return pattern % (rowStepsMost + 1);
+}
+constexpr int thirdStep(int pattern)
+{
+    return pattern / (rowStepsMost + 1);
+}
 
+// Gathers a run of `samples` such samples whose second and third rows lie `second` and
+// `third` bytes below the first.
 void gatherRowGroup(VectorKernel kernel, int samples, GatherCursor& cursor, const uchar* frame,
-                    const RowSteps& steps, uchar* out);
+                    std::int32_t second, std::int32_t third, uchar* out);
 
 // Gathers `samples` samples one by one, sample s reading counts[s] entries: frame pixels,
 // or painted pixels (3 bytes each in `painted`) where the offset is negative.

@@ -102,12 +102,14 @@ int paintings(const std::vector<PaintedArea>& areas, int layer, int x, int y)
 // Groups of samples, each summed by a loop of its own.
 enum Group : std::uint8_t
 {
-    onePixel = 0,   // the nine pixels of the block are one pixel of the frame
-                    // 1 ... 9: that many pixels of the frame, with weights
-    rows = 10,      // three rows of the frame at three columns each (gatherRowGroup)
-    irregular = 11, // painted pixels among them, or pixels at the very end of the frame
-    copied = 12,    // the very pixels of a sample before it: copied from that one
-    black = 255,    // no pixel at all: not summed
+    onePixel = 0, // the nine pixels of the block are one pixel of the frame
+                  // 1 ... 9: that many pixels of the frame, with weights
+    rows = 10,    // 10 + p: three rows of the frame, in row pattern p (stepPattern), at
+                  // three columns each (gatherRowGroup)
+    irregular = rows + stepPatterns, // painted pixels among them, or pixels at the very end
+                                     // of the frame
+    copied,                          // the very pixels of a sample before it: copied from it
+    black = 255,                     // no pixel at all: not summed
 };
 
 // Samples reading fewer pixels are gathered pixel by pixel; from this many on, a block that
@@ -140,7 +142,7 @@ struct Block
     // readable as 16 bytes before `frameBytes`: then its first pixel and its patterns of
     // columns and rows.
     bool inRows(qint64 frameBytes, int bytesPerLine, std::int32_t* first,
-                std::uint8_t patterns[rowPatternBytes]) const
+                std::uint8_t* columnPattern, std::uint8_t* rowPattern) const
     {
         if (painted || visited != 9 || count < fewestPixelsReadByRows)
             return false;
@@ -165,8 +167,8 @@ struct Block
             }
         }
         *first = pixels[0];
-        patterns[0] = stepPattern(columns[1], columns[2]);
-        patterns[1] = stepPattern(rows[1], rows[2]);
+        *columnPattern = stepPattern(columns[1], columns[2]);
+        *rowPattern = stepPattern(rows[1], rows[2]);
         return true;
     }
 
@@ -220,12 +222,12 @@ struct Blocks
     void append(const Block& block, qint64 frameBytes, int bytesPerLine, bool mayRepeat)
     {
         std::int32_t first;
-        std::uint8_t patterns[rowPatternBytes];
-        if (block.inRows(frameBytes, bytesPerLine, &first, patterns)) {
-            // Its first pixel twice, weighed by its two patterns.
-            groups.push_back(rows);
-            keys.insert(keys.end(), rowPatternBytes, first);
-            weights.insert(weights.end(), patterns, patterns + rowPatternBytes);
+        std::uint8_t columnPattern, rowPattern;
+        if (block.inRows(frameBytes, bytesPerLine, &first, &columnPattern, &rowPattern)) {
+            // Its first pixel, "weighed" by its column pattern.
+            groups.push_back(std::uint8_t(rows + rowPattern));
+            keys.push_back(first);
+            weights.push_back(columnPattern);
         } else {
             groups.push_back(block.group());
             keys.insert(keys.end(), block.keys, block.keys + block.count);
@@ -309,6 +311,7 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
     : m_kernel(usableHere(kernel)), m_frameSize(frameSize), m_frameBytesPerLine(frameBytesPerLine),
       m_layerSize(layerSizeFor(panel, frameSize))
 {
+    static_assert(groupCount == copied + 1, "every group but black has its count");
     const QRect region = copiedRegion(panel, frameSize);
     const QSize size = m_layerSize;
     const bool layersExist = !size.isEmpty();
@@ -446,7 +449,7 @@ void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBy
                                       : std::uint32_t(first / frameBytesPerLine) + 1;
         return size_t(blocks.groups[sample]) * rowBuckets + std::min(row, rowBuckets - 1);
     };
-    std::vector<std::uint32_t> bucketStart(size_t(groups) * rowBuckets + 1, 0);
+    std::vector<std::uint32_t> bucketStart(size_t(groupCount) * rowBuckets + 1, 0);
     std::vector<std::uint32_t> buckets(blocks.groups.size());
     for (size_t i = 0; i < blocks.groups.size(); ++i) {
         if (blocks.groups[i] != black) {
@@ -496,9 +499,7 @@ void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBy
             positions.push_back(3 * sample);
             const std::uint32_t begin = blocks.starts[sample];
             const std::uint32_t stop = blocks.starts[sample + 1];
-            offsets.insert(offsets.end(), blocks.keys.begin() + begin,
-                           group == rows ? blocks.keys.begin() + begin + 1
-                                         : blocks.keys.begin() + stop);
+            offsets.insert(offsets.end(), blocks.keys.begin() + begin, blocks.keys.begin() + stop);
             weights.insert(weights.end(), blocks.weights.begin() + begin,
                            blocks.weights.begin() + stop);
             if (group == irregular)
@@ -520,8 +521,10 @@ void SampleMap::gatherFan(int fan, const uchar* frame, const uchar* painted, uch
     GatherCursor cursor{samples.positions.data(), samples.offsets.data(), samples.weights.data()};
     for (int group = onePixel; group < rows; ++group)
         gatherGroup(m_kernel, group, samples.groupSizes[size_t(group)], cursor, frame, out);
-    gatherRowGroup(m_kernel, samples.groupSizes[rows], cursor, frame, RowSteps(m_frameBytesPerLine),
-                   out);
+    for (int pattern = 0; pattern < stepPatterns; ++pattern)
+        gatherRowGroup(m_kernel, samples.groupSizes[size_t(rows + pattern)], cursor, frame,
+                       secondStep(pattern) * m_frameBytesPerLine,
+                       thirdStep(pattern) * m_frameBytesPerLine, out);
     gatherEachSample(samples.groupSizes[irregular], samples.irregularCounts.data(), cursor, frame,
                      painted, out);
     for (const SampleCopy& copy : samples.copies)

@@ -68,15 +68,16 @@ public:
 
 private:
     // A fan's samples are kept in groups: group 0 holds the samples whose nine pixels are
-    // one pixel of the frame, group g = 1 ... 9 those that read g pixels of the frame, group
-    // 10 those of several pixels that are three rows of the frame at the same columns, group
-    // 11 those that read painted pixels too or pixels at the very end of the frame (with
-    // their counts); samples that read nothing are black. Group 12 holds the samples that
-    // read the very pixels of a sample before them in the lines (near the hub, where the
-    // lines crowd together): they are copied from it once the others are gathered. Each group is
-    // summed by a loop of its own (samplegather.h, in whose block layout groups 0 ... 9 are kept),
-    // row by row through the frame, and each sample's result goes to its place in the lines.
-    static constexpr int groups = 13;
+    // one pixel of the frame, group g = 1 ... 9 those that read g pixels of the frame, groups
+    // 10 ... 34 those of several pixels that are three rows of the frame at the same columns
+    // (one group per pattern of rows), group 35 those that read painted pixels too or pixels
+    // at the very end of the frame (with their counts); samples that read nothing are black.
+    // Group 36 holds the samples that read the very pixels of a sample before them in the
+    // lines (near the hub, where the lines crowd together): they are copied from it once the
+    // others are gathered. Each group is summed by a loop of its own (samplegather.h, in
+    // whose block layout groups 0 ... 9 are kept), row by row through the frame, and each
+    // sample's result goes to its place in the lines.
+    static constexpr int groupCount = 37;
     // Byte offsets in the lines of a copied sample and of the sample it repeats.
     struct SampleCopy
     {
@@ -87,12 +88,12 @@ private:
         int layer = 0;
         int samplesPerLine = 0;
         int lines = 0;
-        std::vector<int> groupSizes = std::vector<int>(groups); // samples per group
+        std::vector<int> groupSizes = std::vector<int>(groupCount); // samples per group
         std::vector<std::uint32_t> positions;      // per sample: its byte offset in the lines
         std::vector<std::uint8_t> irregularCounts; // per sample of group 10: its entries
         std::vector<std::int32_t> offsets;         // frame byte offset, or ~(3 x painted index)
         std::vector<std::uint8_t> weights;         // pixels of the 3 x 3 block on this one
-        std::vector<SampleCopy> copies;            // group 12
+        std::vector<SampleCopy> copies;            // group 36
 
         // Takes the blocks of all samples in line order and sorts them into groups.
         template <typename Blocks>
