@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -61,6 +62,10 @@ private:
     Reservation m_layers[2];
     std::vector<uchar> m_painted[2];
     std::vector<uchar> m_blend[2]; // per painted pixel: s (R, G, B) and 255 - a
+    // Per painted pixel of a learned layer: its frame offset, -1 outside the frame and for
+    // those at the very end of the frame, which are listed apart.
+    std::vector<std::int32_t> m_blendOffsets[2];
+    std::vector<size_t> m_blendedAtEnd[2];
 };
 
 #endif

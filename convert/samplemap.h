@@ -37,6 +37,8 @@ public:
     // W x H of the layer images for frames of `frameSize`; empty when they come out null.
     static QSize layerSizeFor(const Panel& panel, QSize frameSize);
 
+    // The kernel its samples are gathered by.
+    VectorKernel kernel() const { return m_kernel; }
     QSize frameSize() const { return m_frameSize; }
     int frameBytesPerLine() const { return m_frameBytesPerLine; }
     // W x H of the layer images; empty when they are null (nothing selected or no panel area).

@@ -209,18 +209,22 @@ private slots:
     void blendingLearnedUnlessFrontFansOverlap_data()
     {
         QTest::addColumn<double>("secondFanX");
+        QTest::addColumn<double>("secondFanY");
         QTest::addColumn<bool>("learned");
-        QTest::newRow("apart") << 170.0 << true;
-        QTest::newRow("overlapping") << 75.0 << false;
+        QTest::newRow("apart") << 170.0 << 50.0 << true;
+        QTest::newRow("overlapping") << 75.0 << 50.0 << false;
+        // Its samples read the frame's last pixel, whose 4-byte read would leave the frame.
+        QTest::newRow("apart, over the last pixel") << 166.0 << 66.0 << true;
     }
     void blendingLearnedUnlessFrontFansOverlap()
     {
         QFETCH(double, secondFanX);
+        QFETCH(double, secondFanY);
         QFETCH(bool, learned);
         FanPanel fans(200, 100);
         blendRims(fans.panel, 24);
         fans.addFan(100, 50, 50, 1, 100);
-        fans.addFan(100, secondFanX, 50, 1, 100);
+        fans.addFan(100, secondFanX, secondFanY, 1, 100);
         fans.addFan(200, 100, 50, 0);
         const QImage first = noiseImage(300, 150, 1);
         const SampleMap map(fans.panel, first.size(), first.bytesPerLine());
