@@ -397,7 +397,7 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
                                   frameBytes, frameBytesPerLine, d < reach);
             }
         }
-        samples.addBlocks(blocks, frameSize.height(), frameBytesPerLine);
+        samples.addBlocks(blocks, frameSize.height(), frameBytesPerLine, m_painted[samples.layer]);
     };
     // The fans are worked out in parallel, unless they share the list of painted pixels.
     if (workers && areas.empty()) {
@@ -435,15 +435,18 @@ SampleMap::SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
 }
 
 template <typename Blocks>
-void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBytesPerLine)
+void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBytesPerLine,
+                                      const std::vector<PaintedPixel>& painted)
 {
     // Black samples need no entry; the others by group, and within a group row by row through
     // the frame, so that the frame is read front to back.
-    // A counting sort by group and by the frame row of the first pixel (painted pixels
-    // first): linear in the samples.
+    // A counting sort by group and by the frame row of the first pixel (for a painted pixel,
+    // of the pixel it is scaled from; pixels outside the frame first): linear in the samples.
     const std::uint32_t rowBuckets = std::uint32_t(frameRows) + 1;
     auto bucketOf = [&](size_t sample) {
-        const std::int32_t first = blocks.keys[blocks.starts[sample]];
+        std::int32_t first = blocks.keys[blocks.starts[sample]];
+        if (first < 0 && blocks.groups[sample] != copied)
+            first = painted[size_t(~first / 3)].frameOffset;
         const std::uint32_t row = first < 0 || blocks.groups[sample] == copied
                                       ? 0
                                       : std::uint32_t(first / frameBytesPerLine) + 1;

@@ -99,7 +99,8 @@ private:
 
         // Takes the blocks of all samples in line order and sorts them into groups.
         template <typename Blocks>
-        void addBlocks(Blocks& blocks, int frameRows, int frameBytesPerLine);
+        void addBlocks(Blocks& blocks, int frameRows, int frameBytesPerLine,
+                       const std::vector<PaintedPixel>& painted);
     };
 
     VectorKernel m_kernel;
