@@ -28,6 +28,11 @@ struct LayerSource
     NearestScaleMap map; // layer pixel -> region pixel
 };
 
+inline double square(double value)
+{
+    return value * value;
+}
+
 // Where the blending of one front fan may paint: on layer 0 its disc, on layer 1 the ring
 // between its inner and outer circle, each with a margin for the antialiased edges and the
 // curves' flattening. Pixels elsewhere keep the scaled picture.
@@ -45,11 +50,14 @@ struct PaintedArea
             return false;
         if (whole)
             return true;
+        // Squared distances: the margin leaves room for any rounding.
         const double px = x + 0.5;
         const double py = y + 0.5;
-        if (std::hypot(px - cx, py - cy) > outer + margin)
+        const double beyond = outer + margin;
+        if (square(px - cx) + square(py - cy) > beyond * beyond)
             return false;
-        return layer == 0 || std::hypot(px - innerX, py - innerY) >= inner - margin;
+        const double within = std::max(0.0, inner - margin);
+        return layer == 0 || square(px - innerX) + square(py - innerY) >= within * within;
     }
 };
 
