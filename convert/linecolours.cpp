@@ -96,18 +96,27 @@ void curveLeds(uchar* data, int leds, const uchar* square)
 }
 
 #if defined(__SSE2__)
-// v * v / 255 for 16 bytes: in 16-bit lanes, (x + (x >> 8) + 1) >> 8 is x / 255 for every
-// x up to 65534.
+// v * v / 255 in 16-bit lanes as the high half of (v * v + 1) * 257, exact for every byte.
+constexpr bool squareByMultiplicationIsExact()
+{
+    for (unsigned v = 0; v < 256; ++v) {
+        if (((v * v + 1) * 257) >> 16 != v * v / 255)
+            return false;
+    }
+    return true;
+}
+static_assert(squareByMultiplicationIsExact(), "the square of every byte must come out exact");
+
+// v * v / 255 for 16 bytes.
 inline __m128i squareBytes(__m128i v)
 {
     const __m128i zero = _mm_setzero_si128();
     const __m128i one = _mm_set1_epi16(1);
+    const __m128i factor = _mm_set1_epi16(257);
     __m128i lo = _mm_unpacklo_epi8(v, zero);
     __m128i hi = _mm_unpackhi_epi8(v, zero);
-    lo = _mm_mullo_epi16(lo, lo);
-    hi = _mm_mullo_epi16(hi, hi);
-    lo = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(lo, _mm_srli_epi16(lo, 8)), one), 8);
-    hi = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(hi, _mm_srli_epi16(hi, 8)), one), 8);
+    lo = _mm_mulhi_epu16(_mm_add_epi16(_mm_mullo_epi16(lo, lo), one), factor);
+    hi = _mm_mulhi_epu16(_mm_add_epi16(_mm_mullo_epi16(hi, hi), one), factor);
     return _mm_packus_epi16(lo, hi);
 }
 
@@ -155,6 +164,7 @@ __attribute__((target("avx2"))) int applySquaringCurveAvx2(uchar* data, int leds
 {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i one = _mm256_set1_epi16(1);
+    const __m256i factor = _mm256_set1_epi16(257);
     const __m256i limit = _mm256_set1_epi8(char(240));
     int done = 0;
     for (; done + 32 <= leds; done += 32) {
@@ -180,15 +190,11 @@ __attribute__((target("avx2"))) int applySquaringCurveAvx2(uchar* data, int leds
                                 _mm256_and_si256(_mm256_load_si256(places + 2), asThird)));
             const __m256i bright = _mm256_cmpeq_epi8(_mm256_max_epu8(peak, limit), peak);
             const __m256i keep = _mm256_and_si256(bright, _mm256_cmpeq_epi8(v[k], peak));
-            // v * v / 255 in 16-bit lanes: (x + (x >> 8) + 1) >> 8.
+            // v * v / 255 in 16-bit lanes, as squareBytes does.
             __m256i lo = _mm256_unpacklo_epi8(v[k], zero);
             __m256i hi = _mm256_unpackhi_epi8(v[k], zero);
-            lo = _mm256_mullo_epi16(lo, lo);
-            hi = _mm256_mullo_epi16(hi, hi);
-            lo = _mm256_srli_epi16(
-                _mm256_add_epi16(_mm256_add_epi16(lo, _mm256_srli_epi16(lo, 8)), one), 8);
-            hi = _mm256_srli_epi16(
-                _mm256_add_epi16(_mm256_add_epi16(hi, _mm256_srli_epi16(hi, 8)), one), 8);
+            lo = _mm256_mulhi_epu16(_mm256_add_epi16(_mm256_mullo_epi16(lo, lo), one), factor);
+            hi = _mm256_mulhi_epu16(_mm256_add_epi16(_mm256_mullo_epi16(hi, hi), one), factor);
             const __m256i squared = _mm256_packus_epi16(lo, hi);
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(block + 32 * k),
                                 _mm256_blendv_epi8(squared, v[k], keep));
