@@ -16,10 +16,24 @@ inline void store(uchar* out, unsigned sum0, unsigned sum1, unsigned sum2)
     out[2] = uchar(sum2 / 9);
 }
 
-// One sample's sum: each pixel is read as 4 bytes (one beyond it) and spread into 16-bit
-// fields, R in bits 0-15, B in 16-31 and G in 32-47, so that one multiplication weighs all
-// three channels.
-// `Count` 0 is a sample whose nine pixels are one: the sample is that pixel.
+// A pixel read as 4 bytes (one beyond it) and spread into 16-bit fields, R in bits 0-15, B in
+// 16-31 and G in 32-47, so that one multiplication weighs all three channels and sums of
+// them add field by field.
+inline std::uint64_t spreadPixel(const uchar* pixel)
+{
+    std::uint32_t bytes;
+    std::memcpy(&bytes, pixel, 4);
+    const std::uint64_t wide = bytes;
+    return (wide | wide << 24) & 0x000000FF00FF00FFull;
+}
+
+// A sum of spread pixels, divided by 9.
+inline void storeSpread(uchar* out, std::uint64_t sums)
+{
+    store(out, unsigned(sums & 0xFFFF), unsigned(sums >> 32), unsigned((sums >> 16) & 0xFFFF));
+}
+
+// One sample's sum. `Count` 0 is a sample whose nine pixels are one: the sample is that pixel.
 template <int Count, int Stride>
 inline void gatherOne(const std::int32_t* offsets, const std::uint8_t* weights, const uchar* frame,
                       uchar* out)
@@ -30,14 +44,11 @@ inline void gatherOne(const std::int32_t* offsets, const std::uint8_t* weights, 
         std::uint64_t sums = 0;
 #pragma GCC unroll 9
         for (int e = 0; e < Count; ++e) {
-            std::uint32_t bytes;
-            std::memcpy(&bytes, frame + offsets[e * Stride], 4);
-            const std::uint64_t pixel = bytes;
-            const std::uint64_t spread = (pixel | pixel << 24) & 0x000000FF00FF00FFull;
+            const std::uint64_t spread = spreadPixel(frame + offsets[e * Stride]);
             // Nine pixels of a block of nine: each weighs 1.
             sums += Count == 9 ? spread : spread * weights[e * Stride];
         }
-        store(out, unsigned(sums & 0xFFFF), unsigned(sums >> 32), unsigned((sums >> 16) & 0xFFFF));
+        storeSpread(out, sums);
     }
 }
 
@@ -185,15 +196,10 @@ void gatherRowsPortable(int samples, GatherCursor& cursor, const uchar* frame, s
         const uchar* first = frame + cursor.offsets[s];
         std::uint64_t sums = 0;
         for (const std::int32_t row : rows) {
-            for (const int column : columns) {
-                std::uint32_t bytes;
-                std::memcpy(&bytes, first + row + column, 4);
-                const std::uint64_t pixel = bytes;
-                sums += (pixel | pixel << 24) & 0x000000FF00FF00FFull;
-            }
+            for (const int column : columns)
+                sums += spreadPixel(first + row + column);
         }
-        store(out + cursor.positions[s], unsigned(sums & 0xFFFF), unsigned(sums >> 32),
-              unsigned((sums >> 16) & 0xFFFF));
+        storeSpread(out + cursor.positions[s], sums);
     }
 }
 

@@ -31,7 +31,8 @@ struct GatherCursor
 {
     const std::uint32_t* positions; // byte offset of each sample's 3 bytes in `out`
     const std::int32_t* offsets;    // frame byte offsets, or ~(byte offset of a painted pixel)
-    const std::uint8_t* weights;    // how many of the block's nine pixels each entry is
+    const std::uint8_t* weights;    // how many of the block's nine pixels each entry is (of a
+                                    // sample read in rows: its column pattern)
 };
 
 // Gathers the `samples` samples of group `group` (0 ... 9). Each pixel is read as 4 bytes:

@@ -120,10 +120,6 @@ enum Group : std::uint8_t
     black = 255,                     // no pixel at all: not summed
 };
 
-// Samples reading fewer pixels are gathered pixel by pixel; from this many on, a block that
-// is three rows at the same columns is read row by row instead.
-constexpr int fewestPixelsReadByRows = 2;
-
 // The pixels one sample reads, each with its weight out of 9.
 struct Block
 {
@@ -140,9 +136,7 @@ struct Block
 
     void visit(std::int32_t frameOffset)
     {
-        if (visited < 9)
-            pixels[visited] = frameOffset;
-        ++visited;
+        pixels[visited++] = frameOffset; // a block has nine pixels at the most
         add(frameOffset);
     }
 
@@ -152,7 +146,8 @@ struct Block
     bool inRows(qint64 frameBytes, int bytesPerLine, std::int32_t* first,
                 std::uint8_t* columnPattern, std::uint8_t* rowPattern) const
     {
-        if (painted || visited != 9 || count < fewestPixelsReadByRows)
+        // A block of one pixel is that pixel: copied, not summed.
+        if (painted || visited != 9 || count == 1)
             return false;
         // Pixel (i, j) is the one of column i and row j: pixels[3 i + j].
         int columns[3];
