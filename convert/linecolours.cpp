@@ -317,14 +317,16 @@ void LineColours::process(uchar* line, int lineIndex, bool swapped, uchar* packe
         }
     }
     if (m_channels > 0) {
-        // Whole channels are packed from where they are; the missing ones read as black.
-        if (packed && m_lineBytes % 48 == 0) {
-            packBitPlanesFast(packed, line, m_channels, swapped, m_kernel, m_lineBytes);
+        // The LEDs beyond the line read as black.
+        const int bytes = std::min(m_lineBytes, packedLineSize);
+        if (packed) {
+            packBitPlanesFast(packed, line, m_channels, swapped, m_kernel, bytes);
             return;
         }
-        uchar scratch[packedLineSize] = {};
-        std::memcpy(scratch, line, size_t(std::min(m_lineBytes, packedLineSize)));
-        packBitPlanesFast(packed ? packed : line, scratch, m_channels, swapped, m_kernel);
+        // In place: the packing would overwrite the LEDs it has yet to read.
+        uchar scratch[packedLineSize];
+        std::memcpy(scratch, line, size_t(bytes));
+        packBitPlanesFast(line, scratch, m_channels, swapped, m_kernel, bytes);
     }
 }
 
@@ -333,11 +335,17 @@ namespace {
 #if defined(__SSE2__)
 // Where the bit-plane word of bit `bit` of byte `byte` of the channels' 16 LEDs goes: the
 // LEDs' bytes are R, G, B, value bits 0-7, 8-15, 16-23, of 16 words per group of 3 bytes.
+// The word of the bit below follows it.
+inline uchar* wordPlace(uchar* out, int byte, int bit)
+{
+    return out + 48 * (byte / 3) + 2 * (23 - (8 * (byte % 3) + bit));
+}
+
 inline void storeWord(uchar* out, int byte, int bit, unsigned word)
 {
     // Low byte first: the little-endian order of every processor with SSE2.
     const std::uint16_t bits = std::uint16_t(word);
-    std::memcpy(out + 48 * (byte / 3) + 2 * (23 - (8 * (byte % 3) + bit)), &bits, 2);
+    std::memcpy(wordPlace(out, byte, bit), &bits, 2);
 }
 
 // Bytes 16 part ... 16 part + 15 of the 16 channels, transposed: byte k of every channel lies
@@ -351,6 +359,7 @@ inline void transposePart(const uchar* const rows[16], __m128i x[16])
 #pragma GCC unroll 16
     for (int lane = 0; lane < 16; ++lane)
         x[lane] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[lane] + 16 * part));
+
         // Four perfect shuffles transpose a 16 x 16 block of bytes.
 #pragma GCC unroll 2
     for (int round = 0; round < 2; ++round) {
@@ -393,7 +402,7 @@ __attribute__((target("avx2"))) inline void storeBitPairs(uchar* out, int byte, 
 #pragma GCC unroll 4
     for (int bit = 7; bit > 0; bit -= 2) {
         const std::uint32_t words = std::uint32_t(_mm256_movemask_epi8(pair));
-        std::memcpy(out + 48 * (byte / 3) + 2 * (23 - (8 * (byte % 3) + bit)), &words, 4);
+        std::memcpy(wordPlace(out, byte, bit), &words, 4);
         // Two bits up; the bits that cross into the next byte of a 16-bit lane are below
         // its top bit.
         pair = _mm256_slli_epi16(pair, 2);
@@ -448,11 +457,19 @@ void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped, 
         // The block is 16 channels x 48 bytes (channel c holds LEDs 16 c ... 16 c + 15).
         const int half = channels / 2;
         alignas(16) static const uchar none[48] = {};
+        alignas(16) uchar cutShort[48]; // a channel that `inBytes` ends in, then zeros
         const uchar* rows[16];
         for (int lane = 0; lane < 16; ++lane)
             rows[lane] = none;
-        for (int c = 0; c < channels && 48 * (c + 1) <= inBytes; ++c)
-            rows[!swapped ? c : (c < half ? c + half : c - half)] = in + 48 * c;
+        for (int c = 0; c < channels && 48 * c < inBytes; ++c) {
+            const uchar* row = in + 48 * c;
+            if (48 * (c + 1) > inBytes) {
+                std::memset(cutShort, 0, sizeof cutShort);
+                std::memcpy(cutShort, row, size_t(inBytes - 48 * c));
+                row = cutShort;
+            }
+            rows[!swapped ? c : (c < half ? c + half : c - half)] = row;
+        }
 #ifdef ROTAVIS_AVX2_KERNELS
         if (kernel == VectorKernel::Avx2) {
             packPartsAvx2(out, rows);

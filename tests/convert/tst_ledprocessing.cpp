@@ -267,13 +267,18 @@ private slots:
         uchar in[packedLineSize];
         for (int i = 0; i < packedLineSize; ++i)
             in[i] = uchar((i * 97 + 13) ^ (i >> 3));
-        for (int channels : {16, 14}) {
-            for (bool swapped : {false, true}) {
-                uchar expected[packedLineSize];
-                uchar actual[packedLineSize];
-                packBitPlanes(expected, in, channels, swapped);
-                packBitPlanesFast(actual, in, channels, swapped, kernel);
-                QVERIFY(std::memcmp(expected, actual, packedLineSize) == 0);
+        // A line shorter than the block (576 bytes: 192 LEDs), also ending inside a channel.
+        for (int inBytes : {packedLineSize, 576, 500}) {
+            uchar padded[packedLineSize] = {};
+            std::memcpy(padded, in, size_t(inBytes));
+            for (int channels : {16, 14}) {
+                for (bool swapped : {false, true}) {
+                    uchar expected[packedLineSize];
+                    uchar actual[packedLineSize];
+                    packBitPlanes(expected, padded, channels, swapped);
+                    packBitPlanesFast(actual, in, channels, swapped, kernel, inBytes);
+                    QVERIFY(std::memcmp(expected, actual, packedLineSize) == 0);
+                }
             }
         }
     }
