@@ -14,6 +14,7 @@
 #include "noiseimage.h"
 #include "panel.h"
 #include "panelconversion.h"
+#include "samplemap.h"
 #include "sampling.h"
 
 #include <QElapsedTimer>
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -43,6 +45,12 @@ const Placement placements[] = {
     {224, 672, 224, 112, 112, 3},    {192, 576, 192, 96, 96, 3},
 };
 
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 template <typename Work>
 double medianMs(int repeats, Work work)
 {
@@ -53,8 +61,26 @@ double medianMs(int repeats, Work work)
         work();
         times.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return median(times);
+}
+
+// The time to work out the sample map of four 1088-LED fans at the quadrants of a
+// 2176 x 2176 panel (once per run, before the first frame), on one thread.
+double fourLargeFansMapMs(const QImage& frame, int repeats)
+{
+    Panel panel;
+    panel.width = panel.height = 2176;
+    Fan fans[4];
+    for (int f = 0; f < 4; ++f) {
+        fans[f].ledpcs = fans[f].diameter = 1088;
+        fans[f].x = f % 2 ? 1632 : 544;
+        fans[f].y = f / 2 ? 1632 : 544;
+        panel.fans.append(&fans[f]);
+    }
+    panel.selection = defaultSelection(frame.size(), panel);
+    return medianMs(repeats, [&] {
+        SampleMap map(panel, frame.size(), frame.bytesPerLine(), nullptr, fastestVectorKernel());
+    });
 }
 
 } // namespace
@@ -63,8 +89,16 @@ int main(int argc, char** argv)
 {
     const QImage frame = noiseImage(1920, 1080, 2024);
     const int repeats = 9;
+    const int pairs = 21;
+    const int batch = 10;
     int status = 0;
     // "bench_convert LEDS FRAMES": only the fast path for one LED count, for a profiler.
+    // "bench_convert map N": only working out the sample map, N times.
+    if (argc > 2 && std::string(argv[1]) == "map") {
+        std::printf("sample map of four 1088-LED fans: %.1f ms\n",
+                    fourLargeFansMapMs(frame, std::atoi(argv[2])));
+        return 0;
+    }
     const int onlyLeds = argc > 2 ? std::atoi(argv[1]) : 0;
     const int profileFrames = argc > 2 ? std::atoi(argv[2]) : 0;
 
@@ -100,28 +134,50 @@ int main(int argc, char** argv)
         LayerImages layers;
         const double layersMs =
             medianMs(repeats, [&] { layers = buildLayerImages(frame, panel); }) / place.fansOnPanel;
-        QByteArray reference;
-        const double referenceMs = medianMs(repeats, [&] {
-            BitPlaneTurn turn;
-            reference = fanFrameRecord(layers.frameImage_z0, fan, turn);
-        });
 
         PanelConversion conversion(panel, 1);
         BitPlaneTurn first;
         conversion.convert(frame, first); // works out the sample map
-        const double fastMs = medianMs(repeats, [&] {
+        // The two are timed in turns, so that a stretch when the machine is busy slows both.
+        // Each is timed warm, after an untimed call (the other one has just had the caches);
+        // a fast conversion takes well under a millisecond, so a batch of them is timed.
+        QByteArray reference;
+        auto referenceRecord = [&] {
             BitPlaneTurn turn;
-            conversion.convert(frame, turn);
-        });
+            reference = fanFrameRecord(layers.frameImage_z0, fan, turn);
+        };
+        auto fastRecords = [&](int count) {
+            for (int b = 0; b < count; ++b) {
+                BitPlaneTurn turn;
+                conversion.convert(frame, turn);
+            }
+        };
+        std::vector<double> referenceTimes, fastTimes, ratios;
+        for (int r = 0; r < pairs; ++r) {
+            referenceRecord();
+            const double referenceMs = medianMs(1, referenceRecord);
+            fastRecords(1);
+            const double fastMs = medianMs(1, [&] { fastRecords(batch); }) / batch;
+            referenceTimes.push_back(referenceMs);
+            fastTimes.push_back(fastMs);
+            ratios.push_back(referenceMs / fastMs);
+        }
+        const double referenceMs = median(referenceTimes);
+        const double fastMs = median(fastTimes);
 
         const long samples = long(blade.linesPerFrame) * 2 * halfLineLength(ledpcs);
         std::printf("%6d %8ld %13.2f %9.3f %8.1fx %15.2f %8.1fx\n", ledpcs, samples, referenceMs,
-                    fastMs, referenceMs / fastMs, referenceMs + layersMs,
+                    fastMs, median(ratios), referenceMs + layersMs,
                     (referenceMs + layersMs) / fastMs);
         if (conversion.frameRecord(0) != reference) {
             std::fprintf(stderr, "the records of %d LEDs differ\n", ledpcs);
             status = 1;
         }
+    }
+    if (!onlyLeds) {
+        std::printf("\nWorking out the sample map of four 1088-LED fans (once per run, one "
+                    "thread): %.1f ms\n",
+                    fourLargeFansMapMs(frame, repeats));
     }
     return status;
 }

@@ -1,22 +1,29 @@
 // One whole run per process, for bench/run.sh: either the decode-only run of the frame source
-// (no callback, at the panel's rate) or the full conversion of the window's save. Prints the
-// wall time of the run, the frames delivered or converted, the process's peak resident
-// memory and the processor time of all its threads (user and system).
+// (no callback, at the panel's rate), the full conversion of the window's save, or the
+// decode-only run that also writes as many bytes per picture and fan as the conversion does
+// (zeros; what a run costs before any sample is read). Prints the wall time of the run, the
+// frames delivered or converted, the process's peak resident memory and the processor time
+// of all its threads (user and system).
 //
-//   bench_run decode|convert CONFIG PANEL INPUT [OUTPUT_PREFIX]
+//   bench_run decode|convert|write CONFIG PANEL INPUT [OUTPUT_PREFIX]
 
 #include "core.h"
 #include "defaultselection.h"
+#include "fan.h"
 #include "installation.h"
+#include "packets.h"
 #include "panel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLoggingCategory>
 
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <sys/resource.h>
+#include <vector>
 
 namespace {
 
@@ -27,6 +34,31 @@ void countFrame(QImage*, Core*, int)
     ++framesDelivered;
 }
 
+// One file per fan, each picture adding a record's worth of zeros.
+struct ZeroRecords
+{
+    std::vector<std::unique_ptr<QFile>> files;
+    std::vector<qint64> sizes;
+    std::vector<char> zeros;
+
+    bool open(const Panel& panel, const QString& prefix)
+    {
+        for (int f = 0; f < panel.fans.size(); ++f) {
+            files.push_back(std::make_unique<QFile>(prefix + QString::number(f) + ".bin"));
+            sizes.push_back(frameRecordSize(panel.fans.at(f)->ledpcs));
+            zeros.resize(size_t(std::max(qint64(zeros.size()), sizes.back())));
+            if (!files.back()->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+                return false;
+        }
+        return true;
+    }
+    void write()
+    {
+        for (size_t f = 0; f < files.size(); ++f)
+            files[f]->write(zeros.data(), sizes[f]);
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -34,11 +66,11 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QLoggingCategory::setFilterRules("default.debug=false");
     const QStringList args = app.arguments();
-    if (args.size() < 5 || (args.at(1) != "decode" && args.at(1) != "convert")) {
-        std::fprintf(stderr, "usage: bench_run decode|convert CONFIG PANEL INPUT [OUTPUT]\n");
+    const QString mode = args.value(1);
+    if (args.size() < 5 || (mode != "decode" && mode != "convert" && mode != "write")) {
+        std::fprintf(stderr, "usage: bench_run decode|convert|write CONFIG PANEL INPUT [OUTPUT]\n");
         return 2;
     }
-    const bool convert = args.at(1) == "convert";
     Installation installation;
     QString error;
     if (!installation.load(args.at(2), &error)) {
@@ -57,9 +89,24 @@ int main(int argc, char** argv)
     core.panel = panel;
     QElapsedTimer timer;
     qint64 ms = 0;
-    if (!convert) {
+    const QString output = args.size() > 5 ? args.at(5) : QStringLiteral("/tmp/bench_run");
+    if (mode == "decode") {
         timer.start();
         Core::decodeVideo(countFrame, &core, 999999, false);
+        ms = timer.elapsed();
+    } else if (mode == "write") {
+        ZeroRecords records;
+        if (!records.open(*panel, output)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(output));
+            return 1;
+        }
+        timer.start();
+        Core::decodeVideo(
+            [&records](QImage*, Core*, int) {
+                ++framesDelivered;
+                records.write();
+            },
+            &core, 999999, false);
         ms = timer.elapsed();
     } else {
         const VideoInfo info = core.readFirstFrame();
@@ -68,7 +115,6 @@ int main(int argc, char** argv)
             return 1;
         }
         panel->selection = defaultSelection(info.firstFrame.size(), *panel);
-        const QString output = args.size() > 5 ? args.at(5) : QStringLiteral("/tmp/bench_run");
         QObject::connect(&core, &Core::outputWritten, &core,
                          [](int frames, bool) { framesDelivered = frames; });
         QString failure;

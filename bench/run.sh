@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Benchmarks of the conversion (not part of ./test.sh): the per-fan speed-up of the fast path
 # over the straightforward version, whole runs against the decode-only run of the same file,
-# and peak memory. Makes its clips with the ffmpeg tool, builds what it needs into build/
-# (or $BUILD_DIR) and prints Markdown tables. REPEATS sets how many decode/convert pairs are
-# run for each row (default 3; the median is reported).
+# the same runs writing only (as many bytes as the conversion, no sampling), and peak memory.
+# Makes its clips with the ffmpeg tool, builds what it needs into build/ (or $BUILD_DIR) and
+# prints Markdown tables. REPEATS sets how many decode/write/convert rounds are run for each
+# row (default 3; the median is reported).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -54,12 +55,14 @@ echo '```'
 "$build/bench/bench_convert"
 echo '```'
 echo
-echo "## Whole runs against decode-only (wall clock, median of $repeats alternating pairs)"
+echo "## Whole runs against decode-only (wall clock, median of $repeats alternating rounds)"
 echo
-echo "The last column compares the processor time of all threads (user and system)."
+echo "\"Writing only\" decodes like decode-only and writes as many bytes per picture and fan as"
+echo "the conversion (zeros): what a run costs before any sample is read. The last column"
+echo "compares the processor time of all threads (user and system)."
 echo
-echo "| panel | clip | decode-only ms | conversion ms | ratio | processor time ratio |"
-echo "|---|---|---|---|---|---|"
+echo "| panel | clip | decode-only ms | writing only ms | conversion ms | writing only ratio | ratio | processor time ratio |"
+echo "|---|---|---|---|---|---|---|---|"
 rows=("$extra|0|Four large fans 18 Hz" "$extra|1|Four large fans 30 Hz")
 count=$(grep -c '<panel ' "$bundled")
 for ((p = 0; p < count; ++p)); do
@@ -70,6 +73,7 @@ for row in "${rows[@]}"; do
     IFS='|' read -r config panel name <<<"$row"
     for c in c1080 c720; do
         decode=()
+        write=()
         convert=()
         decodeCpu=()
         convertCpu=()
@@ -77,17 +81,20 @@ for row in "${rows[@]}"; do
             read -r wall _ _ cpu <<<"$(one decode "$config" "$panel" "$c")"
             decode+=("$wall")
             decodeCpu+=("$cpu")
+            read -r wall _ _ _ <<<"$(one write "$config" "$panel" "$c")"
+            write+=("$wall")
             read -r wall _ _ cpu <<<"$(one convert "$config" "$panel" "$c")"
             convert+=("$wall")
             convertCpu+=("$cpu")
         done
         d=$(printf '%s\n' "${decode[@]}" | median)
+        w=$(printf '%s\n' "${write[@]}" | median)
         v=$(printf '%s\n' "${convert[@]}" | median)
         dc=$(printf '%s\n' "${decodeCpu[@]}" | median)
         vc=$(printf '%s\n' "${convertCpu[@]}" | median)
         label=$([ "$c" = c1080 ] && echo "1080p30, 10 s" || echo "720p30, 10 s")
-        awk -v n="$name" -v l="$label" -v d="$d" -v v="$v" -v dc="$dc" -v vc="$vc" \
-            'BEGIN { printf "| %s | %s | %d | %d | %.2f | %.2f |\n", n, l, d, v, v / d, vc / dc }'
+        awk -v n="$name" -v l="$label" -v d="$d" -v w="$w" -v v="$v" -v dc="$dc" -v vc="$vc" \
+            'BEGIN { printf "| %s | %s | %d | %d | %d | %.2f | %.2f | %.2f |\n", n, l, d, w, v, w / d, v / d, vc / dc }'
     done
 done
 echo
