@@ -37,8 +37,8 @@ if [ -d /dev/shm ] && [ -w /dev/shm ]; then
 fi
 
 # One run: prints "wall_ms frames maxrss_kb cpu_ms". The data files are removed afterwards.
-one() { # mode config panel clip [DATA_FOLDER]
-    local data=${5:-$work}
+one() { # mode config panel clip
+    local data=$scratch
     rm -f "$data"/out*.bin
     "$build/bench/bench_run" "$1" "$2" "$3" "$work/$4.mp4" "$data/out" |
         awk '{print $2, $4, $6, $8}'
@@ -104,7 +104,7 @@ echo "| clip | decode-only MiB | conversion MiB | difference MiB |"
 echo "|---|---|---|---|"
 for c in c1080 c1080long; do
     d=$(one decode "$extra" 0 "$c" | cut -d' ' -f3)
-    v=$(one convert "$extra" 0 "$c" "$scratch" | cut -d' ' -f3)
+    v=$(one convert "$extra" 0 "$c" | cut -d' ' -f3)
     label=$([ "$c" = c1080 ] && echo "10 s" || echo "60 s")
     awk -v l="$label" -v d="$d" -v v="$v" \
         'BEGIN { printf "| %s | %.1f | %.1f | %.1f |\n", l, d / 1024, v / 1024, (v - d) / 1024 }'

@@ -231,19 +231,29 @@ constexpr RowShuffles rowShuffles()
     return table;
 }
 
-// The six 16-bit channel sums of the row at `bytes` (see RowShuffles).
-__attribute__((target("avx2"))) inline __m128i rowSums(const uchar* bytes, __m128i mask)
+// The six 16-bit channel sums of the row at `bytes` (see RowShuffles), each taken `times`
+// times.
+__attribute__((target("avx2"))) inline __m128i rowSums(const uchar* bytes, __m128i mask,
+                                                       __m128i times)
 {
     const __m128i row = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-    return _mm_maddubs_epi16(_mm_shuffle_epi8(row, mask), _mm_set1_epi8(1));
+    return _mm_maddubs_epi16(_mm_shuffle_epi8(row, mask), times);
 }
 
-__attribute__((target("avx2"))) void gatherRowsAvx2(int samples, GatherCursor& cursor,
-                                                    const uchar* frame, std::int32_t second,
-                                                    std::int32_t third, uchar* out)
+// Three rows: those at 0, `second` and `third` bytes from each sample's first pixel, once
+// each. Two rows (where the block reads a row of the frame for two or three of its rows,
+// that row is read once): the row at 0 taken `firstTimes` times and the row at `second`
+// taken `secondTimes` times.
+template <int Rows>
+__attribute__((target("avx2"))) void
+gatherRowsAvx2(int samples, GatherCursor& cursor, const uchar* frame, std::int32_t second,
+               std::int32_t third, int firstTimes, int secondTimes, uchar* out)
 {
     static constexpr RowShuffles shuffles = rowShuffles();
     const __m128i ninth = _mm_set1_epi16(short(ninthMultiplier));
+    const __m128i timesFirst = _mm_set1_epi8(char(firstTimes));
+    const __m128i timesSecond = _mm_set1_epi8(char(secondTimes));
+    const __m128i once = _mm_set1_epi8(1);
     const std::int32_t* offsets = cursor.offsets;
     const std::uint8_t* patterns = cursor.weights;
     const std::uint32_t* positions = cursor.positions;
@@ -251,12 +261,34 @@ __attribute__((target("avx2"))) void gatherRowsAvx2(int samples, GatherCursor& c
         const __m128i mask =
             _mm_load_si128(reinterpret_cast<const __m128i*>(shuffles.masks[patterns[s]]));
         const uchar* first = frame + offsets[s];
-        __m128i sums = _mm_add_epi16(rowSums(first, mask), rowSums(first + second, mask));
-        sums = _mm_add_epi16(sums, rowSums(first + third, mask));
+        __m128i sums;
+        if constexpr (Rows == 3) {
+            sums = _mm_add_epi16(rowSums(first, mask, once), rowSums(first + second, mask, once));
+            sums = _mm_add_epi16(sums, rowSums(first + third, mask, once));
+        } else {
+            sums = _mm_add_epi16(rowSums(first, mask, timesFirst),
+                                 rowSums(first + second, mask, timesSecond));
+        }
         sums = _mm_add_epi16(sums, _mm_srli_si128(sums, 6));
         const __m128i rgb = _mm_packus_epi16(_mm_mulhi_epu16(sums, ninth), sums);
         put3(out + positions[s], std::uint32_t(_mm_cvtsi128_si32(rgb)));
     }
+}
+
+// The rows of a row pattern at 0, `second` and `third` bytes, read as few times as they
+// repeat.
+__attribute__((target("avx2"))) void gatherRowsAvx2(int samples, GatherCursor& cursor,
+                                                    const uchar* frame, std::int32_t second,
+                                                    std::int32_t third, uchar* out)
+{
+    if (second == 0 && third == 0)
+        gatherRowsAvx2<2>(samples, cursor, frame, 0, 0, 3, 0, out);
+    else if (second == 0) // rows 0, 0, third
+        gatherRowsAvx2<2>(samples, cursor, frame, third, 0, 2, 1, out);
+    else if (second == third) // rows 0, second, second
+        gatherRowsAvx2<2>(samples, cursor, frame, second, 0, 1, 2, out);
+    else
+        gatherRowsAvx2<3>(samples, cursor, frame, second, third, 1, 1, out);
 }
 #endif
 
