@@ -229,7 +229,7 @@ void FrontFanLayers::paint(const uchar* frame)
         const std::vector<std::int32_t>& offsets = m_blendOffsets[layer];
         size_t done = 0;
 #ifdef ROTAVIS_AVX2_KERNELS
-        if (m_map.kernel() == VectorKernel::Avx2)
+        if (usesAvx2(m_map.kernel()))
             done = blendPixelsAvx2(offsets.size(), offsets.data(), blend, frame, out);
 #endif
         for (size_t i = done; i < offsets.size(); ++i)

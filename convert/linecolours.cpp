@@ -208,7 +208,7 @@ void applySquaringCurve(uchar* data, int leds, const uchar* square, VectorKernel
 {
     int done = 0;
 #ifdef ROTAVIS_AVX2_KERNELS
-    if (kernel == VectorKernel::Avx2)
+    if (usesAvx2(kernel))
         done = applySquaringCurveAvx2(data, leds);
 #else
     Q_UNUSED(kernel);
@@ -308,7 +308,7 @@ void LineColours::process(uchar* line, int lineIndex, bool swapped, uchar* packe
             m_dimming + size_t(bytes) * size_t(((lineIndex % 4) + 4) % 4);
         for (uchar* dimmed : {line, line + 3 * m_partnerOffset}) {
 #ifdef ROTAVIS_AVX2_KERNELS
-            if (m_kernel == VectorKernel::Avx2 && bytes % 8 == 0) {
+            if (usesAvx2(m_kernel) && bytes % 8 == 0) {
                 dimBytesAvx2(dimmed, multipliers, bytes);
                 continue;
             }
@@ -409,11 +409,12 @@ __attribute__((target("avx2"))) inline void storeBitPairs(uchar* out, int byte, 
     }
 }
 
-// All three parts: parts 0 and 1 transposed at once (the 128-bit halves of each vector
-// shuffle apart), part 2 as above.
-__attribute__((target("avx2"))) void packPartsAvx2(uchar* out, const uchar* const rows[16])
+// Bytes 0-31 of the 16 channels, transposed: x[k] holds byte k of every channel in its low
+// half and byte 16 + k in its high half (the 128-bit halves of each vector shuffle apart).
+__attribute__((target("avx2"))) inline void transposeLowParts(const uchar* const rows[16],
+                                                              __m256i x[16])
 {
-    __m256i x[16], y[16];
+    __m256i y[16];
 #pragma GCC unroll 16
     for (int lane = 0; lane < 16; ++lane)
         x[lane] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[lane]));
@@ -430,6 +431,13 @@ __attribute__((target("avx2"))) void packPartsAvx2(uchar* out, const uchar* cons
             x[2 * i + 1] = _mm256_unpackhi_epi8(y[i], y[i + 8]);
         }
     }
+}
+
+// All three parts: parts 0 and 1 transposed at once, part 2 as above.
+__attribute__((target("avx2"))) void packPartsAvx2(uchar* out, const uchar* const rows[16])
+{
+    __m256i x[16];
+    transposeLowParts(rows, x);
 #pragma GCC unroll 16
     for (int k = 0; k < 16; ++k) {
         const __m256i doubled = _mm256_add_epi8(x[k], x[k]);
@@ -443,6 +451,54 @@ __attribute__((target("avx2"))) void packPartsAvx2(uchar* out, const uchar* cons
         const __m256i pair = _mm256_inserti128_si256(_mm256_castsi128_si256(last[k]),
                                                      _mm_add_epi8(last[k], last[k]), 1);
         storeBitPairs(out, 32 + k, pair);
+    }
+}
+
+// The eight words of each half's byte (the byte of the 16 channels in its 16 lanes), in the
+// order they are stored: bit 7's word first. The affine transformation transposes each
+// 8 x 8 block of bits: taking a lane's eight bytes as the matrix, result byte i gathers the
+// bits picked by byte i of the multiplier (bit 7 - i here), the byte at lane position 7 - c
+// landing in bit c, hence the bytes reversed beforehand; then each word's byte of channels
+// 0-7 and byte of channels 8-15 are set side by side.
+__attribute__((target("avx2,gfni"))) inline __m256i bitPlaneWords(__m256i bytes)
+{
+    const __m256i reversed = _mm256_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8,
+                                              7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8);
+    const __m256i sideBySide =
+        _mm256_setr_epi8(0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15, 0, 8, 1, 9, 2, 10, 3,
+                         11, 4, 12, 5, 13, 6, 14, 7, 15);
+    const __m256i bitsHighToLow = _mm256_set1_epi64x(0x0102040810204080ll);
+    const __m256i planes =
+        _mm256_gf2p8affine_epi64_epi8(bitsHighToLow, _mm256_shuffle_epi8(bytes, reversed), 0);
+    return _mm256_shuffle_epi8(planes, sideBySide);
+}
+
+// The eight words of a byte lie side by side: one 16-byte store each.
+__attribute__((target("avx2,gfni"))) inline void storeBitPlaneWords(uchar* out, int lowByte,
+                                                                    int highByte, __m256i bytes)
+{
+    const __m256i words = bitPlaneWords(bytes);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(wordPlace(out, lowByte, 7)),
+                     _mm256_castsi256_si128(words));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(wordPlace(out, highByte, 7)),
+                     _mm256_extracti128_si256(words, 1));
+}
+
+// As packPartsAvx2, with the bits of two bytes turned into words at once.
+__attribute__((target("avx2,gfni"))) void packPartsGfni(uchar* out, const uchar* const rows[16])
+{
+    __m256i x[16];
+    transposeLowParts(rows, x);
+#pragma GCC unroll 16
+    for (int k = 0; k < 16; ++k)
+        storeBitPlaneWords(out, k, 16 + k, x[k]);
+    __m128i last[16];
+    transposePart<2>(rows, last);
+#pragma GCC unroll 8
+    for (int k = 0; k < 16; k += 2) {
+        storeBitPlaneWords(
+            out, 32 + k, 33 + k,
+            _mm256_inserti128_si256(_mm256_castsi128_si256(last[k]), last[k + 1], 1));
     }
 }
 #endif
@@ -471,6 +527,10 @@ void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped, 
             rows[!swapped ? c : (c < half ? c + half : c - half)] = row;
         }
 #ifdef ROTAVIS_AVX2_KERNELS
+        if (kernel == VectorKernel::Avx2Gfni) {
+            packPartsGfni(out, rows);
+            return;
+        }
         if (kernel == VectorKernel::Avx2) {
             packPartsAvx2(out, rows);
             return;

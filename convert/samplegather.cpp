@@ -159,7 +159,7 @@ void gatherCountGroup([[maybe_unused]] VectorKernel kernel, int samples, GatherC
 {
     const int blocks = samples / gatherLanes;
 #ifdef ROTAVIS_AVX2_KERNELS
-    if (kernel == VectorKernel::Avx2)
+    if (usesAvx2(kernel))
         gatherBlocksAvx2<Count>(blocks, cursor.positions, cursor.offsets, cursor.weights, frame,
                                 out);
     else
@@ -298,7 +298,7 @@ void gatherRowGroup([[maybe_unused]] VectorKernel kernel, int samples, GatherCur
                     const uchar* frame, std::int32_t second, std::int32_t third, uchar* out)
 {
 #ifdef ROTAVIS_AVX2_KERNELS
-    if (kernel == VectorKernel::Avx2)
+    if (usesAvx2(kernel))
         gatherRowsAvx2(samples, cursor, frame, second, third, out);
     else
 #endif

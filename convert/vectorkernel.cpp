@@ -2,7 +2,11 @@
 
 VectorKernel fastestVectorKernel()
 {
-    return runsHere(VectorKernel::Avx2) ? VectorKernel::Avx2 : VectorKernel::Portable;
+    for (VectorKernel kernel : {VectorKernel::Avx2Gfni, VectorKernel::Avx2}) {
+        if (runsHere(kernel))
+            return kernel;
+    }
+    return VectorKernel::Portable;
 }
 
 VectorKernel usableHere(VectorKernel kernel)
@@ -15,6 +19,8 @@ bool runsHere(VectorKernel kernel)
 #ifdef ROTAVIS_AVX2_KERNELS
     if (kernel == VectorKernel::Avx2)
         return __builtin_cpu_supports("avx2");
+    if (kernel == VectorKernel::Avx2Gfni)
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("gfni");
 #endif
     return kernel == VectorKernel::Portable;
 }

@@ -9,13 +9,21 @@
 #define ROTAVIS_AVX2_KERNELS 1
 #endif
 
-// Which loops the fast path runs where it has two versions of a loop: portable C++, or AVX2
-// where the processor has it. Both give the same bytes; the tests run both.
+// Which loops the fast path runs where it has more than one version of a loop: portable C++,
+// AVX2 where the processor has it, or AVX2 with the bit-plane packing done by GFNI affine
+// transformations where it has both. All give the same bytes; the tests run each.
 enum class VectorKernel
 {
     Portable,
     Avx2,
+    Avx2Gfni,
 };
+
+// Whether `kernel` runs the AVX2 loops.
+inline bool usesAvx2(VectorKernel kernel)
+{
+    return kernel == VectorKernel::Avx2 || kernel == VectorKernel::Avx2Gfni;
+}
 
 // The fastest kernel this processor runs.
 VectorKernel fastestVectorKernel();

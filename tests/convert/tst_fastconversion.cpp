@@ -138,13 +138,14 @@ private slots:
     void initTestCase() { QLoggingCategory::setFilterRules("default.debug=false"); }
 
     // The fast path against the straightforward version over random geometries, two frames
-    // each, with either gather kernel. ROTAVIS_TEST_SEED repeats a run; ROTAVIS_TEST_CASES
+    // each, with each kernel. ROTAVIS_TEST_SEED repeats a run; ROTAVIS_TEST_CASES
     // asks for more cases.
     void recordsEqualTheReference_data()
     {
         QTest::addColumn<VectorKernel>("kernel");
         QTest::newRow("portable") << VectorKernel::Portable;
         QTest::newRow("avx2") << VectorKernel::Avx2;
+        QTest::newRow("avx2+gfni") << VectorKernel::Avx2Gfni;
     }
     void recordsEqualTheReference()
     {

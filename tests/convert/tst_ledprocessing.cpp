@@ -218,7 +218,7 @@ private slots:
 
     // The table version against processLine, on lines of every length that has rules of its
     // own and some that have none, with bright and dark LEDs, on every line row and turn, with
-    // either kernel.
+    // each kernel.
     void tablesProcessLikeProcessLine_data()
     {
         QTest::addColumn<int>("leds");
@@ -226,6 +226,7 @@ private slots:
         for (int leds : {1088, 704, 512, 320, 256, 224, 192, 352, 99, 1, 0, 17}) {
             QTest::addRow("%d LEDs, portable", leds) << leds << VectorKernel::Portable;
             QTest::addRow("%d LEDs, avx2", leds) << leds << VectorKernel::Avx2;
+            QTest::addRow("%d LEDs, avx2+gfni", leds) << leds << VectorKernel::Avx2Gfni;
         }
     }
     void tablesProcessLikeProcessLine()
@@ -258,6 +259,7 @@ private slots:
         QTest::addColumn<VectorKernel>("kernel");
         QTest::newRow("portable") << VectorKernel::Portable;
         QTest::newRow("avx2") << VectorKernel::Avx2;
+        QTest::newRow("avx2+gfni") << VectorKernel::Avx2Gfni;
     }
     void fastPackingPacksLikePackBitPlanes()
     {
