@@ -240,10 +240,10 @@ __attribute__((target("avx2"))) inline __m128i rowSums(const uchar* bytes, __m12
     return _mm_maddubs_epi16(_mm_shuffle_epi8(row, mask), times);
 }
 
-// Three rows: those at 0, `second` and `third` bytes from each sample's first pixel, once
-// each. Two rows (where the block reads a row of the frame for two or three of its rows,
-// that row is read once): the row at 0 taken `firstTimes` times and the row at `second`
-// taken `secondTimes` times.
+// The rows at 0 and `second` bytes from each sample's first pixel, taken `firstTimes` and
+// `secondTimes` times (where the block reads a row of the frame for two or three of its
+// rows, that row is read once and taken as often); with Rows == 3, also the row at `third`,
+// once.
 template <int Rows>
 __attribute__((target("avx2"))) void
 gatherRowsAvx2(int samples, GatherCursor& cursor, const uchar* frame, std::int32_t second,
@@ -253,7 +253,6 @@ gatherRowsAvx2(int samples, GatherCursor& cursor, const uchar* frame, std::int32
     const __m128i ninth = _mm_set1_epi16(short(ninthMultiplier));
     const __m128i timesFirst = _mm_set1_epi8(char(firstTimes));
     const __m128i timesSecond = _mm_set1_epi8(char(secondTimes));
-    const __m128i once = _mm_set1_epi8(1);
     const std::int32_t* offsets = cursor.offsets;
     const std::uint8_t* patterns = cursor.weights;
     const std::uint32_t* positions = cursor.positions;
@@ -261,14 +260,10 @@ gatherRowsAvx2(int samples, GatherCursor& cursor, const uchar* frame, std::int32
         const __m128i mask =
             _mm_load_si128(reinterpret_cast<const __m128i*>(shuffles.masks[patterns[s]]));
         const uchar* first = frame + offsets[s];
-        __m128i sums;
-        if constexpr (Rows == 3) {
-            sums = _mm_add_epi16(rowSums(first, mask, once), rowSums(first + second, mask, once));
-            sums = _mm_add_epi16(sums, rowSums(first + third, mask, once));
-        } else {
-            sums = _mm_add_epi16(rowSums(first, mask, timesFirst),
-                                 rowSums(first + second, mask, timesSecond));
-        }
+        __m128i sums = _mm_add_epi16(rowSums(first, mask, timesFirst),
+                                     rowSums(first + second, mask, timesSecond));
+        if constexpr (Rows == 3)
+            sums = _mm_add_epi16(sums, rowSums(first + third, mask, _mm_set1_epi8(1)));
         sums = _mm_add_epi16(sums, _mm_srli_si128(sums, 6));
         const __m128i rgb = _mm_packus_epi16(_mm_mulhi_epu16(sums, ninth), sums);
         put3(out + positions[s], std::uint32_t(_mm_cvtsi128_si32(rgb)));

@@ -92,7 +92,7 @@ private:
         int lines = 0;
         std::vector<int> groupSizes = std::vector<int>(groupCount); // samples per group
         std::vector<std::uint32_t> positions;      // per sample: its byte offset in the lines
-        std::vector<std::uint8_t> irregularCounts; // per sample of group 10: its entries
+        std::vector<std::uint8_t> irregularCounts; // per sample of group 35: its entries
         std::vector<std::int32_t> offsets;         // frame byte offset, or ~(3 x painted index)
         std::vector<std::uint8_t> weights;         // pixels of the 3 x 3 block on this one
         std::vector<SampleCopy> copies;            // group 36
