@@ -3,6 +3,7 @@
 
 #include "core.h"
 #include "fan.h"
+#include "fandataset.h"
 #include "fanviewpicture.h"
 #include "fanviewworker.h"
 #include "mediainput.h"
@@ -466,11 +467,12 @@ QString MainWindow::nameProblem(const QString& name) const
 // Files of these names in the folder are replaced only when the operator says so.
 bool MainWindow::confirmReplacing(const QString& outputPath)
 {
-    const int fanCount = selectedPanel->fans.size();
+    // The files of an older set of this name for another number of fans are replaced too.
+    const FanDataSet set(outputPath, selectedPanel->fans.size());
     QStringList existing;
-    for (int i = 0; i < fanCount; ++i) {
+    for (const QString& path : set.files() + set.strayFiles()) {
         // Something else of that name (a folder) is not replaced: the run reports it.
-        const QFileInfo file(fanDataFileName(outputPath, i, fanCount));
+        const QFileInfo file(path);
         if (file.exists() && !file.isDir())
             existing << file.fileName();
     }
@@ -571,7 +573,7 @@ QString MainWindow::savedSummary() const
     QStringList lines;
     lines << tr("Folder: %1").arg(QDir::toNativeSeparators(target.folder));
     const auto nameOf = [&target](int fan) {
-        return QFileInfo(fanDataFileName(target.outputPath, fan, target.fanCount)).fileName();
+        return QFileInfo(FanDataSet::fileName(target.outputPath, fan, target.fanCount)).fileName();
     };
     if (target.fanCount == 1)
         lines << tr("File: %1").arg(nameOf(0));

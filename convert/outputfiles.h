@@ -1,6 +1,7 @@
 #ifndef ROTAVIS_OUTPUTFILES_H
 #define ROTAVIS_OUTPUTFILES_H
 
+#include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -11,14 +12,18 @@
 
 struct stat;
 
-// The data files of one output run, opened so that a run that cannot start destroys nothing.
+// The files of one output run, opened so that a run that cannot start, or ends before its
+// first frame is in every file, destroys nothing.
 //
 // Every name is checked before any file is touched: none may be the run's input or another
 // output of the run (the same file, also through links), and each must be a regular file or
 // not exist yet, so that a FIFO cannot hang the run and a device cannot be written over. Then
-// all files are opened without emptying them; existing ones are emptied only when every file
-// is open and the first frame record is about to be written. A run that ends before that
-// leaves existing files as they were and removes the files it created.
+// every file is opened and locked (the fan data set's lock: a second run that wants one of
+// them refuses). The first record of a file that exists goes into a new file beside it;
+// once every file holds its first record, those new files take the old ones' names in one
+// rename each, and the files that the run replaces without writing them (an older set's
+// other files) are removed. A run that ends before that leaves every existing file exactly
+// as it was and removes the files it made.
 class OutputFiles
 {
 public:
@@ -28,14 +33,19 @@ public:
     OutputFiles& operator=(const OutputFiles&) = delete;
 
     // Opens the files `names` (paths as NativePath spells them); no output may be `input`,
-    // the file being converted (none when empty). On failure nothing is left open or created
-    // and errorString() names the file and the reason.
-    bool open(const QStringList& names, const QString& input);
+    // the file being converted (none when empty). `replaced` are files that the run removes
+    // once its first records are written; none of them may be the input either. On failure
+    // nothing is left open or created, errorString() names the file and the reason, and
+    // busy() says whether another run holds one of the files.
+    bool open(const QStringList& names, const QString& input, const QStringList& replaced = {});
 
-    // Empties the files that existed, once, before the first record is written.
-    bool beginWriting();
+    // Once every file holds its first record: the new files take the names of the existing
+    // ones and the replaced files are removed. Only the first call does anything.
+    bool commit();
+    bool committed() const { return m_committed; }
 
     int count() const { return int(entries.size()); }
+    // The file that the records of output `index` go to.
     QFile* file(int index) const { return entries[size_t(index)].file.get(); }
     QString name(int index) const { return entries[size_t(index)].name; }
     // The name as the user reads it.
@@ -43,26 +53,45 @@ public:
     // Why a write to file `index` just failed, from errno: call it right after the write.
     QString writeFailure(int index) const;
 
-    // Closes every file; removes the files this run created if nothing was ever written.
+    // Whether every name still leads to the file written under it; otherwise errorString()
+    // says which was removed or replaced during the run.
+    bool stillInPlace();
+
+    // Closes every file; before commit() also removes the files this run made.
     void close();
 
     QString errorString() const { return error; }
+    bool busy() const { return m_busy; }
+
+    // Writes `contents` as the whole file `name` by the same rules (never the input, never
+    // anything but a regular file, the old file intact until the new one is complete);
+    // returns why it could not, or an empty text.
+    static QString writeWhole(const QString& name, const QByteArray& contents,
+                              const QString& input = QString());
 
 private:
     struct Entry
     {
         QString name;
-        std::unique_ptr<QFile> file;
-        bool created = false; // the run made the file: it did not exist before
+        std::unique_ptr<QFile> file; // where the records go
+        bool created = false;        // the run made the file: it did not exist before
+        bool locked = false;         // the run holds the set's lock on it
+        int existing = -1;           // the existing file, held open (and locked) until commit
+        QByteArray target;           // the existing file's real path, which commit replaces
+        QByteArray fresh;            // the new file beside it until commit
     };
 
     bool fail(const QString& message);
     QString outputProblem(const QString& name, const struct stat& status, const struct stat* input,
                           const std::vector<std::pair<QString, struct stat>>& earlier) const;
     bool openOne(const QString& name);
+    bool openFresh(Entry& entry, const struct stat& existing);
+    bool removeReplaced();
 
     std::vector<Entry> entries;
-    bool writing = false;
+    QStringList m_replaced;
+    bool m_committed = false;
+    bool m_busy = false;
     QString error;
 };
 

@@ -2,6 +2,7 @@
 
 #include "bitplanes.h"
 #include "fan.h"
+#include "fandataset.h"
 #include "packets.h"
 #include "panel.h"
 #include "panelconversion.h"
@@ -74,10 +75,8 @@ bool OutputRun::open(const QString& outputPath, Panel* panel, const QString& inp
     }
 
     const int fanCount = panel->fans.size();
-    QStringList names;
-    for (int i = 0; i < fanCount; ++i)
-        names << fanDataFileName(outputPath, i, fanCount);
-    if (!m_files.open(names, input)) {
+    const FanDataSet set(outputPath, fanCount);
+    if (!m_files.open(set.files(), input, fanCount > 0 ? set.strayFiles() : QStringList())) {
         m_error = m_files.errorString();
         return false;
     }
@@ -128,6 +127,10 @@ std::unique_lock<std::mutex> OutputRun::waitUntilIdle() const
 bool OutputRun::finish()
 {
     const std::unique_lock<std::mutex> lock = waitUntilIdle();
+    if (!m_failed && !m_files.stillInPlace()) {
+        m_failed = true;
+        m_error = m_files.errorString();
+    }
     return !m_failed;
 }
 
@@ -162,11 +165,6 @@ bool OutputRun::convertAndWrite()
 {
     // Each fan's record is written with one call as soon as it is converted; the sizes are
     // committed only once every fan has its record, so a failure leaves all files alike.
-    if (!m_files.beginWriting()) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_error = m_files.errorString();
-        return false;
-    }
     const int fans = m_files.count();
     std::vector<QString> errors(static_cast<size_t>(fans));
     m_conversion->convert(m_frame, m_turn, [&](int fan) {
@@ -180,6 +178,13 @@ bool OutputRun::convertAndWrite()
             m_error = errors[size_t(i)];
             return false;
         }
+    }
+    // The first records are in: the files take their names, replacing the old ones.
+    if (!m_files.commit()) {
+        cutBackToLastFrame();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_error = m_files.errorString();
+        return false;
     }
     for (int i = 0; i < fans; ++i)
         m_wholeRecords[size_t(i)] += frameRecordSize(m_panel->fans.at(i)->ledpcs);

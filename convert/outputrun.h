@@ -34,11 +34,12 @@ public:
     OutputRun& operator=(const OutputRun&) = delete;
 
     // Opens one file per fan of `panel`, in list order, and sets each fan's `file` and
-    // `stream` fields; none may be `input`, the clip being converted. Existing files are
-    // emptied only when the first frame is written (see OutputFiles). If a file cannot be
-    // opened: releases what was opened, leaves the fans' fields null and every file as it was,
-    // returns false; errorString() names the file and the reason. A panel without fans opens
-    // nothing and succeeds.
+    // `stream` fields; none may be `input`, the clip being converted. Existing files, and the
+    // other files of an older set of the name, are replaced only once every file holds the
+    // first frame (see OutputFiles). If a file cannot be opened: releases what was opened,
+    // leaves the fans' fields null and every file as it was, returns false; errorString()
+    // names the file and the reason, and busy() says whether another run writes the set. A
+    // panel without fans opens nothing and succeeds.
     bool open(const QString& outputPath, Panel* panel, const QString& input = QString());
 
     // Writes one debug line and hands one frame (RGB888 at the media's size; shared, not
@@ -49,13 +50,16 @@ public:
     // and nothing more is written.
     bool convertFrame(const QImage& frame);
 
-    // Waits until the frames handed over are written; false if the run has failed.
+    // Waits until the frames handed over are written; false if the run has failed, or if a
+    // file was removed or replaced under its name meanwhile.
     bool finish();
 
     // Finishes, closes each file, destroys stream then file, and nulls the fans' fields.
     void close();
 
     bool isOpen() const { return m_panel != nullptr; }
+    // Whether the last open() failed because another run holds a file of the set.
+    bool busy() const { return m_files.busy(); }
     // Waits for the frame in flight, so that a failure of the last frame shows.
     QString errorString() const;
 

@@ -63,6 +63,12 @@ QString problem(const Panel& panel)
     const QString name = text(QT_TRANSLATE_NOOP("PanelLimits", "panel \"%1\"")).arg(panel.model);
     if (panel.fans.isEmpty())
         return text(QT_TRANSLATE_NOOP("PanelLimits", "%1 has no fans")).arg(name);
+    // An infinite rate is above the limit too; rates that are not positive or no number
+    // play every picture once (RateConversion) and stay usable.
+    if (panel.hz > maxRate)
+        return text(QT_TRANSLATE_NOOP("PanelLimits", "%1 plays at %2 Hz; a panel plays at most "
+                                                     "%3 frames a second"))
+            .arg(name, number(panel.hz), number(maxRate));
 
     double w = 0;
     double h = 0;

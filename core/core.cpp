@@ -19,7 +19,7 @@ VideoInfo Core::readFirstFrame()
     return decodeVideo(nullptr, this, 1, false);
 }
 
-VideoInfo Core::decodeVideo(const FrameCallback& callback, Core* core, int limit,
+VideoInfo Core::decodeVideo(const FrameCallback& callback, Core* core, qint64 limit,
                             bool waitForWindow)
 {
     FrameSource source(core, core->stopRequested.beginRun(), limit, waitForWindow);
@@ -39,7 +39,7 @@ void Core::clearPreviewFrames()
 void Core::playPreviewer(Panel* panel)
 {
     this->panel = panel;
-    decodeVideo(collectFrame, this, 999999, true);
+    decodeVideo(collectFrame, this, FrameSource::noLimit, true);
     emit runEnded();
 }
 

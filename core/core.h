@@ -40,6 +40,8 @@ public:
     QWaitCondition framesTaken;
     // Whether the last run of the frame source ended on a stop request.
     bool lastRunStopped = false;
+    // Whether the last output run could not start because another run writes its files.
+    bool lastRunSetBusy = false;
 
     // Called by the window while the worker is idle.
     void setFileName(const QString& name);
@@ -50,7 +52,7 @@ public:
 
     // The frame source: decodes fileName into RGB888 frames at the rate of core's panel and
     // hands each to callback, as a job of its own. See FrameSource.
-    static VideoInfo decodeVideo(const FrameCallback& callback, Core* core, int limit,
+    static VideoInfo decodeVideo(const FrameCallback& callback, Core* core, qint64 limit,
                                  bool waitForWindow);
 
 signals:

@@ -5,11 +5,16 @@
 #include "mediainput.h"
 #include "nativepath.h"
 #include "panel.h"
+#include "rgbscaler.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QMutexLocker>
 
+#include <algorithm>
+#include <climits>
 #include <iostream>
+#include <vector>
 
 namespace {
 
@@ -28,6 +33,26 @@ int firstVideoStream(const AVFormatContext* context)
             return int(i);
     }
     return -1;
+}
+
+// The video streams a run may take its pictures from, in the order they are tried: first,
+// in file order, those whose parameters describe a picture the scaler takes; then, as a last
+// resort, those whose pictures the probe did not see (a stream without pictures, or one whose
+// first key frame lies beyond the probe). A stream without a decoder gives no picture.
+std::vector<int> pictureStreams(const AVFormatContext* context)
+{
+    std::vector<int> streams;
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVCodecParameters* parameters = context->streams[i]->codecpar;
+        if (parameters->codec_type == AVMEDIA_TYPE_VIDEO &&
+            avcodec_find_decoder(parameters->codec_id))
+            streams.push_back(int(i));
+    }
+    std::stable_partition(streams.begin(), streams.end(), [context](int stream) {
+        const AVCodecParameters* parameters = context->streams[stream]->codecpar;
+        return RgbScaler::accepts(parameters->format, parameters->width, parameters->height);
+    });
+    return streams;
 }
 
 // Bytes per row of the scaler's RGB output. The SIMD YUV-to-RGB converters write whole
@@ -63,7 +88,7 @@ struct FrameSource::Media
     ffmpeg::CodecContextPtr decoder;
     ffmpeg::FramePtr picture;
     ffmpeg::PacketPtr packet;
-    ffmpeg::ScalerPtr scaler;
+    RgbScaler scaler;
     // The frame images the scaler writes into, rgbRowBytes a row: one that nobody else holds
     // is written next, so a consumer may keep a delivered frame (a shallow copy) while the
     // next picture is decoded, without a copy of its own.
@@ -77,6 +102,7 @@ struct FrameSource::Media
 
     // A buffer that only this holds; a new one if there is none. Null if out of memory.
     const RgbBuffer* freeRgbBuffer();
+    // The size of the run's frames: that of the first picture converted, 0 before it.
     int width = 0;
     int height = 0;
 };
@@ -112,7 +138,7 @@ const FrameSource::Media::RgbBuffer* FrameSource::Media::freeRgbBuffer()
     return &rgbBuffers.back();
 }
 
-FrameSource::FrameSource(Core* core, quint64 job, int limit, bool waitForWindow)
+FrameSource::FrameSource(Core* core, quint64 job, qint64 limit, bool waitForWindow)
     : core(core), job(job), limit(limit), waitForWindow(waitForWindow),
       media(std::make_unique<Media>())
 {
@@ -123,17 +149,25 @@ FrameSource::~FrameSource() = default;
 VideoInfo FrameSource::run(const FrameCallback& frameCallback)
 {
     callback = frameCallback;
-    if (!open())
+    if (!openInput())
         return info;
-    qDebug() << "begin!";
-    decodeAll();
-    qDebug() << "ok";
+    const std::vector<int> streams = pictureStreams(media->context.get());
+    const int firstStream = firstVideoStream(media->context.get());
+    for (size_t attempt = 0; attempt < streams.size(); ++attempt) {
+        // A stream that gave no picture was read to the end of the input: the next one is
+        // read from a fresh opening.
+        if (attempt > 0 && !openInput())
+            break;
+        if (!openStream(streams[attempt]))
+            continue;
+        qDebug() << "begin!";
+        decodeAll();
+        qDebug() << "ok";
+        if (index > 0 || finished || stoppedByRequest)
+            break;
+    }
+    reportStreamChoice(firstStream);
     return info;
-}
-
-bool FrameSource::open()
-{
-    return openInput() && openDecoder() && prepareRgbConversion();
 }
 
 bool FrameSource::openInput()
@@ -141,6 +175,8 @@ bool FrameSource::openInput()
     // A pipe would be used up by this run and could hang it before the first byte.
     if (!MediaInput::readOnceProblem(core->fileName).isEmpty())
         return false;
+    media->decoder.reset();
+    media->context.reset();
     AVFormatContext* opened = nullptr;
     AVDictionary* options = nullptr;
     const int result = avformat_open_input(&opened, NativePath::toBytes(core->fileName).constData(),
@@ -149,30 +185,28 @@ bool FrameSource::openInput()
     if (result != 0)
         return false;
     media->context.reset(opened);
-
-    if (avformat_find_stream_info(media->context.get(), nullptr) < 0)
-        return false;
-    media->videoStream = firstVideoStream(media->context.get());
-    if (media->videoStream < 0)
-        return false;
-
-    const AVStream* stream = media->context->streams[media->videoStream];
-    info.fps = double(stream->r_frame_rate.num) / double(stream->r_frame_rate.den);
-    std::cout << "videoFPS:" << info.fps << std::endl;
-    return true;
+    return avformat_find_stream_info(media->context.get(), nullptr) >= 0;
 }
 
-bool FrameSource::openDecoder()
+bool FrameSource::openStream(int stream)
 {
-    const AVStream* stream = media->context->streams[media->videoStream];
-    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    // A fresh opening finds the same streams; should it not, the stream is gone.
+    if (stream >= int(media->context->nb_streams) ||
+        media->context->streams[stream]->codecpar->codec_type != AVMEDIA_TYPE_VIDEO)
+        return false;
+    media->videoStream = stream;
+    const AVStream* video = media->context->streams[stream];
+    info.fps = double(video->r_frame_rate.num) / double(video->r_frame_rate.den);
+    std::cout << "videoFPS:" << info.fps << std::endl;
+
+    const AVCodec* codec = avcodec_find_decoder(video->codecpar->codec_id);
     if (!codec) {
         std::cerr << "Unsupported codec!\n";
         return false;
     }
     media->decoder.reset(avcodec_alloc_context3(codec));
     if (!media->decoder ||
-        avcodec_parameters_to_context(media->decoder.get(), stream->codecpar) < 0) {
+        avcodec_parameters_to_context(media->decoder.get(), video->codecpar) < 0) {
         std::cerr << "Couldn't copy codec context";
         return false;
     }
@@ -180,36 +214,38 @@ bool FrameSource::openDecoder()
     // out every one of them, in order.
     media->decoder->thread_count = decoderThreads;
     media->decoder->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-    return avcodec_open2(media->decoder.get(), codec, nullptr) >= 0;
-}
+    if (avcodec_open2(media->decoder.get(), codec, nullptr) < 0)
+        return false;
 
-bool FrameSource::prepareRgbConversion()
-{
     media->picture.reset(av_frame_alloc());
     media->packet.reset(av_packet_alloc());
     if (!media->picture || !media->packet)
         return false;
-
-    media->width = media->decoder->width;
-    media->height = media->decoder->height;
-    if (media->width <= 0 || media->height <= 0)
-        return false;
-
-    media->scaler.reset(sws_getContext(media->width, media->height, media->decoder->pix_fmt,
-                                       media->width, media->height, AV_PIX_FMT_RGB24, SWS_BILINEAR,
-                                       nullptr, nullptr, nullptr));
-    if (!media->scaler)
-        return false;
-
-    // The scaler writes straight into the frame image, whose rows are padded for it.
-    media->rgbRowBytes = paddedRgbRowBytes(media->width);
-    if (!media->freeRgbBuffer())
-        return false;
-
-    const double targetRate = (limit == 1 || !core->panel) ? firstFrameRate : core->panel->hz;
+    const double targetRate = (firstFrameRead() || !core->panel) ? firstFrameRate : core->panel->hz;
     rate = std::make_unique<RateConversion>(info.fps, targetRate);
     info.durationMs = durationInMs(media->context.get());
     return true;
+}
+
+// Says where the pictures came from when that is not the obvious place, the file's first
+// video stream, or that none came although the file has video. The opening of a clip (its
+// first-frame read) says it as a warning; the clip's later runs choose alike and only note it.
+void FrameSource::reportStreamChoice(int firstStream) const
+{
+    const QString file = QDir::toNativeSeparators(core->fileName);
+    if (index > 0 && media->videoStream != firstStream) {
+        const QString text = QStringLiteral("%1: using stream %2, the first video stream that "
+                                            "gives pictures")
+                                 .arg(file)
+                                 .arg(media->videoStream);
+        if (firstFrameRead())
+            qWarning().noquote() << text;
+        else
+            qDebug().noquote() << text;
+    } else if (index == 0 && firstStream >= 0 && !finished && !stoppedByRequest) {
+        qWarning().noquote()
+            << QStringLiteral("%1: none of its video streams gives a picture").arg(file);
+    }
 }
 
 void FrameSource::decodeAll()
@@ -253,6 +289,13 @@ void FrameSource::receivePictures()
     while (!shouldEnd()) {
         if (avcodec_receive_frame(media->decoder.get(), media->picture.get()) < 0)
             return;
+        if (!takePicture()) {
+            // Skipped, as a packet that does not decode is: the picture never was.
+            qDebug() << "A picture of size" << media->picture->width << "x"
+                     << media->picture->height << "cannot be converted; skipped";
+            av_frame_unref(media->picture.get());
+            continue;
+        }
         const int count = rate->deliveries(index);
         if (count != 1)
             qDebug() << "xxx";
@@ -262,46 +305,67 @@ void FrameSource::receivePictures()
                 return;
             }
             qDebug() << "space" << rate->step();
-            if (!convertToRgb()) {
+            const Conversion conversion = convertToRgb();
+            if (conversion == Conversion::NoMemory) {
                 // Out of memory for a frame: the run ends short, reported as stopped rather
                 // than as the whole input.
                 qWarning() << "No memory for another frame; the run ends at picture" << index;
                 stoppedByRequest = true;
                 return;
             }
-            if (!deliver(count))
-                return;
-            if (index == 0)
-                info.firstFrame = frameImage;
-            qDebug() << "frame" << index + 1;
+            if (conversion == Conversion::Done) {
+                if (info.firstFrame.isNull())
+                    info.firstFrame = frameImage;
+                if (!deliver(count))
+                    return;
+                qDebug() << "frame" << index + 1;
+            }
         }
         av_frame_unref(media->picture.get());
         index += 1;
     }
 }
 
-bool FrameSource::convertToRgb()
+// Whether the picture just decoded can be converted; the first one that can sets the size
+// of the run's frames, and a later one of another size is scaled to it.
+bool FrameSource::takePicture()
+{
+    const AVFrame& picture = *media->picture;
+    if (media->width == 0) {
+        if (!RgbScaler::accepts(picture.format, picture.width, picture.height))
+            return false;
+        media->width = picture.width;
+        media->height = picture.height;
+        // The scaler writes straight into the frame image, whose rows are padded for it.
+        media->rgbRowBytes = paddedRgbRowBytes(media->width);
+    }
+    return media->scaler.prepare(picture, media->width, media->height);
+}
+
+FrameSource::Conversion FrameSource::convertToRgb()
 {
     frameImage = QImage(); // the last frame's buffer is free again unless a consumer keeps it
     const Media::RgbBuffer* buffer = media->freeRgbBuffer();
     if (!buffer)
-        return false;
-    frameImage = buffer->image;
+        return Conversion::NoMemory;
     // Through the buffer's own address: writing through the image would detach it.
-    uint8_t* const rgbData[4] = {buffer->pixels, nullptr, nullptr, nullptr};
-    const int rgbLinesize[4] = {media->rgbRowBytes, 0, 0, 0};
-    sws_scale(media->scaler.get(), media->picture->data, media->picture->linesize, 0, media->height,
-              rgbData, rgbLinesize);
-    return true;
+    if (!media->scaler.convert(*media->picture, buffer->pixels, media->rgbRowBytes))
+        return Conversion::Refused;
+    frameImage = buffer->image;
+    return Conversion::Done;
 }
 
 bool FrameSource::deliver(int count)
 {
+    // Without a callback there is nobody to deliver to, however often the rate repeats it.
+    if (!callback)
+        return true;
     for (int call = 0; call < count; ++call) {
         if (waitForWindow && !waitForRoom())
             return false;
-        if (callback)
-            callback(&frameImage, core, index);
+        // The callbacks' index only tells how far the run has come: beyond the range of
+        // int it stays at the largest.
+        callback(&frameImage, core, int(std::min<qint64>(index, INT_MAX)));
         if (endRequested) {
             finished = true;
             return false;

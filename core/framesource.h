@@ -7,23 +7,28 @@
 #include <QImage>
 #include <QtGlobal>
 
+#include <limits>
 #include <memory>
 
 class Core;
 
 // Decodes the worker's media file into RGB888 frames at the rate of the worker's panel and
 // hands each to a callback. One object is one run: open the file, decode every picture of
-// its first video stream (draining the decoder at the end of the input), bring the pictures
-// to the panel's rate, convert the delivered ones to RGB and call back, then release
-// everything.
+// its first video stream that gives pictures (draining the decoder at the end of the input),
+// bring the pictures to the panel's rate, convert the delivered ones to RGB and call back,
+// then release everything. The frames have the size of the first picture; a stream that
+// changes its size midway is scaled to it, and a picture that cannot be converted is skipped.
 class FrameSource
 {
 public:
     // A run for `core`'s file and panel, holding the job ticket `job` of its stop request.
-    // It delivers no picture whose index is `limit` or higher; a limit of 1 also selects the
-    // fixed target rate of a first-frame read. With `waitForWindow` it pauses while the
-    // window has a whole batch of preview frames pending.
-    FrameSource(Core* core, quint64 job, int limit, bool waitForWindow);
+    // It delivers no picture whose index is `limit` or higher (noLimit: every picture); a
+    // limit of 1 also selects the fixed target rate of a first-frame read. With
+    // `waitForWindow` it pauses while the window has a whole batch of preview frames pending.
+    FrameSource(Core* core, quint64 job, qint64 limit, bool waitForWindow);
+
+    // A limit no clip reaches: the run delivers the whole input.
+    static constexpr qint64 noLimit = std::numeric_limits<qint64>::max();
     ~FrameSource();
     FrameSource(const FrameSource&) = delete;
     FrameSource& operator=(const FrameSource&) = delete;
@@ -43,21 +48,30 @@ public:
     bool stopped() const { return stoppedByRequest; }
 
 private:
-    bool open();
+    enum class Conversion
+    {
+        Done,
+        NoMemory, // for another frame
+        Refused,  // by the scaler
+    };
+
     bool openInput();
-    bool openDecoder();
-    bool prepareRgbConversion();
+    bool openStream(int stream);
+    void reportStreamChoice(int firstStream) const;
     void decodeAll();
     bool sendPacket(bool endOfInput);
     void receivePictures();
+    bool takePicture();
     bool deliver(int count);
     bool shouldEnd();
     bool waitForRoom();
-    bool convertToRgb();
+    Conversion convertToRgb();
+    // The read that opens a clip, for its first picture (see the constructor).
+    bool firstFrameRead() const { return limit == 1; }
 
     Core* core;
     quint64 job;
-    int limit;
+    qint64 limit;
     bool waitForWindow;
     int decoderThreads = 0;
 
@@ -71,7 +85,9 @@ private:
     std::unique_ptr<Media> media;
     QImage frameImage;
     std::unique_ptr<RateConversion> rate;
-    int index = 0; // of the next decoded picture
+    // Of the next decoded picture; wider than the callbacks' index, so that no clip counts
+    // past its range.
+    qint64 index = 0;
 };
 
 #endif

@@ -11,21 +11,26 @@ OutputJob::OutputJob(Core* core, quint64 job) : core(core), job(job) {}
 QString OutputJob::run(const QString& outputPath, Panel* panel)
 {
     converted = 0;
+    core->lastRunSetBusy = false;
     // A panel the conversion cannot work with is refused before any file is touched.
     if (panel) {
         const QString refused = PanelLimits::problem(*panel);
         if (!refused.isEmpty())
             return refused;
     }
-    if (!files.open(outputPath, panel, core->fileName))
+    if (!files.open(outputPath, panel, core->fileName)) {
+        core->lastRunSetBusy = files.busy();
         return files.errorString();
+    }
 
-    FrameSource source(core, job, 999999, false);
+    // Every picture of the clip, however long it is.
+    FrameSource source(core, job, FrameSource::noLimit, false);
     source.run([this, &source](QImage* frame, Core*, int frameIndex) {
         convertFrame(*frame, frameIndex, source);
     });
     core->lastRunStopped = source.stopped();
 
+    files.finish();
     QString failure = files.errorString();
     if (failure.isEmpty() && converted == 0 && !source.stopped())
         failure = QStringLiteral("No picture could be read from %1")

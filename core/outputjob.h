@@ -6,6 +6,9 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <algorithm>
+#include <climits>
+
 class Core;
 class FrameSource;
 class Panel;
@@ -24,8 +27,8 @@ public:
     // data could not be written, or an empty text.
     QString run(const QString& outputPath, Panel* panel);
 
-    // Frames converted so far.
-    int convertedCount() const { return converted; }
+    // Frames converted so far; the largest int for a run beyond that (years of frames).
+    int convertedCount() const { return int(std::min<qint64>(converted, INT_MAX)); }
 
 private:
     void convertFrame(const QImage& frame, int frameIndex, FrameSource& source);
@@ -33,7 +36,7 @@ private:
     Core* core;
     quint64 job;
     OutputRun files;
-    int converted = 0;
+    qint64 converted = 0;
 };
 
 #endif

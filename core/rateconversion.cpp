@@ -12,7 +12,7 @@ bool finitePositive(double rate)
 
 // Ticks of the panel's clock before source time i / f: ceil(i x t / f), taken in double in
 // exactly this order (multiply, then divide) so that every build counts alike.
-double ticksBefore(int index, double sourceFps, double targetRate)
+double ticksBefore(qint64 index, double sourceFps, double targetRate)
 {
     return std::ceil(double(index) * targetRate / sourceFps);
 }
@@ -46,7 +46,7 @@ RateConversion::RateConversion(double sourceFps, double targetRate)
     }
 }
 
-int RateConversion::deliveries(int index) const
+int RateConversion::deliveries(qint64 index) const
 {
     if (inProportion) {
         const double count = ticksBefore(index + 1, sourceFps, targetRate) -

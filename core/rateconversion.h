@@ -1,6 +1,8 @@
 #ifndef ROTAVIS_RATECONVERSION_H
 #define ROTAVIS_RATECONVERSION_H
 
+#include <QtGlobal>
+
 // Brings a stream's frame rate to a panel's rate by dropping or repeating pictures.
 //
 // Close rates drop or repeat every step-th picture (after picture 0). Where that scheme
@@ -16,7 +18,7 @@ public:
 
     // How many times the decoded picture with this index is delivered: 0 drops it, 1
     // delivers it once, n repeats it in n consecutive deliveries.
-    int deliveries(int index) const;
+    int deliveries(qint64 index) const;
 
     // Every step-th picture (after picture 0) is dropped or repeated; 0 when the pictures
     // are delivered in proportion or all once.

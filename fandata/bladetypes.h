@@ -36,6 +36,9 @@ constexpr int packetHeaderSize = 8;
 constexpr unsigned char packetMarker = 0x82;
 // Unchunked packets carry the line index plus this where chunked ones carry the byte offset.
 constexpr int unchunkedLineOffset = 400;
+// The most LEDs a blade may have (the largest blade type has 1088): conversions refuse more,
+// and readers look no farther for the packets of the first frame.
+constexpr int maxBladeLeds = 4096;
 // Every packed line ends up as a block of 16 groups x 16 channels x 3 bytes.
 constexpr int packedLineSize = 768;
 

@@ -3,8 +3,15 @@
 #include "nativepath.h"
 #include "packets.h"
 
+#include <QDir>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -78,8 +85,24 @@ bool FanDataReader::openFile(const QString& path, bool cutOff)
 
 bool FanDataReader::mapFile(const QString& path)
 {
+    // Never waiting: a FIFO in a file's place would block the open until something writes.
+    const int descriptor =
+        ::open(NativePath::toBytes(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0) {
+        error = QStringLiteral("cannot open %1: %2")
+                    .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(strerror(errno)));
+        return false;
+    }
+    struct stat status = {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        error = QStringLiteral("cannot read %1: it is not a regular file (a pipe or device)")
+                    .arg(QDir::toNativeSeparators(path));
+        return false;
+    }
     file.reset(new QFile);
-    if (!NativePath::open(*file, path, QIODevice::ReadOnly)) {
+    if (!file->open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
         error = QStringLiteral("cannot open %1: %2").arg(path, file->errorString());
         return false;
     }
@@ -96,7 +119,18 @@ bool FanDataReader::mapFile(const QString& path)
 
 bool FanDataReader::read(const QByteArray& contents)
 {
+    return readContents(contents, false);
+}
+
+bool FanDataReader::readCutOff(const QByteArray& contents)
+{
+    return readContents(contents, true);
+}
+
+bool FanDataReader::readContents(const QByteArray& contents, bool cutOff)
+{
     reset();
+    cutOffAllowed = cutOff;
     buffer = contents;
     bytes = buffer.constData();
     size = buffer.size();
@@ -118,7 +152,7 @@ bool FanDataReader::check()
 
     for (const BladeType& blade : bladeTypes) {
         if (blade.chunks > 1 && std::memcmp(bytes + 5, blade.typeBytes, 3) == 0)
-            return checkPackets(blade.ledpcs, true);
+            return checkPackets(blade.ledpcs);
     }
     if (std::memcmp(bytes + 5, "\0\0\0", 3) != 0)
         return fail(5, QStringLiteral("unknown blade type %1 %2 %3")
@@ -134,60 +168,96 @@ bool FanDataReader::check()
                                    .arg(QLatin1String(fieldAt(i)), hexByte(first.at(i)),
                                         hexByte(bytes[i])));
         }
-        // Cut off within the first line: no frame is whole, whatever the blade.
-        if (cutOffAllowed)
+        // Cut off within the first line, before any header of a later line: no frame is
+        // whole, whatever the blade. A longer file without one is damaged, not cut off.
+        if (cutOffAllowed && size < 2 * packetHeaderSize + 3 * qint64(maxBladeLeds))
             return true;
         return fail(packetHeaderSize,
-                    QStringLiteral("no packet of line 1 follows from which all packets "
+                    QStringLiteral("no packet of a later line follows from which all packets "
                                    "check out: the length of the packets cannot be told "
                                    "(a truncated or damaged file)"));
     }
-    return checkPackets(leds, true);
+    return checkPackets(leds);
 }
 
-// Unchunked packets do not state their length: it is the distance from the first packet to
-// a place where line 1's header stands. The first such place from where every packet checks
-// out wins; in a damaged file, the first from where the first frame record does (or else the
-// first place at all), so that the damage can be named.
+// Unchunked packets do not state their length. The header of line i of the first frame
+// stands at i times the packet length, so every such header tells a length, and one damaged
+// header still leaves the others to tell it. Headers say nothing but the line, so multiples
+// of the true length line up with later frames' headers too, and LED bytes may look like a
+// header by chance: the length at which most headers of the first frame stand wins, the
+// shorter of two that tie. Every packet is then checked at that length, so that damage is
+// named where it is.
 int FanDataReader::unchunkedLedCount()
 {
-    const QByteArray needle = expectedHeader(0, 1, 0);
-    const char* end = bytes + size;
-    int plausible = 0;
-    int first = 0;
-    for (const char* from = bytes + 9;;) {
-        const char* found =
-            std::search(from, end, needle.constData(), needle.constData() + needle.size());
-        if (found == end)
-            return plausible != 0 ? plausible : first;
-        from = found + 1;
-        const qint64 at = found - bytes;
-        if ((at - packetHeaderSize) % 3 != 0 || (at - packetHeaderSize) / 3 > 0x7fffffff / 3)
+    // The first frame of the largest blade a conversion writes: no need to look farther.
+    const qint64 scanEnd =
+        std::min(size - packetHeaderSize,
+                 qint64(unchunkedLineOffset - 1) * (packetHeaderSize + 3 * qint64(maxBladeLeds)));
+    std::vector<int> tried;
+    int best = 0;
+    int bestHeaders = 0;
+    for (qint64 at = packetHeaderSize + 1; at <= scanEnd; ++at) {
+        const char* found = static_cast<const char*>(
+            std::memchr(bytes + at, char(packetMarker), size_t(scanEnd - at + 1)));
+        if (!found)
+            break;
+        at = found - bytes;
+        const int leds = ledCountFromHeaderAt(at);
+        if (leds == 0 || std::find(tried.begin(), tried.end(), leds) != tried.end())
             continue;
-        const int leds = int((at - packetHeaderSize) / 3);
-        // A file that was cut off ends inside some record; the first length from which its
-        // first record checks out is the one, or damage further on would pass for a cut.
-        if (cutOffAllowed) {
-            if (checkPackets(leds, false, bladeType(leds).linesPerFrame))
-                return leds;
-            continue;
+        tried.push_back(leds);
+        const int headers = firstFrameHeadersAt(leds);
+        if (headers > bestHeaders || (headers == bestHeaders && leds < best)) {
+            best = leds;
+            bestHeaders = headers;
         }
-        if (checkPackets(leds, false))
-            return leds;
-        if (first == 0)
-            first = leds;
-        if (plausible == 0 && checkPackets(leds, false, bladeType(leds).linesPerFrame))
-            plausible = leds;
     }
+    return best;
 }
 
-bool FanDataReader::checkPackets(int candidateLeds, bool reportErrors, qint64 packetLimit)
+// How many of the headers of lines 1 to 399 that the file reaches stand where a blade of
+// `leds` LEDs puts them.
+int FanDataReader::firstFrameHeadersAt(int leds) const
+{
+    const qint64 packetBytes = packetHeaderSize + 3 * qint64(leds);
+    const BladeType format = bladeType(leds);
+    int headers = 0;
+    char header[packetHeaderSize];
+    for (int line = 1; line < format.linesPerFrame; ++line) {
+        const qint64 at = line * packetBytes;
+        if (at + packetHeaderSize > size)
+            break;
+        writePacketHeader(header, format, line, 0);
+        headers += std::memcmp(bytes + at, header, packetHeaderSize) == 0 ? 1 : 0;
+    }
+    return headers;
+}
+
+// The LED count that an unchunked header of the first frame at byte `at` implies; 0 when
+// there is no such header there.
+int FanDataReader::ledCountFromHeaderAt(qint64 at) const
+{
+    const auto word = [this](qint64 offset) {
+        return int(uchar(bytes[offset])) | int(uchar(bytes[offset + 1])) << 8;
+    };
+    const int line = word(at + 1);
+    if (line < 1 || line >= unchunkedLineOffset || word(at + 3) != line + unchunkedLineOffset ||
+        std::memcmp(bytes + at + 5, "\0\0\0", 3) != 0 || at % line != 0)
+        return 0;
+    const qint64 payload = at / line - packetHeaderSize;
+    if (payload < 3 || payload % 3 != 0 || payload / 3 > 0x7fffffff / 3)
+        return 0;
+    const int leds = int(payload / 3);
+    return bladeType(leds).chunks == 1 ? leds : 0;
+}
+
+bool FanDataReader::checkPackets(int candidateLeds)
 {
     const BladeType format = bladeType(candidateLeds);
     const int lines = format.linesPerFrame;
     const qint64 packetBytes = packetHeaderSize + format.chunkBytes;
 
-    qint64 end = packetLimit < 0 ? size : std::min(size, packetLimit * packetBytes);
+    qint64 end = size;
     qint64 at = 0;
     for (qint64 frame = 0; at < end; ++frame) {
         for (int line = 0; line < lines && at < end; ++line) {
@@ -207,8 +277,6 @@ bool FanDataReader::checkPackets(int candidateLeds, bool reportErrors, qint64 pa
                         end = at; // the unfinished last record: the reading ends here
                         break;
                     }
-                    if (!reportErrors)
-                        return false;
                     return fail(at, QStringLiteral("the file ends inside the packet of %1 "
                                                    "(%2 bytes are left, a packet is %3): a "
                                                    "truncated frame record")
@@ -221,8 +289,6 @@ bool FanDataReader::checkPackets(int candidateLeds, bool reportErrors, qint64 pa
                 for (int i = 0; i < packetHeaderSize; ++i) {
                     if (bytes[at + i] == header[i])
                         continue;
-                    if (!reportErrors)
-                        return false;
                     QString message = QStringLiteral("the %1 of the packet of %2 should be %3, "
                                                      "found %4")
                                           .arg(QLatin1String(fieldAt(i)), where(),
@@ -236,12 +302,19 @@ bool FanDataReader::checkPackets(int candidateLeds, bool reportErrors, qint64 pa
         }
     }
 
-    if (packetLimit >= 0)
-        return true;
+    const qint64 record = qint64(lines) * format.chunks * packetBytes;
+    const qint64 checked = std::min(end, size);
+    if (!cutOffAllowed && checked % record != 0) {
+        return fail(checked, QStringLiteral("the file ends inside frame %1 after %2 of its "
+                                            "packets (a frame has %3): a truncated frame record")
+                                 .arg(checked / record)
+                                 .arg(checked % record / packetBytes)
+                                 .arg(record / packetBytes));
+    }
     ledCount = candidateLeds;
     lineCount = lines;
-    recordBytes = qint64(lines) * format.chunks * packetBytes;
-    frames = size / recordBytes;
+    recordBytes = record;
+    frames = checked / record;
     return true;
 }
 

@@ -24,6 +24,8 @@ public:
     // inside a packet counts as the unfinished last record, which frameCount() leaves out,
     // instead of as damage. Every packet before it must still be in order.
     bool openCutOff(const QString& path);
+    // The same for contents already in memory.
+    bool readCutOff(const QByteArray& contents);
 
     int ledpcs() const { return ledCount; }
     int linesPerFrame() const { return lineCount; }
@@ -40,11 +42,14 @@ public:
 private:
     void reset();
     bool openFile(const QString& path, bool cutOff);
+    bool readContents(const QByteArray& contents, bool cutOff);
     bool check();
     bool fail(qint64 offset, const QString& message);
-    bool checkPackets(int candidateLeds, bool reportErrors, qint64 packetLimit = -1);
+    bool checkPackets(int candidateLeds);
     bool mapFile(const QString& path);
     int unchunkedLedCount();
+    int ledCountFromHeaderAt(qint64 at) const;
+    int firstFrameHeadersAt(int leds) const;
 
     QByteArray buffer;
     std::unique_ptr<QFile> file;

@@ -2,13 +2,6 @@
 
 #include <algorithm>
 
-QString fanDataFileName(const QString& outputPath, int fanIndex, int fanCount)
-{
-    if (fanCount == 1)
-        return outputPath + QStringLiteral(".bin");
-    return outputPath + QStringLiteral("__") + QString::number(fanIndex) + QStringLiteral(".bin");
-}
-
 qint64 frameRecordSize(int ledpcs)
 {
     const BladeType blade = bladeType(ledpcs);

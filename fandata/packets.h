@@ -12,10 +12,6 @@
 // chunk's byte offset in the line or, unchunked, the line index + 400 (LE16), three bytes
 // naming the blade type, and the LED bytes.
 
-// The name of fan `fanIndex`'s file: `outputPath` + ".bin" when the panel has one fan,
-// otherwise `outputPath` + "__" + index + ".bin".
-QString fanDataFileName(const QString& outputPath, int fanIndex, int fanCount);
-
 // Bytes of one frame record of a fan with `ledpcs` LEDs.
 qint64 frameRecordSize(int ledpcs);
 

@@ -10,6 +10,9 @@
 
 #include <pugixml.hpp>
 
+#include <cstdlib>
+#include <sys/stat.h>
+
 namespace {
 
 QString textOf(const pugi::xml_node& node, const char* name)
@@ -52,7 +55,20 @@ namespace FanConfig {
 
 QString defaultPath()
 {
-    return QCoreApplication::applicationDirPath() + "/fanconfig.xml";
+    const QString beside = QCoreApplication::applicationDirPath() + "/fanconfig.xml";
+    // An installed package makes this a link to the file the operator edits (in /etc), and
+    // that is the one to name; reading it reads the same file. A link that leads nowhere
+    // keeps its own name.
+    const QByteArray bytes = NativePath::toBytes(beside);
+    struct stat link = {};
+    if (::lstat(bytes.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
+        return beside;
+    char* const resolved = ::realpath(bytes.constData(), nullptr);
+    if (!resolved)
+        return beside;
+    const QString target = NativePath::fromBytes(QByteArray(resolved));
+    std::free(resolved);
+    return target;
 }
 
 bool load(const QString& path, QList<Panel*>& panels, const PanelAnnouncer& announce)

@@ -14,7 +14,8 @@ class xml_document;
 // Reading the installation description, fanconfig.xml.
 namespace FanConfig {
 
-// The file the program reads: fanconfig.xml beside the executable.
+// The file the program reads: fanconfig.xml beside the executable, or where it leads when it
+// is a symbolic link (as an installed package makes it).
 QString defaultPath();
 
 // Called right after each panel has been appended to the list.

@@ -154,7 +154,7 @@ bool open(QFile& file, const QString& path, QIODevice::OpenMode mode)
     return true;
 }
 
-QStringList filesIn(const QString& folder)
+QStringList filesIn(const QString& folder, bool withHidden)
 {
     QStringList files;
     const QByteArray base = toBytes(folder);
@@ -164,7 +164,7 @@ QStringList filesIn(const QString& folder)
     QList<QByteArray> names;
     while (const dirent* entry = ::readdir(directory)) {
         const QByteArray name(entry->d_name);
-        if (name.startsWith('.'))
+        if (name == "." || name == ".." || (name.startsWith('.') && !withHidden))
             continue;
         struct stat info = {};
         if (::stat((base + '/' + name).constData(), &info) == 0 && S_ISREG(info.st_mode))

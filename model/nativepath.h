@@ -31,8 +31,9 @@ Status status(const QString& path);
 // Opens `file` on the file at `path`: ReadOnly, or WriteOnly (made if missing, emptied).
 bool open(QFile& file, const QString& path, QIODevice::OpenMode mode);
 
-// The regular files in `folder` (following links), by name, as full paths.
-QStringList filesIn(const QString& folder);
+// The regular files in `folder` (following links), by name, as full paths; hidden files
+// (names that start with a dot) only when asked for.
+QStringList filesIn(const QString& folder, bool withHidden = false);
 
 // Makes `folder` and whatever of its parents is missing.
 bool makePath(const QString& folder);

@@ -262,6 +262,10 @@ Replace them?</translation>
         <translation>%1 has no fans</translation>
     </message>
     <message>
+        <source>%1 plays at %2 Hz; a panel plays at most %3 frames a second</source>
+        <translation>%1 plays at %2 Hz; a panel plays at most %3 frames a second</translation>
+    </message>
+    <message>
         <source>%1 is %2 x %3 units; each side must be a number above 0 that makes 1 to %4 pixels of the working picture at %5 pixels a unit</source>
         <translation>%1 is %2 x %3 units; each side must be a number above 0 that makes 1 to %4 pixels of the working picture at %5 pixels a unit</translation>
     </message>

@@ -262,6 +262,10 @@ Replace them?</source>
         <translation>%1 没有风扇</translation>
     </message>
     <message>
+        <source>%1 plays at %2 Hz; a panel plays at most %3 frames a second</source>
+        <translation>%1 的播放速率为 %2 Hz；屏幕每秒最多播放 %3 帧</translation>
+    </message>
+    <message>
         <source>%1 is %2 x %3 units; each side must be a number above 0 that makes 1 to %4 pixels of the working picture at %5 pixels a unit</source>
         <translation>%1 为 %2 x %3 单位；每条边必须是大于 0 的数，并且按每单位 %5 像素在工作图像上为 1 到 %4 像素</translation>
     </message>

@@ -4,11 +4,11 @@
 // and the box at the end of the save.
 // Usage: fanviewshot OUT_PREFIX. Fails when a step does not come about.
 #include "testmedia.h"
+#include "usersettings.h"
 #include "windowtesting.h"
 
 #include <QApplication>
 #include <QScreen>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,7 +36,7 @@ bool fail(const char* what)
 bool run(const QString& prefix)
 {
     QTemporaryDir scratch;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
+    isolateUserSettings(scratch.path());
     // Long enough that the save is still going when its picture is taken.
     const QString clip = scratch.filePath("clip.mp4");
     if (!TestMedia::ffmpeg({"-f", "lavfi", "-i", "testsrc=size=640x360:rate=18", "-frames:v",

@@ -4,6 +4,7 @@
 #include "bitplanes.h"
 #include "bladetypes.h"
 #include "fandatareader.h"
+#include "fandataset.h"
 #include "fandiscmap.h"
 #include "fanframes.h"
 #include "fanpanel.h"
@@ -90,7 +91,7 @@ private slots:
             QCOMPARE(converted.size(), 2);
             for (int i = 0; i < 2; ++i) {
                 FanDataReader reader;
-                QVERIFY(reader.open(fanDataFileName(folder.filePath("ref"), i, 2)));
+                QVERIFY(reader.open(FanDataSet::fileName(folder.filePath("ref"), i, 2)));
                 const QVector<QByteArray> expected = reader.frameLines(f);
                 QCOMPARE(converted.at(i).lines.size(), bladeType(ledpcs).linesPerFrame);
                 QCOMPARE(converted.at(i).swapped.size(), bladeType(ledpcs).linesPerFrame);

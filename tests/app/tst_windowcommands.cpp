@@ -994,8 +994,9 @@ private slots:
         QCOMPARE(ui.frame->geometry(), fitted);
     }
 
-    // Fan data files of the chosen name already in the folder are replaced only when the
-    // operator says so; a refusal leaves them as they were.
+    // Fan data files of the chosen name already in the folder (also those of an older set of
+    // the name for one fan) are replaced only when the operator says so; a refusal leaves
+    // them as they were.
     void existingFilesAreReplacedOnlyWhenAllowed()
     {
         MainWindow& w = newWindow(twoFans);
@@ -1003,6 +1004,8 @@ private slots:
         open(ui.open, *dialogs, shortClip);
         const QString old = output->filePath("clip__1.bin");
         QVERIFY(writeFile(old, "earlier fan data"));
+        const QString olderSet = output->filePath("clip.bin");
+        QVERIFY(writeFile(olderSet, "a set of one fan"));
         QSignalSpy requested(&w, &MainWindow::beginOutput);
 
         dialogs->enterText("clip");
@@ -1011,7 +1014,8 @@ private slots:
         ui.save->click();
         const DialogAnswerer::Seen asked = dialogs->seen().last();
         QCOMPARE(asked.title, translated("Replace files?"));
-        QVERIFY2(asked.text.contains("clip__1.bin") && !asked.text.contains("clip__0.bin"),
+        QVERIFY2(asked.text.contains("clip__1.bin") && asked.text.contains("clip.bin") &&
+                     !asked.text.contains("clip__0.bin"),
                  qPrintable(asked.text));
         QCOMPARE(QSet<QString>(asked.buttons.begin(), asked.buttons.end()),
                  QSet<QString>({translated("replace"), translated("cancel")}));
@@ -1027,6 +1031,7 @@ private slots:
         QVERIFY(becomesIdle(ui));
         QCOMPARE(requested.count(), 1);
         QCOMPARE(QFileInfo(old).size(), 14 * qint64(400 * (8 + 3 * 64)));
+        QVERIFY(!QFile::exists(olderSet));
     }
 
     // Closing the window during a save asks first: keep saving, or stop and close, in which

@@ -2,6 +2,7 @@
 // fan data files hold, and it follows a preview.
 #include "core.h"
 #include "fandatareader.h"
+#include "fandataset.h"
 #include "fanframes.h"
 #include "fanviewpicture.h"
 #include "messagecapture.h"
@@ -95,7 +96,7 @@ private slots:
         QVector<FanFrameLines> written;
         for (int i = 0; i < 2; ++i) {
             FanDataReader reader;
-            QVERIFY(reader.open(fanDataFileName(output.filePath("pair"), i, 2)));
+            QVERIFY(reader.open(FanDataSet::fileName(output.filePath("pair"), i, 2)));
             QCOMPARE(reader.frameCount(), qint64(1));
             written.append({reader.frameLines(0), QVector<bool>(reader.linesPerFrame(), false)});
         }

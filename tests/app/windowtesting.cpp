@@ -1,5 +1,7 @@
 #include "windowtesting.h"
 
+#include "usersettings.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QGraphicsPixmapItem>
@@ -30,9 +32,7 @@ void removeConfig()
 
 void freshSettings()
 {
-    const QString folder = QCoreApplication::applicationDirPath() + "/settings";
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+    isolateUserSettings(QCoreApplication::applicationDirPath() + "/settings");
     QSettings("Rotavis", "Rotavis").clear();
 }
 

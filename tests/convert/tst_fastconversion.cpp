@@ -1,5 +1,6 @@
 #include "bitplanes.h"
 #include "fan.h"
+#include "fandataset.h"
 #include "fanpanel.h"
 #include "frontfanlayers.h"
 #include "noiseimage.h"
@@ -280,7 +281,7 @@ private slots:
             }
             output.close();
             for (int f = 0; f < expected.size(); ++f) {
-                QFile file(fanDataFileName(path, f, expected.size()));
+                QFile file(FanDataSet::fileName(path, f, expected.size()));
                 QVERIFY(file.open(QIODevice::ReadOnly));
                 QVERIFY2(file.readAll() == expected.at(f), qPrintable(QString("fan %1").arg(f)));
             }

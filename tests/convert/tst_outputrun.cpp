@@ -273,36 +273,129 @@ private slots:
         QCOMPARE(contentsOf(second), contents);
     }
 
-    // Existing files are emptied only once every file is open and the first frame comes; a
-    // run that fails to open, or ends before its first frame, leaves them as they were and
-    // removes the files it made.
-    void existingFilesStayUntilTheFirstFrame_data()
+    // Existing files are replaced only once every file holds the first frame; a run that
+    // fails to open, ends before its first frame or cannot write it leaves them exactly as they
+    // were and removes the files it made.
+    void existingFilesStayUntilTheFirstFrameIsWritten_data()
     {
-        QTest::addColumn<bool>("opens");
-        QTest::newRow("third file cannot be made") << false;
-        QTest::newRow("run ends before its first frame") << true;
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("third file cannot be made") << "open";
+        QTest::newRow("run ends before its first frame") << "none";
+        QTest::newRow("the first frame cannot be written") << "full";
     }
 
-    void existingFilesStayUntilTheFirstFrame()
+    void existingFilesStayUntilTheFirstFrameIsWritten()
     {
-        QFETCH(bool, opens);
+        QFETCH(QString, ending);
         QTemporaryDir folder;
         const QByteArray earlier("an earlier run's data");
         for (const QString name : {"out__0.bin", "out__1.bin"})
             QVERIFY(writeFile(folder.filePath(name), earlier));
-        if (!opens)
+        if (ending == "open")
             QVERIFY(QDir(folder.path()).mkdir("out__2.bin"));
         FanPanel fans(10, 10);
         for (int i = 0; i < 4; ++i)
             fans.addFan(20, 5, 5);
         {
             OutputRun run;
-            QCOMPARE(run.open(folder.filePath("out"), &fans.panel), opens);
+            QCOMPARE(run.open(folder.filePath("out"), &fans.panel), ending != "open");
+            if (ending == "full") {
+                const FileSizeLimit limit(frameRecordSize(20) / 2);
+                QVERIFY(limit.active);
+                QVERIFY(run.convertFrame(filled(30, 30, Qt::white)));
+                QVERIFY(!run.finish());
+            }
         }
         QCOMPARE(contentsOf(folder.filePath("out__0.bin")), earlier);
         QCOMPARE(contentsOf(folder.filePath("out__1.bin")), earlier);
         QVERIFY(!QFile::exists(folder.filePath("out__3.bin")));
-        QCOMPARE(QFileInfo(folder.filePath("out__2.bin")).isDir(), !opens);
+        QCOMPARE(QFileInfo(folder.filePath("out__2.bin")).isDir(), ending == "open");
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    // A run replaces the whole set of its name: its own files (through a link where one
+    // leads, keeping their permissions) and an older set's files for other fans.
+    void replacingASetTakesTheWholeName()
+    {
+        QTemporaryDir folder;
+        for (const char* name : {"out.bin", "out__0.bin", "out__3.bin", "out__4.bin", "there.bin"})
+            QVERIFY(writeFile(folder.filePath(name), "an older set"));
+        QVERIFY(QFile::link(folder.filePath("there.bin"), folder.filePath("out__1.bin")));
+        const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+        QVERIFY(QFile::setPermissions(folder.filePath("out__0.bin"), ownerOnly));
+        FanPanel fans(10, 10);
+        for (int i = 0; i < 3; ++i)
+            fans.addFan(20, 5, 5);
+        QVERIFY(convert(fans.panel, folder.filePath("out"), filled(30, 30, Qt::white)));
+
+        for (const char* name : {"out__0.bin", "out__1.bin", "out__2.bin", "there.bin"})
+            QCOMPARE(QFileInfo(folder.filePath(name)).size(), frameRecordSize(20));
+        QVERIFY(QFileInfo(folder.filePath("out__1.bin")).isSymLink());
+        QCOMPARE(QFile::permissions(folder.filePath("out__0.bin")) & 0x7077,
+                 ownerOnly); // no group, no others
+        for (const char* name : {"out.bin", "out__3.bin", "out__4.bin"})
+            QVERIFY2(!QFile::exists(folder.filePath(name)), name);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+    }
+
+    // Two runs never write one set at once: the second refuses while the first holds it and
+    // leaves its files alone.
+    void aSetBeingWrittenIsRefused()
+    {
+        FanPanel fans(10, 10);
+        FanPanel others(10, 10);
+        for (int i = 0; i < 2; ++i) {
+            fans.addFan(20, 5, 5);
+            others.addFan(20, 5, 5);
+        }
+        OutputRun first;
+        QVERIFY(first.open(path("busy"), &fans.panel));
+        OutputRun second;
+        QVERIFY(!second.open(path("busy"), &others.panel));
+        QVERIFY(second.busy());
+        QVERIFY2(second.errorString().contains("busy__0.bin"), qPrintable(second.errorString()));
+        QVERIFY(first.convertFrame(filled(30, 30, Qt::white)));
+        QVERIFY(first.finish());
+        first.close();
+        for (const char* name : {"busy__0.bin", "busy__1.bin"})
+            QCOMPARE(QFileInfo(path(name)).size(), frameRecordSize(20));
+        QVERIFY(second.open(path("busy"), &others.panel));
+        QVERIFY(!second.busy());
+    }
+
+    // Data written to a file that lost its name is lost: the run does not pass for done.
+    void filesThatLoseTheirNameDuringTheRunAreReported_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("a file removed") << "file";
+        QTest::newRow("a file replaced by a folder") << "folder";
+        QTest::newRow("the output folder removed") << "all";
+    }
+
+    void filesThatLoseTheirNameDuringTheRunAreReported()
+    {
+        QFETCH(QString, change);
+        QTemporaryDir outer;
+        const QString folder = outer.filePath("out");
+        QVERIFY(QDir().mkpath(folder));
+        FanPanel fans(10, 10);
+        fans.addFan(20, 5, 5);
+        fans.addFan(20, 5, 5);
+        OutputRun run;
+        QVERIFY(run.open(folder + "/gone", &fans.panel));
+        QVERIFY(run.convertFrame(filled(30, 30, Qt::white)));
+        QVERIFY(run.finish());
+        if (change == "all") {
+            QVERIFY(QDir(folder).removeRecursively());
+        } else {
+            QVERIFY(QFile::remove(folder + "/gone__1.bin"));
+            if (change == "folder")
+                QVERIFY(QDir(folder).mkdir("gone__1.bin"));
+        }
+        QVERIFY(run.convertFrame(filled(30, 30, Qt::white)));
+        QVERIFY(!run.finish());
+        QVERIFY2(run.errorString().contains(change == "all" ? "gone__0.bin" : "gone__1.bin"),
+                 qPrintable(run.errorString()));
     }
 
     // More fans than files may be open at once: the run cannot start and leaves nothing.

@@ -31,6 +31,7 @@ private slots:
         panel.model = "Wall";
         panel.width = 960;
         panel.height = 640.5;
+        panel.hz = 18;
         rear.ledpcs = 320;
         rear.diameter = 320;
         rear.x = 160;
@@ -47,17 +48,24 @@ private slots:
     {
         QTest::addColumn<double>("width");
         QTest::addColumn<int>("ledpcs");
-        QTest::newRow("as set up") << 960.0 << 1088;
-        QTest::newRow("the largest working picture") << 32767 / 3.0 << 4096;
-        QTest::newRow("one LED, a third of a unit wide") << 1 / 3.0 << 1;
+        QTest::addColumn<double>("hz");
+        QTest::newRow("as set up") << 960.0 << 1088 << 18.0;
+        QTest::newRow("the largest working picture") << 32767 / 3.0 << 4096 << 18.0;
+        QTest::newRow("one LED, a third of a unit wide") << 1 / 3.0 << 1 << 18.0;
+        QTest::newRow("the fastest rate") << 960.0 << 1088 << 1000.0;
+        // Rates that are no positive number play every picture once.
+        QTest::newRow("a negative rate") << 960.0 << 1088 << -25.0;
+        QTest::newRow("a rate that is no number") << 960.0 << 1088 << notANumber;
     }
 
     void soundPanelsPass()
     {
         QFETCH(double, width);
         QFETCH(int, ledpcs);
+        QFETCH(double, hz);
         panel.width = width;
         panel.height = 5;
+        panel.hz = hz;
         front.ledpcs = ledpcs;
         QCOMPARE(PanelLimits::problem(panel), QString());
     }
@@ -75,6 +83,8 @@ private slots:
         QTest::newRow("front fan x NaN") << "x" << notANumber << "fan 1";
         QTest::newRow("front fan y 1e300") << "y" << 1e300 << "fan 1";
         QTest::newRow("front fan diameter infinite") << "diameter" << infinity << "fan 1";
+        for (const double hz : {1000.5, 1e9, infinity})
+            QTest::addRow("rate %g", hz) << "hz" << hz << "panel \"Wall\"";
         QTest::newRow("no fans") << "fans" << 0.0 << "no fans";
     }
 
@@ -95,6 +105,8 @@ private slots:
             front.y = value;
         else if (field == "diameter")
             front.diameter = value;
+        else if (field == "hz")
+            panel.hz = value;
         else
             panel.fans.clear();
         const QString problem = PanelLimits::problem(panel);

@@ -2,6 +2,7 @@
 #include "framesource.h"
 #include "messagecapture.h"
 #include "panel.h"
+#include "rgbscaler.h"
 #include "testfiles.h"
 #include "testmedia.h"
 
@@ -251,6 +252,116 @@ private slots:
         const VideoInfo info = decode(path, &panel18);
         QCOMPARE(info.fps, 18.0);
         QCOMPARE(delivery.indices, range(0, 8));
+    }
+
+    // The pictures come from the first video stream that gives any: a stream without
+    // pictures before it, of unknown format (never seen by the probe) or of a known one
+    // (read to its end in vain), is passed over rather than ending the run.
+    void picturesComeFromTheFirstStreamThatGivesThem_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("streams"); // ffmpeg's arguments after the empty video
+        QTest::addColumn<bool>("pictures");       // whether stream 1 gives pictures
+        const QStringList secondVideo{
+            "-f",     "lavfi", "-i",           "testsrc2=size=32x24:rate=18:d=0.5",
+            "-map",   "0:v",   "-map",         "1:v",
+            "-c:v:1", "png",   "-pix_fmt:v:1", "rgb24"};
+        QTest::newRow("empty stream of unknown format first")
+            << "empty-unknown.mkv" << secondVideo + QStringList{"-c:v:0", "png"} << true;
+        QTest::newRow("empty stream of known format first")
+            << "empty-known.mkv" << secondVideo + QStringList{"-c:v:0", "rawvideo"} << true;
+        QTest::newRow("no stream gives a picture")
+            << "no-pictures.mkv"
+            << QStringList{"-f",  "lavfi", "-i", "sine=duration=0.5", "-map", "0:v", "-map",
+                           "1:a", "-c:v",  "png"}
+            << false;
+    }
+
+    void picturesComeFromTheFirstStreamThatGivesThem()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, streams);
+        QFETCH(bool, pictures);
+        const QString path = dir.filePath(name);
+        QString error;
+        QVERIFY2(
+            TestMedia::ffmpeg(QStringList{"-f", "lavfi", "-i", "testsrc2=size=32x24:rate=18:d=0"} +
+                                  streams + QStringList{path},
+                              &error),
+            qPrintable(error));
+        MessageCapture messages;
+        const VideoInfo info = decode(path, &panel18);
+        QCOMPARE(info.firstFrame.isNull(), !pictures);
+        QCOMPARE(delivery.indices, pictures ? range(0, 8) : QList<int>());
+        const QByteArray reference = TestMedia::rgbFrames(path, {"-map", "0:1"});
+        for (int i = 0; i < delivery.frames.size(); ++i)
+            QVERIFY2(rowsEqual(delivery.frames.at(i), reference, i),
+                     qPrintable(QString::number(i)));
+    }
+
+    // A stream whose pictures change their size midway (clips joined without recoding): every
+    // frame of the run has the size of the first picture, the later ones scaled to it.
+    void picturesOfAnotherSizeAreScaledToTheFirst()
+    {
+        QString error;
+        QString list;
+        for (const QSize& size : {QSize(48, 32), QSize(32, 24)}) {
+            const QString part = TestMedia::pngClip(
+                dir.path(), QString("part-%1.mkv").arg(size.width()), "18", 4, size);
+            QVERIFY(!part.isEmpty());
+            list += QString("file '%1'\n").arg(part);
+        }
+        QVERIFY(writeFile(dir.filePath("parts.txt"), list.toUtf8()));
+        const QString path = dir.filePath("joined.mkv");
+        QVERIFY2(TestMedia::ffmpeg({"-f", "concat", "-safe", "0", "-i", dir.filePath("parts.txt"),
+                                    "-c", "copy", path},
+                                   &error),
+                 qPrintable(error));
+        const QByteArray reference =
+            TestMedia::rgbFrames(path, {"-vf", "scale=48:32:flags=bilinear"});
+        MessageCapture messages;
+        decode(path, &panel18);
+        QCOMPARE(delivery.indices, range(0, 7));
+        for (int i = 0; i < delivery.frames.size(); ++i) {
+            QCOMPARE(delivery.frames.at(i).size(), QSize(48, 32));
+            QVERIFY2(rowsEqual(delivery.frames.at(i), reference, i),
+                     qPrintable(QString::number(i)));
+        }
+    }
+
+    // FFmpeg's scaler aborts the program when set up for a picture it cannot take; what a
+    // file declares must never get that far.
+    void scalerTakesOnlyPicturesItCanConvert_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("frame"); // the size it is converted to
+        QTest::addColumn<bool>("taken");
+        const int yuv = AV_PIX_FMT_YUV420P;
+        const QSize small(32, 24);
+        QTest::newRow("YUV 4:2:0") << yuv << small << small << true;
+        QTest::newRow("scaled") << int(AV_PIX_FMT_RGB24) << QSize(48, 32) << small << true;
+        QTest::newRow("unknown format") << int(AV_PIX_FMT_NONE) << small << small << false;
+        QTest::newRow("hardware frame") << int(AV_PIX_FMT_VAAPI) << small << small << false;
+        QTest::newRow("no width") << yuv << QSize(0, 24) << small << false;
+        QTest::newRow("negative height") << yuv << QSize(32, -24) << small << false;
+        QTest::newRow("absurd size") << yuv << QSize(100000, 100000) << small << false;
+        QTest::newRow("into no size") << yuv << small << QSize(0, 0) << false;
+        QTest::newRow("into an absurd size") << yuv << small << QSize(100000, 100000) << false;
+    }
+
+    void scalerTakesOnlyPicturesItCanConvert()
+    {
+        QFETCH(int, format);
+        QFETCH(QSize, picture);
+        QFETCH(QSize, frame);
+        QFETCH(bool, taken);
+        const ffmpeg::FramePtr decoded(av_frame_alloc());
+        decoded->format = format;
+        decoded->width = picture.width();
+        decoded->height = picture.height();
+        RgbScaler scaler;
+        QCOMPARE(scaler.prepare(*decoded, frame.width(), frame.height()), taken);
     }
 
     void limitEndsTheRun()

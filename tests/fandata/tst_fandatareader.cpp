@@ -1,31 +1,8 @@
+#include "fandatafile.h"
 #include "fandatareader.h"
-#include "packets.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-// Line data whose every byte tells its frame, line and position.
-QByteArray lineData(int ledpcs, int frame, int line)
-{
-    QByteArray data(3 * ledpcs, '\0');
-    for (int i = 0; i < data.size(); ++i)
-        data[i] = char((frame * 7 + line * 13 + i) & 0xFF);
-    return data;
-}
-
-QByteArray fanFile(int ledpcs, int frames)
-{
-    QByteArray file;
-    for (int frame = 0; frame < frames; ++frame)
-        for (int line = 0; line < bladeType(ledpcs).linesPerFrame; ++line)
-            appendLineRecord(file, lineData(ledpcs, frame, line), line, ledpcs);
-    return file;
-}
-
-} // namespace
-
 class TestFanDataReader : public QObject
 {
     Q_OBJECT
@@ -54,7 +31,7 @@ private slots:
         QFETCH(int, lines);
         QFETCH(qint64, frameBytes);
         FanDataReader reader;
-        QVERIFY2(reader.read(fanFile(ledpcs, 3)), qPrintable(reader.errorString()));
+        QVERIFY2(reader.read(numberedFanFile(ledpcs, 3)), qPrintable(reader.errorString()));
         QCOMPARE(reader.ledpcs(), ledpcs);
         QCOMPARE(reader.linesPerFrame(), lines);
         QCOMPARE(reader.frameBytes(), frameBytes);
@@ -64,7 +41,7 @@ private slots:
         const QVector<QByteArray> frame = reader.frameLines(1);
         QCOMPARE(frame.size(), lines);
         for (int line : {0, 1, lines / 2, lines - 1})
-            QCOMPARE(frame.at(line), lineData(ledpcs, 1, line));
+            QCOMPARE(frame.at(line), numberedLineData(ledpcs, 1, line));
         QVERIFY(reader.frameLines(3).isEmpty());
         QVERIFY(reader.frameLines(-1).isEmpty());
     }
@@ -75,12 +52,12 @@ private slots:
         const QString path = dir.filePath("fan.bin");
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(fanFile(320, 2));
+        file.write(numberedFanFile(320, 2));
         file.close();
         FanDataReader reader;
         QVERIFY(reader.open(path));
         QCOMPARE(reader.frameCount(), qint64(2));
-        QCOMPARE(reader.frameLines(0).at(7), lineData(320, 0, 7));
+        QCOMPARE(reader.frameLines(0).at(7), numberedLineData(320, 0, 7));
 
         QVERIFY(!reader.open(dir.filePath("missing.bin")));
         QCOMPARE(reader.errorOffset(), qint64(-1));
@@ -91,7 +68,7 @@ private slots:
     {
         // Line 1's header, by chance, inside line 0's payload at a place where it could mark
         // a shorter packet: only the real length makes every packet check out.
-        QByteArray file = fanFile(50, 1);
+        QByteArray file = numberedFanFile(50, 1);
         const QByteArray lookalike("\x82\x01\x00\x91\x01\x00\x00\x00", 8);
         file.replace(8 + 3 * 20, lookalike.size(), lookalike);
         FanDataReader reader;
@@ -127,7 +104,7 @@ private slots:
         QFETCH(QString, damage);
         QFETCH(qint64, offset);
         QFETCH(QString, words);
-        QByteArray file = fanFile(ledpcs, 3);
+        QByteArray file = numberedFanFile(ledpcs, 3);
         const qint64 packet = packetHeaderSize + bladeType(ledpcs).chunkBytes;
         if (damage == "empty")
             file.clear();

@@ -301,6 +301,20 @@ private slots:
         QCOMPARE(loaded.at(1)->model, QString("two"));
     }
 
+    // An installed package links the file beside the program to the one the operator edits:
+    // that one is named (reading it reads the same file); a plain name stays as it is.
+    void defaultPathNamesWhereALinkBesideTheProgramLeads()
+    {
+        const QString beside = QCoreApplication::applicationDirPath() + "/fanconfig.xml";
+        QFile::remove(beside);
+        QCOMPARE(FanConfig::defaultPath(), beside);
+        const QString edited = configFile("<panels/>");
+        QVERIFY(QFile::link(edited, beside));
+        const QString named = FanConfig::defaultPath();
+        QFile::remove(beside);
+        QCOMPARE(named, QFileInfo(edited).canonicalFilePath());
+    }
+
     void bundledInstallationIsReadable()
     {
         LoadedPanels loaded;

@@ -6,6 +6,7 @@
 #include "panel.h"
 #include "playwidget.h"
 #include "progressreporter.h"
+#include "usersettings.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,6 +19,8 @@ class TestConvertParts : public QObject
     Q_OBJECT
 
 private:
+    QTemporaryDir settingsFolder;
+
     static bool parse(const QStringList& arguments, Options* options, QString* error)
     {
         return parseOptions(QStringList{"rotavis-convert"} + arguments, "/default/fanconfig.xml",
@@ -25,6 +28,12 @@ private:
     }
 
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(settingsFolder.isValid());
+        isolateUserSettings(settingsFolder.path());
+    }
+
     void defaultSelectionIsTheCentredSquareOfAWidePicture()
     {
         Panel panel;
@@ -144,7 +153,8 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(R"(<panels><panel model="front"/><panel model="7"/><panel model="front"/>
-                      <panel model="side wall"/><panel model="Front"/></panels>)");
+                      <panel model="side wall"/><panel model="Front"/><panel model="side wall"/>
+                      </panels>)");
         file.close();
 
         Installation installation;
@@ -156,12 +166,15 @@ private slots:
         QCOMPARE(installation.find("side wall"), panels.at(3));
         // The first of two panels of one name; a number is always a position.
         QCOMPARE(installation.find("front"), panels.at(0));
-        // The case matters only when the name matches exactly.
+        // The case matters only when the name matches exactly; in another case a name must
+        // fit one model (given once or more), or the choice is left open.
         QCOMPARE(installation.find("Front"), panels.at(4));
-        QCOMPARE(installation.find("FRONT"), panels.at(0));
         QCOMPARE(installation.find("Side Wall"), panels.at(3));
+        QStringList ambiguous;
+        QCOMPARE(installation.find("FRONT", &ambiguous), nullptr);
+        QCOMPARE(ambiguous, QStringList({"0 \"front\"", "2 \"front\"", "4 \"Front\""}));
         QCOMPARE(installation.find("7"), nullptr);
-        QCOMPARE(installation.find("5"), nullptr);
+        QCOMPARE(installation.find("6"), nullptr);
         QCOMPARE(installation.find("-1"), nullptr);
         QCOMPARE(installation.find(""), nullptr);
 

@@ -8,6 +8,7 @@
 #include "panel.h"
 #include "testfiles.h"
 #include "testmedia.h"
+#include "usersettings.h"
 
 #include <QComboBox>
 #include <QProcess>
@@ -122,6 +123,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(dir.isValid());
+        isolateUserSettings(dir.filePath("settings"));
         config = dir.filePath("fanconfig.xml");
         QVERIFY(writeFile(config, installation.toUtf8()));
         clip = TestMedia::pngClip(dir.path(), "clip.mkv", "18", 8, QSize(96, 64));
@@ -197,10 +199,33 @@ private slots:
         const QString impossible = dir.filePath("impossible.xml");
         QVERIFY(writeFile(impossible, "<panels><panel model=\"huge\" width=\"64\" height=\"64\">"
                                       "<fan diameter=\"64\" ledpcs=\"1000000\" x=\"32\" y=\"32\"/>"
-                                      "</panel></panels>"));
+                                      "</panel><panel model=\"fast\" hz=\"1000.5\" width=\"64\" "
+                                      "height=\"64\"><fan diameter=\"64\" ledpcs=\"64\" x=\"32\" "
+                                      "y=\"32\"/></panel></panels>"));
         QTest::newRow("impossible LED count")
             << QStringList{"--config", impossible, "--panel", "0", "--input", clip, "--output", out}
             << 3 << "fan 0 has 1000000 LEDs";
+        QTest::newRow("a rate above 1000 Hz")
+            << QStringList{"--config", impossible, "--panel", "1", "--input", clip, "--output", out}
+            << 3 << "panel \"fast\" plays at 1000.5 Hz";
+        const QString twins = dir.filePath("twins.xml");
+        QVERIFY(
+            writeFile(twins, "<panels><panel model=\"Twin\"/><panel model=\"TWIN\"/></panels>"));
+        QTest::newRow("a name of panels that differ in case only")
+            << QStringList{"--config", twins, "--panel", "twin", "--input", clip, "--output", out}
+            << 2 << "--panel 'twin' fits 0 \"Twin\", 1 \"TWIN\" in case only";
+        const auto selection = [&](const QString& rectangle) {
+            return conversion("0", {"--input", clip, "--output", out, "--selection", rectangle});
+        };
+        QTest::newRow("a selection beyond int")
+            << selection("1e300,1e300,1,1") << 2 << "X is 1e+300";
+        QTest::newRow("a selection larger than int")
+            << selection("0,0,1e30,1e30") << 2 << "W is 1e+30";
+        QTest::newRow("a selection without width") << selection("0,0,0,10") << 2 << "W is 0";
+        QTest::newRow("a selection of negative height") << selection("0,0,10,-5") << 2 << "H is -5";
+        QTest::newRow("a selection outside the picture")
+            << selection("96,0,64,64") << 2
+            << "--selection 96,0,64,64 lies wholly outside the 96 x 64 picture of " + clip;
         QTest::newRow("unreadable media")
             << conversion("0", {"--input", config, "--output", out}) << 4 << "gives no picture";
         const QString fifo = dir.filePath("fifo");
@@ -212,7 +237,13 @@ private slots:
                                         << 4 << "can be read only once";
         QTest::newRow("missing media")
             << conversion("0", {"--input", dir.filePath("no.mp4"), "--output", out}) << 4
-            << "no.mp4";
+            << "no.mp4: no such file";
+        const QString silent = dir.filePath("silent.mkv");
+        QVERIFY(TestMedia::ffmpeg({"-f", "lavfi", "-i", "testsrc2=d=0", "-f", "lavfi", "-i",
+                                   "sine=d=0.5", "-c:v", "png", silent}));
+        QTest::newRow("video without pictures")
+            << conversion("0", {"--input", silent, "--output", out}) << 4
+            << "none of its video streams gives a picture";
         QTest::newRow("unwritable output")
             << conversion("pair", {"--input", clip, "--output", dir.filePath("no/such/dir/name")})
             << 5 << "name__0.bin";
@@ -281,7 +312,7 @@ private slots:
         const qint64 second = frameRecordSize(60);
         QTest::newRow("one file a frame behind") << 6 * first << 5 * second << 5;
         QTest::newRow("cut inside a packet") << 5 * first + 1000 << 6 * second + 7 << 5;
-        QTest::newRow("cut inside the first packet") << qint64(5) << 3 * second << 0;
+        QTest::newRow("cut inside the first packet") << qint64(5) << second + 7 << 0;
         QTest::newRow("nothing to cut") << 8 * first << 8 * second << 8;
     }
 
@@ -306,21 +337,114 @@ private slots:
         QCOMPARE(contentsOf(killed + "__1.bin"), files[1].left(int(whole * frameRecordSize(60))));
     }
 
-    void repairLeavesADamagedSetAlone()
+    // --repair cuts only what a stopped or killed run leaves, and --inspect passes only whole
+    // files: anything else is named with its file and byte, and left as it is.
+    void repairAndInspectLeaveDamageAlone_data()
     {
-        const QString folder = outputDir("damaged");
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("a header of frame 1") << "frame1"
+                                             << "repair"
+                                             << "set__1.bin: byte 75201: the line index";
+        QTest::newRow("a header of frame 0") << "frame0"
+                                             << "repair"
+                                             << "set__1.bin: byte 1129: the line index";
+        QTest::newRow("a file missing") << "missing"
+                                        << "repair"
+                                        << "set__0.bin is missing";
+        QTest::newRow("files more than a frame apart") << "apart"
+                                                       << "repair"
+                                                       << "not a cut-off set";
+        QTest::newRow("a file that ends between packets")
+            << "between"
+            << "inspect"
+            << "byte 77080: the file ends inside frame 1 after 10 of its packets";
+    }
+
+    void repairAndInspectLeaveDamageAlone()
+    {
+        QFETCH(QString, damage);
+        QFETCH(QString, command);
+        QFETCH(QString, words);
+        const QString source = outputDir("whole") + "/set";
+        if (!QFile::exists(source + "__1.bin"))
+            QCOMPARE(convert("pair", clip, source, {"--quiet"}).status, 0);
+        const QString folder = outputDir("damaged-" + damage);
         const QString out = folder + "/set";
-        QCOMPARE(convert("pair", clip, out, {"--overwrite", "--quiet"}).status, 0);
-        QByteArray damaged = contentsOf(out + "__1.bin");
-        damaged[int(frameRecordSize(60)) + 1] = 'x'; // a packet header of frame 1
-        QVERIFY(writeFile(out + "__1.bin", damaged));
-        const QByteArray before = contentsOf(out + "__0.bin");
-        const Result repair = run({"--repair", out});
-        QCOMPARE(repair.status, 6);
-        QVERIFY2(repair.err.contains("set__1.bin"), qPrintable(repair.err));
-        QCOMPARE(contentsOf(out + "__0.bin"), before);
-        QCOMPARE(contentsOf(out + "__1.bin"), damaged);
+        QByteArray files[] = {contentsOf(source + "__0.bin"), contentsOf(source + "__1.bin")};
+        const int packet = 8 + 3 * 60;
+        if (damage == "frame1")
+            files[1][int(frameRecordSize(60)) + 1] = 'x';
+        else if (damage == "frame0")
+            files[1][6 * packet + 1] = 'x';
+        else if (damage == "apart")
+            files[1].truncate(int(frameRecordSize(60)));
+        else if (damage == "between")
+            files[1].truncate(int(frameRecordSize(60)) + 10 * packet);
+        for (int fan = damage == "missing" ? 1 : 0; fan < 2; ++fan)
+            QVERIFY(writeFile(QString("%1__%2.bin").arg(out).arg(fan), files[fan]));
+
+        const Result result = run({"--" + command, command == "repair" ? out : out + "__1.bin"});
+        QCOMPARE(result.status, 6);
+        QVERIFY2(result.err.contains(words), qPrintable(result.err));
+        QVERIFY(result.out.isEmpty());
+        for (int fan = damage == "missing" ? 1 : 0; fan < 2; ++fan)
+            QCOMPARE(contentsOf(QString("%1__%2.bin").arg(out).arg(fan)), files[fan]);
         QCOMPARE(run({"--repair", folder + "/none"}).status, 2);
+    }
+
+    // Every output follows the same rules: inside the folder it was given, replaced only with
+    // --overwrite and only once the new file is whole, never an input, never a pipe or
+    // device, never while another run writes it. Each script leaves files named keep*
+    // holding "earlier"; they must still hold it.
+    void outputsFollowTheSameRules_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("words");
+        const QString convert = "\"$CONVERTER\" --config \"$CONFIG\" --quiet ";
+        const QString keep = "printf earlier > \"$DIR/%1\"; ";
+        QTest::newRow("a clip that names no files")
+            << keep.arg("keep.bin") + "mkdir -p \"$DIR/keep\"; cp \"$CLIP\" \"$DIR/.mkv\"; " +
+                   convert +
+                   "--panel 0 --input \"$DIR/.mkv\" --input \"$CLIP\" --output \"$DIR/keep\" -y"
+            << 2 << "gives no name for its fan data files";
+        QTest::newRow("a set another run writes")
+            << keep.arg("keep.bin") + "exec flock \"$DIR/keep.bin\" " + convert +
+                   "--panel 0 --input \"$CLIP\" --output \"$DIR/keep\" -y"
+            << 2 << "another conversion or save is writing it";
+        QTest::newRow("the disk full during the first frame")
+            << keep.arg("keep__0.bin") + keep.arg("keep__1.bin") + "ulimit -f 1; exec " + convert +
+                   "--panel pair --input \"$CLIP\" --output \"$DIR/keep\" -y"
+            << 5 << "File too large";
+        const QString inspect = convert + "--panel 0 --input \"$CLIP\" --output \"$DIR/f\" && " +
+                                "\"$CONVERTER\" --inspect \"$DIR/f.bin\" --png ";
+        QTest::newRow("a picture over the inspected file")
+            << inspect + "\"$DIR/f.bin\" -y" << 2 << "is the file being inspected";
+        QTest::newRow("a picture over a file")
+            << keep.arg("keep.png") + inspect + "\"$DIR/keep.png\"" << 2
+            << "keep.png exists; --overwrite (-y)";
+        QTest::newRow("a picture into a FIFO")
+            << "mkfifo \"$DIR/fifo.png\"; " + inspect + "\"$DIR/fifo.png\" -y" << 5
+            << "not a regular file";
+    }
+
+    void outputsFollowTheSameRules()
+    {
+        QFETCH(QString, script);
+        QFETCH(int, status);
+        QFETCH(QString, words);
+        const QString folder = outputDir(QString("rules-%1").arg(QTest::currentDataTag()));
+        const Result result = shell(script, folder);
+        QCOMPARE(result.status, status);
+        QVERIFY2(result.err.contains(words), qPrintable(result.err));
+        const QStringList kept = QDir(folder).entryList({"keep*"}, QDir::Files);
+        for (const QString& name : kept)
+            QCOMPARE(contentsOf(folder + "/" + name), QByteArray("earlier"));
+        QCOMPARE(QDir(folder).entryList({".keep*"}, QDir::Files | QDir::Hidden), QStringList());
+        if (QFile::exists(folder + "/f.bin"))
+            QCOMPARE(contentsOf(folder + "/f.bin").size(), 8 * frameRecordSize(64));
     }
 
     void outputThatIsADirectoryIsReported()
@@ -389,7 +513,9 @@ private slots:
             core.beginOutput(reference, panel);
         }
         const QString chosen = outputDir("chosen") + "/one";
-        QCOMPARE(convert("0", clip, chosen, {"--selection", "10.5,4,60,30", "--quiet"}).status, 0);
+        const Result stretched =
+            convert("0", clip, chosen, {"--selection", "10.5,4,60,30", "--quiet"});
+        QCOMPARE(stretched.status, 0);
         const QString centred = outputDir("centred") + "/one";
         QCOMPARE(convert("0", clip, centred, {"--quiet"}).status, 0);
 
@@ -397,6 +523,10 @@ private slots:
         QCOMPARE(expected.size(), 8 * 400 * (8 + 3 * 64));
         QVERIFY(contentsOf(chosen + ".bin") == expected);
         QVERIFY(contentsOf(centred + ".bin") != expected);
+        // Proportions other than the panel's are converted as given, stretched, with a word.
+        QCOMPARE(stretched.err.count('\n'), 1);
+        QVERIFY2(stretched.err.contains("--selection 10.5,4,60,30 is 2:1"),
+                 qPrintable(stretched.err));
     }
 
     void progressIsPlainOffATerminalAndSilencedByQuiet()
@@ -591,6 +721,16 @@ private slots:
                "<panel model=\"p\" width=\"9\" height=\"9\">"
                "<fan diameter=\"9\" ledpcs=\"320\" x=\"4.5\" y=\"4.5\"/></panel>\n</panels>"
             << 3 << ":3: panel 1 \"p\" has the name of panel 0 (line 2)";
+        QTest::newRow("names that differ in case only")
+            << "<panels>\n<panel model=\"Twin\" width=\"9\" height=\"9\">"
+               "<fan diameter=\"9\" ledpcs=\"320\" x=\"4.5\" y=\"4.5\"/></panel>\n"
+               "<panel model=\"TWIN\" width=\"9\" height=\"9\">"
+               "<fan diameter=\"9\" ledpcs=\"320\" x=\"4.5\" y=\"4.5\"/></panel>\n</panels>"
+            << 3 << ":3: panel 1 \"TWIN\" differs from panel 0 \"Twin\" (line 2) in case only";
+        QTest::newRow("a rate above 1000 Hz")
+            << "<panels>\n<panel model=\"p\" hz=\"1e9\" width=\"9\" height=\"9\">\n"
+               "<fan diameter=\"9\" ledpcs=\"320\" x=\"4.5\" y=\"4.5\"/></panel></panels>"
+            << 3 << ":2: panel 0 \"p\": hz=1000000000 is above 1000 Hz: a conversion refuses it";
         QTest::newRow("malformed XML")
             << panel.arg(fan.arg("").remove("/>")) << 3 << ":4:1: not well-formed XML";
         QTest::newRow("no such file") << "missing" << 3 << ": cannot be read";

@@ -1,5 +1,6 @@
 #include "clipplan.h"
 
+#include "fandataset.h"
 #include "fanviews.h"
 #include "messages.h"
 #include "nativepath.h"
@@ -65,7 +66,7 @@ bool planClips(const Options& options, ClipPlan* plan, QString* error)
                          .arg(native(options.outputPath));
             return false;
         }
-        result.jobs.append({clips.first(), options.outputPath});
+        result.jobs.append({clips.first(), options.outputPath, QString()});
         *plan = result;
         return true;
     }
@@ -78,8 +79,17 @@ bool planClips(const Options& options, ClipPlan* plan, QString* error)
     }
     QHash<QString, QString> clipOfOutput;
     for (const QString& clip : clips) {
-        const QString outputPath =
-            QDir(options.outputPath).filePath(QFileInfo(clip).completeBaseName());
+        // The clip's name without its last suffix names its files, always inside the folder:
+        // ".mp4" or "...mp4" would name none, or the folder's parent.
+        const QString stem = QFileInfo(clip).completeBaseName();
+        if (stem.isEmpty() || stem == QLatin1String(".") || stem == QLatin1String("..")) {
+            result.jobs.append({clip, QString(),
+                                QStringLiteral("the name of %1 gives no name for its fan data "
+                                               "files; skipped (rename the clip)")
+                                    .arg(native(clip))});
+            continue;
+        }
+        const QString outputPath = QDir(options.outputPath).filePath(stem);
         const QString earlier = clipOfOutput.value(outputPath);
         if (!earlier.isEmpty()) {
             *error = QStringLiteral("%1 and %2 would both be written as %3*.bin")
@@ -87,7 +97,7 @@ bool planClips(const Options& options, ClipPlan* plan, QString* error)
             return false;
         }
         clipOfOutput.insert(outputPath, clip);
-        result.jobs.append({clip, outputPath});
+        result.jobs.append({clip, outputPath, QString()});
     }
     *plan = result;
     return true;
@@ -98,7 +108,7 @@ QStringList clipOutputFiles(const QString& outputPath, const Panel& panel, bool 
     QStringList files;
     const int fans = panel.fans.size();
     for (int i = 0; i < fans; ++i) {
-        files.append(fanDataFileName(outputPath, i, fans));
+        files.append(FanDataSet::fileName(outputPath, i, fans));
         if (fanViews)
             files.append(fanViewFileName(files.last()));
     }
@@ -108,7 +118,10 @@ QStringList clipOutputFiles(const QString& outputPath, const Panel& panel, bool 
 QString firstExistingOutput(const ClipPlan& plan, const Panel& panel, bool fanViews)
 {
     for (const ClipJob& job : plan.jobs) {
-        for (const QString& file : clipOutputFiles(job.outputPath, panel, fanViews)) {
+        if (!job.problem.isEmpty())
+            continue;
+        for (const QString& file : clipOutputFiles(job.outputPath, panel, fanViews) +
+                                       FanDataSet(job.outputPath, panel.fans.size()).strayFiles()) {
             // A folder in a file's place is no file to keep: the run reports it cannot write.
             const NativePath::Status info = NativePath::status(file);
             if (info.exists && !info.isDir)

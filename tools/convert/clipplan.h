@@ -13,6 +13,7 @@ struct ClipJob
 {
     QString input;
     QString outputPath; // DIR/NAME, without ".bin"
+    QString problem;    // why the clip is skipped (its name gives no name for the files)
 };
 
 // The clips of a conversion, in the order they run.
@@ -34,7 +35,8 @@ bool planClips(const Options& options, ClipPlan* plan, QString* error);
 // pictures.
 QStringList clipOutputFiles(const QString& outputPath, const Panel& panel, bool fanViews);
 
-// The first of the plan's output files that already exists as a file; empty when none.
+// The first of the plan's output files that already exists as a file, or the first file of
+// an older set of a name that a clip's run replaces; empty when none.
 QString firstExistingOutput(const ClipPlan& plan, const Panel& panel, bool fanViews);
 
 // How many pictures a clip gives at the panel's rate `hz`, from what the start of the clip

@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <pugixml.hpp>
+#include <vector>
 
 namespace {
 
@@ -98,10 +99,36 @@ QString number(double value)
     return QString::number(value, 'g', 10);
 }
 
+// Where each line of the source starts, so that the line of an offset is found without
+// counting the lines before it again: a file of many elements is checked in linear time.
+class LineStarts
+{
+public:
+    explicit LineStarts(const QByteArray& source)
+    {
+        starts.push_back(0);
+        for (qsizetype i = 0; i < source.size(); ++i) {
+            if (source.at(i) == '\n')
+                starts.push_back(i + 1);
+        }
+    }
+
+    // The line (from 1) that holds the byte at `offset`; the last line for offsets past the
+    // end, the first for an offset the parser does not know (negative).
+    int lineOf(std::ptrdiff_t offset) const
+    {
+        const auto after = std::upper_bound(starts.begin(), starts.end(), offset);
+        return std::max(1, int(after - starts.begin()));
+    }
+
+private:
+    std::vector<std::ptrdiff_t> starts;
+};
+
 class Checker
 {
 public:
-    explicit Checker(const QByteArray& source) : source(source) {}
+    explicit Checker(const QByteArray& source) : lines(source) {}
 
     void check(const pugi::xml_document& document)
     {
@@ -129,12 +156,7 @@ public:
         findings.append({line, column, text});
     }
 
-    int lineOf(std::ptrdiff_t offset) const
-    {
-        return 1 + int(std::count(source.constBegin(),
-                                  source.constBegin() + std::min<qsizetype>(offset, source.size()),
-                                  '\n'));
-    }
+    int lineOf(std::ptrdiff_t offset) const { return lines.lineOf(offset); }
     int lineOf(const pugi::xml_node& node) const { return lineOf(node.offset_debug()); }
 
     // Adds what a conversion would refuse in the panels as the window reads them, for the
@@ -167,6 +189,9 @@ private:
         const double hz = realOf(node, "hz");
         if (hz < 0)
             add(line, QStringLiteral("%1: hz=%2 is a negative rate").arg(name, number(hz)));
+        else if (hz > PanelLimits::maxRate)
+            add(line, QStringLiteral("%1: hz=%2 is above %3 Hz: a conversion refuses it")
+                          .arg(name, number(hz), number(PanelLimits::maxRate)));
         const double width = realOf(node, "width");
         const double height = realOf(node, "height");
         const struct
@@ -182,16 +207,9 @@ private:
                              node.attribute(side.name) ? QString() : QStringLiteral(" (missing)")));
         }
 
-        const int first = firstPanelOfModel.value(model, -1);
-        if (first >= 0)
-            add(line, QStringLiteral("%1 has the name of panel %2 (line %3); --panel by name "
-                                     "finds panel %2")
-                          .arg(name)
-                          .arg(first)
-                          .arg(lineOfPanel.at(first)));
-        else
-            firstPanelOfModel.insert(model, index);
+        reportNameGivenBefore(name, model, index, line);
         lineOfPanel.append(line);
+        modelOfPanel.append(model);
 
         reportOtherChildren(node, "fan", name);
         int fanIndex = 0;
@@ -200,6 +218,34 @@ private:
         if (fanIndex == 0)
             add(line, QStringLiteral("%1 has no fans").arg(name));
         panelFound.append(findings.size() > findingsBefore);
+    }
+
+    // A name given to an earlier panel finds that panel; names that differ in case only
+    // make --panel in any other case ambiguous.
+    void reportNameGivenBefore(const QString& name, const QString& model, int index, int line)
+    {
+        const int first = firstPanelOfModel.value(model, -1);
+        if (first >= 0) {
+            add(line, QStringLiteral("%1 has the name of panel %2 (line %3); --panel by name "
+                                     "finds panel %2")
+                          .arg(name)
+                          .arg(first)
+                          .arg(lineOfPanel.at(first)));
+            return;
+        }
+        firstPanelOfModel.insert(model, index);
+        const QString folded = model.toCaseFolded();
+        const int sameButCase = firstPanelOfFoldedModel.value(folded, -1);
+        if (sameButCase < 0) {
+            firstPanelOfFoldedModel.insert(folded, index);
+            return;
+        }
+        add(line, QStringLiteral("%1 differs from panel %2 \"%3\" (line %4) in case only; "
+                                 "--panel by name needs the exact case for these")
+                      .arg(name)
+                      .arg(sameButCase)
+                      .arg(modelOfPanel.at(sameButCase))
+                      .arg(lineOfPanel.at(sameButCase)));
     }
 
     void checkFan(const pugi::xml_node& node, const QString& name, double panelWidth,
@@ -276,9 +322,11 @@ private:
         }
     }
 
-    const QByteArray& source;
-    QHash<QString, int> firstPanelOfModel;
+    const LineStarts lines;
+    QHash<QString, int> firstPanelOfModel;       // by model: the first panel of that name
+    QHash<QString, int> firstPanelOfFoldedModel; // by case-folded model: the first panel
     QList<int> lineOfPanel;
+    QStringList modelOfPanel;
     QList<bool> panelFound; // per panel: whether it has a finding
 };
 

@@ -14,9 +14,10 @@ struct ConfigFinding
 
 // Reads the installation at `path` the way the window reads it and lists, in file order, what
 // is probably a mistake: numbers that are no numbers, sizes and LED counts that are not
-// positive, LED counts that are no blade type, fans reaching outside their panel, panels
-// without fans, panel names given twice, attributes and elements that are not read, and where
-// the XML stops being well-formed. How the window reads the file stays as it is.
+// positive, rates that are negative or above what a panel plays, LED counts that are no blade
+// type, fans reaching outside their panel, panels without fans, panel names given twice (also
+// in another case), attributes and elements that are not read, and where the XML stops being
+// well-formed. How the window reads the file stays as it is.
 QList<ConfigFinding> checkInstallation(const QString& path);
 
 #endif

@@ -8,6 +8,7 @@
 #include "messages.h"
 #include "options.h"
 #include "progressreporter.h"
+#include "selectionchecks.h"
 
 #include "bitplanes.h"
 #include "core.h"
@@ -133,6 +134,8 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
         return outcome;
     };
 
+    if (!job.problem.isEmpty())
+        return ending(ExitUsage, job.problem);
     const QString readOnce = MediaInput::readOnceProblem(job.input);
     if (!readOnce.isEmpty())
         return ending(ExitMediaUnreadable, readOnce);
@@ -144,11 +147,16 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
         const QuietStandardOutput quiet(!options.verbose);
         info = core.readFirstFrame();
     }
-    if (info.firstFrame.isNull())
+    if (info.firstFrame.isNull()) {
+        // FFmpeg also reads URLs, which name no file of their own.
+        if (!NativePath::status(job.input).exists && !job.input.contains(QLatin1String("://")))
+            return ending(ExitMediaUnreadable,
+                          QStringLiteral("%1: no such file").arg(native(job.input)));
         return ending(ExitMediaUnreadable,
-                      QStringLiteral("%1 gives no picture (not a video or picture file, or not "
-                                     "readable)")
+                      QStringLiteral("%1 gives no picture (not a video or picture file, a video "
+                                     "without pictures, or not readable)")
                           .arg(native(job.input)));
+    }
     if (options.fanViewFrame >= 0) {
         const qint64 expected = expectedFrames(info.fps, info.durationMs, panel->hz);
         if (expected >= 0 && options.fanViewFrame >= expected)
@@ -157,6 +165,14 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
                                          "%3 at the panel's rate (see --help)")
                               .arg(options.fanViewFrame)
                               .arg(native(job.input), counted(expected, QStringLiteral("frame"))));
+    }
+    // Only the clip's picture tells whether a given selection shows any of it.
+    if (options.hasSelection) {
+        const QString outside =
+            SelectionChecks::outsideProblem(options.selection, info.firstFrame.size());
+        if (!outside.isEmpty())
+            return ending(ExitUsage,
+                          QStringLiteral("%1 of %2 (see --help)").arg(outside, native(job.input)));
     }
     panel->selection =
         options.hasSelection ? options.selection : defaultSelection(info.firstFrame.size(), *panel);
@@ -168,7 +184,7 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
 
     const bool live = isatty(fileno(stderr));
     ProgressReporter progress(stderr, live, info.fps, info.durationMs, label);
-    int framesDone = 0;
+    qint64 framesDone = 0; // a run may go on for more frames than int counts
     QString failure;
     QObject::connect(&core, &Core::outputProgress, &core, [&](int frameIndex, const QImage&) {
         framesDone += outputProgressInterval;
@@ -185,6 +201,11 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
         const StoppableRun stoppable(&core);
         const QuietStandardOutput quiet(!options.verbose);
         core.beginOutput(job.outputPath, panel);
+    }
+    // Another run writes the set: its files are not this run's to count.
+    if (core.lastRunSetBusy) {
+        progress.finish();
+        return ending(ExitUsage, failure);
     }
     for (const QString& file : clipOutputFiles(job.outputPath, *panel, false))
         outcome.files += NativePath::status(file).isFile;
@@ -238,7 +259,14 @@ int runConversion(const Options& options)
         complain(error);
         return ExitNoSuchPanel;
     }
-    Panel* panel = installation.find(options.panel);
+    QStringList ambiguous;
+    Panel* panel = installation.find(options.panel, &ambiguous);
+    if (!ambiguous.isEmpty()) {
+        complainAboutUsage(QStringLiteral("--panel '%1' fits %2 in case only; give the exact "
+                                          "name or the position")
+                               .arg(options.panel, ambiguous.join(QStringLiteral(", "))));
+        return ExitUsage;
+    }
     if (!panel) {
         complain(QStringLiteral("%1 has no panel '%2' (see --list-panels)")
                      .arg(native(options.configPath), options.panel));
@@ -262,6 +290,12 @@ int runConversion(const Options& options)
         complainAboutUsage(
             QStringLiteral("%1 exists; --overwrite (-y) replaces it").arg(native(existing)));
         return ExitUsage;
+    }
+    // Once, for all clips: the selection is the same for each.
+    if (options.hasSelection) {
+        const QString stretched = SelectionChecks::proportionWarning(options.selection, *panel);
+        if (!stretched.isEmpty())
+            complain(QStringLiteral("warning: ") + stretched);
     }
     const InterruptScope interruptible;
     if (!plan.batch)

@@ -5,12 +5,15 @@
 #include "exitstatus.h"
 #include "fan.h"
 #include "fandatareader.h"
+#include "fandataset.h"
 #include "fanview.h"
 #include "messages.h"
 #include "nativepath.h"
+#include "outputfiles.h"
 #include "packets.h"
 #include "panel.h"
 
+#include <QBuffer>
 #include <QDir>
 
 QString fanViewFileName(const QString& dataFile)
@@ -26,19 +29,21 @@ qint64 convertedFrames(const QString& outputPath, const Panel& panel)
         return 0;
     const Fan* fan = panel.fans.first();
     const NativePath::Status file =
-        NativePath::status(fanDataFileName(outputPath, 0, panel.fans.size()));
+        NativePath::status(FanDataSet::fileName(outputPath, 0, panel.fans.size()));
     return file.size / frameRecordSize(fan->ledpcs);
 }
 
-bool saveFanView(const FanDataReader& reader, int frame, int ledpcs, qint64 linesBefore,
-                 const QString& png)
+QString saveFanView(const FanDataReader& reader, int frame, int ledpcs, qint64 linesBefore,
+                    const QString& png, const QString& dataFile)
 {
     const QImage view = renderFanView(reader.frameLines(frame), ledpcs, [&](int line) {
         return BitPlaneTurn::swappedAfter(linesBefore + line);
     });
-    QFile output;
-    return !view.isNull() && NativePath::open(output, png, QIODevice::WriteOnly) &&
-           view.save(&output, "PNG");
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    if (view.isNull() || !buffer.open(QIODevice::WriteOnly) || !view.save(&buffer, "PNG"))
+        return QStringLiteral("cannot make the picture %1").arg(QDir::toNativeSeparators(png));
+    return OutputFiles::writeWhole(png, encoded, dataFile);
 }
 
 int writeFanViews(const QString& outputPath, const Panel& panel, int frame, QString* error)
@@ -51,7 +56,7 @@ int writeFanViews(const QString& outputPath, const Panel& panel, int frame, QStr
     int fourteenChannelFansBefore = 0;
     for (int i = 0; i < panel.fans.size(); ++i) {
         const Fan* fan = panel.fans.at(i);
-        const QString dataFile = fanDataFileName(outputPath, i, panel.fans.size());
+        const QString dataFile = FanDataSet::fileName(outputPath, i, panel.fans.size());
         FanDataReader reader;
         if (!reader.open(dataFile)) {
             *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(dataFile),
@@ -68,9 +73,10 @@ int writeFanViews(const QString& outputPath, const Panel& panel, int frame, QStr
             (qint64(frame) * fourteenChannelFans + fourteenChannelFansBefore) *
             reader.linesPerFrame();
         const QString viewFile = fanViewFileName(dataFile);
-        if (!saveFanView(reader, frame, fan->ledpcs, linesBefore, viewFile)) {
-            *error = QStringLiteral("cannot write the fan view %1")
-                         .arg(QDir::toNativeSeparators(viewFile));
+        const QString failure =
+            saveFanView(reader, frame, fan->ledpcs, linesBefore, viewFile, dataFile);
+        if (!failure.isEmpty()) {
+            *error = failure;
             return ExitOutputUnwritable;
         }
         if (bitPlaneChannelsOf(fan->ledpcs) == 14)

@@ -18,9 +18,11 @@ QString fanViewFileName(const QString& dataFile);
 // *error says why.
 int writeFanViews(const QString& outputPath, const Panel& panel, int frame, QString* error);
 
-// Saves the picture of frame `frame` of `reader`'s fan (of `ledpcs` LEDs) as a PNG at `png`.
-// The 14-channel lines take their swap turns from a fresh program's, `linesBefore` lines on.
-bool saveFanView(const FanDataReader& reader, int frame, int ledpcs, qint64 linesBefore,
-                 const QString& png);
+// Saves the picture of frame `frame` of `reader`'s fan (of `ledpcs` LEDs) as a PNG at `png`,
+// by the rules of every output (never `dataFile`, the file read; only a regular file or a new
+// one). The 14-channel lines take their swap turns from a fresh program's, `linesBefore`
+// lines on. Returns why it could not, or an empty text.
+QString saveFanView(const FanDataReader& reader, int frame, int ledpcs, qint64 linesBefore,
+                    const QString& png, const QString& dataFile);
 
 #endif

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class Panel;
 
@@ -17,8 +18,10 @@ public:
 
     // The panel at a position (a whole number from 0) or, for any other text, the first
     // panel whose model is exactly that text, else the first whose model differs from it in
-    // case only; null when there is none.
-    Panel* find(const QString& indexOrModel) const;
+    // case only; null when there is none. Null as well when the text matches no model
+    // exactly and models of different case alike (such as "Twin" and "TWIN" for "twin"):
+    // then `ambiguous`, if given, lists those panels as `INDEX "MODEL"`.
+    Panel* find(const QString& indexOrModel, QStringList* ambiguous = nullptr) const;
 
     const QList<Panel*>& panels() const { return loaded.list(); }
 

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "selectionchecks.h"
+
 #include <QCommandLineParser>
 
 #include <cmath>
@@ -43,7 +45,8 @@ QString usageText()
         "  rotavis-convert --panel INDEX|MODEL --input MEDIA|FOLDER... --output DIR [options]\n"
         "  rotavis-convert --list-panels [--config FILE]\n"
         "  rotavis-convert --check-config [FILE]\n"
-        "  rotavis-convert --inspect FILE.bin [--frame N] [--png OUT.png]\n"
+        "  rotavis-convert --inspect FILE.bin [--frame N] [--png OUT.png [-y]]\n"
+        "  rotavis-convert --repair DIR/NAME\n"
         "  rotavis-convert --help | --version\n"
         "\n"
         "Converts videos or pictures into the fan data files of one panel, exactly as the\n"
@@ -52,7 +55,8 @@ QString usageText()
         "Conversion:\n"
         "  --panel INDEX|MODEL  the panel: its position in the configuration (from 0), or\n"
         "                       its model name, matched exactly first, then without regard\n"
-        "                       to case (a number is taken as a position)\n"
+        "                       to case (a number is taken as a position; a name that\n"
+        "                       matches different models in other case is refused)\n"
         "  --input MEDIA        any video or picture file FFmpeg reads; repeat --input or\n"
         "                       name a folder to convert several clips in one call\n"
         "  --output DIR/NAME    one clip: writes DIR/NAME.bin for a panel with one fan,\n"
@@ -60,12 +64,16 @@ QString usageText()
         "                       fan); DIR must exist\n"
         "  --output DIR         several clips: each clip's files are named after the clip\n"
         "                       (DIR/intro__0.bin for intro.mp4); DIR is made if missing\n"
-        "  -y, --overwrite      replace existing fan data files and fan views; without it\n"
-        "                       the converter stops before writing anything\n"
+        "  -y, --overwrite      replace existing fan data files and fan views, and remove\n"
+        "                       the files of an older set of the name for other fans;\n"
+        "                       without it the converter stops before writing anything\n"
         "  --selection X,Y,W,H  the region of the picture to show, in source pixels, for\n"
         "                       every clip; by default the largest region of the panel's\n"
         "                       proportions centred on the picture (what the window selects\n"
-        "                       when the frame is not moved)\n"
+        "                       when the frame is not moved). W and H must be above 0, each\n"
+        "                       number within 1000000 of 0, and the region must cover some\n"
+        "                       of the picture; other proportions than the panel's are\n"
+        "                       converted stretched, with a warning\n"
         "  --config FILE        the installation (default: fanconfig.xml beside this program)\n"
         "  --fan-view N         also writes, for converted frame N (from 0), a picture of\n"
         "                       what each fan shows: DIR/NAME.view.png or DIR/NAME__i.view.png\n"
@@ -80,28 +88,34 @@ QString usageText()
         "  --list-panels        prints the panels: index, model, size, rate and fans\n"
         "  --check-config [FILE]\n"
         "                       reads an installation (default: --config, or the one\n"
-        "                       beside this program) as the window does and reports, with\n"
-        "                       line numbers, what is probably a mistake\n"
+        "                       beside this program, named where its link leads) as the\n"
+        "                       window does and reports, with line numbers, what is\n"
+        "                       probably a mistake\n"
         "  --inspect FILE.bin   checks every packet of a fan data file and prints its LED\n"
         "                       count, lines per frame and frame count, or what is wrong\n"
         "                       at which byte\n"
         "  --frame N            with --inspect: the frame to render (default 0)\n"
-        "  --png OUT.png        with --inspect: writes the picture of frame N\n"
+        "  --png OUT.png        with --inspect: writes the picture of frame N (an existing\n"
+        "                       file only with --overwrite)\n"
         "  --repair DIR/NAME    cuts the fan data files DIR/NAME.bin or DIR/NAME__0.bin,\n"
         "                       DIR/NAME__1.bin, ... back to the frames that every file of\n"
         "                       the set holds whole (after a conversion was killed), and\n"
-        "                       says what it cut\n"
+        "                       says what it cut; a set that no killed run leaves (damage,\n"
+        "                       files more than a frame apart, a file missing) is left alone\n"
         "\n"
         "  A 224- or 192-LED file does not record the bit-plane turn of its lines (the\n"
         "  halves of the blade swap every 300 lines); --inspect assumes the file was the\n"
         "  only such fan of the clip's run, in a fresh program.\n"
         "\n"
         "Exit status: 0 done; 1 other failure; 2 bad usage (also: files exist without\n"
-        "--overwrite, or no frame N for --fan-view); 3 no such panel (or the configuration\n"
-        "cannot be read, or the panel has values no conversion can work with; with\n"
-        "--check-config: something was found); 4 the input gives no picture, or is a pipe\n"
-        "that can be read only once; 5 an output file cannot be written; 6 --inspect found\n"
-        "a damaged file;\n"
+        "--overwrite, no frame N for --fan-view, a --panel name that fits several panels\n"
+        "in case only, a --selection outside the clip's picture, another run writing the\n"
+        "same set, a clip of a batch whose name gives no name for its files); 3 no such\n"
+        "panel (or the configuration cannot be read, or the panel has values no conversion\n"
+        "can work with, such as a rate above 1000 Hz; with --check-config: something was\n"
+        "found); 4 the input gives no picture, or is a pipe that can be read only once; 5 an\n"
+        "output file cannot be written; 6 --inspect or --repair found a damaged file, or\n"
+        "--repair a set that no stopped or killed run leaves;\n"
         "130 interrupted (Ctrl-C), 143 terminated (SIGTERM), 129 hung up (SIGHUP); the files\n"
         "then hold whole frames only. With several clips, the worst (highest) of the clips'\n"
         "statuses.\n");
@@ -197,6 +211,11 @@ bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath
             result.hasSelection = true;
             if (!parseSelection(parser.value(selection), &result.selection)) {
                 *error = QStringLiteral("--selection takes four numbers: X,Y,W,H");
+                return false;
+            }
+            const QString problem = SelectionChecks::valueProblem(result.selection);
+            if (!problem.isEmpty()) {
+                *error = problem;
                 return false;
             }
         }

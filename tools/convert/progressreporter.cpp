@@ -29,7 +29,7 @@ ProgressReporter::ProgressReporter(std::FILE* stream, bool live, double fps, qin
     clock.start();
 }
 
-QString ProgressReporter::describe(int framesDone, int frameIndex, qint64 elapsedMs) const
+QString ProgressReporter::describe(qint64 framesDone, int frameIndex, qint64 elapsedMs) const
 {
     QString text = counted(framesDone, QStringLiteral("frame"));
     if (!(std::isfinite(fps) && fps > 0 && durationMs > 0))
@@ -48,7 +48,7 @@ QString ProgressReporter::describe(int framesDone, int frameIndex, qint64 elapse
     return label + text;
 }
 
-void ProgressReporter::update(int framesDone, int frameIndex)
+void ProgressReporter::update(qint64 framesDone, int frameIndex)
 {
     const qint64 now = clock.elapsed();
     if (live) {

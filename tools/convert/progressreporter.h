@@ -18,14 +18,14 @@ public:
                      const QString& label = QString());
 
     // `framesDone` frames are converted; the last one is picture `frameIndex` of the input.
-    void update(int framesDone, int frameIndex);
+    void update(qint64 framesDone, int frameIndex);
     // Ends the progress with a last line of its own, which replaces the live line.
     void conclude(const QString& text);
     // Ends the live line, if one is drawn, without a line of its own.
     void finish();
 
     // The text of one report, without line end.
-    QString describe(int framesDone, int frameIndex, qint64 elapsedMs) const;
+    QString describe(qint64 framesDone, int frameIndex, qint64 elapsedMs) const;
 
 private:
     std::FILE* stream;

@@ -3,90 +3,119 @@
 #include "commands.h"
 #include "exitstatus.h"
 #include "fandatareader.h"
+#include "fandataset.h"
 #include "messages.h"
 #include "nativepath.h"
 #include "options.h"
-#include "packets.h"
+#include "setrepair.h"
 
-#include <QStringList>
-
-#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
-// The files of the set NAME: NAME.bin for a panel of one fan, else NAME__0.bin, NAME__1.bin,
-// ... as far as they go.
-QStringList setFiles(const QString& outputPath)
+// The set's files, open and locked for as long as this lives, so that no conversion can
+// write them while they are read and cut.
+class LockedFiles
 {
-    QStringList files;
-    for (int i = 0;; ++i) {
-        const QString file = fanDataFileName(outputPath, i, 2);
-        if (!NativePath::status(file).isFile)
-            break;
-        files << file;
+public:
+    ~LockedFiles()
+    {
+        for (const int descriptor : descriptors)
+            ::close(descriptor);
     }
-    const QString single = fanDataFileName(outputPath, 0, 1);
-    if (files.isEmpty() && NativePath::status(single).isFile)
-        files << single;
-    return files;
-}
 
-struct SetFile
-{
-    QString path;
-    qint64 size = 0;
-    qint64 frameBytes = 0; // 0 when not even the first packet is whole
-    qint64 wholeFrames = 0;
+    // Opens and locks `path`; on failure *status and *problem say why.
+    bool add(const QString& path, int* status, QString* problem)
+    {
+        const int descriptor =
+            ::open(NativePath::toBytes(path).constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+        if (descriptor < 0) {
+            *problem = QStringLiteral("cannot open %1: %2")
+                           .arg(native(path), QString::fromLocal8Bit(std::strerror(errno)));
+            *status = ExitOutputUnwritable;
+            return false;
+        }
+        descriptors.push_back(descriptor);
+        if (!FanDataSet::lockFile(descriptor)) {
+            *problem = QStringLiteral("%1 is being written by another run; repair it when that "
+                                      "run is over")
+                           .arg(native(path));
+            *status = ExitUsage;
+            return false;
+        }
+        return true;
+    }
+
+    int descriptor(int index) const { return descriptors[size_t(index)]; }
+
+private:
+    std::vector<int> descriptors;
 };
 
 } // namespace
 
 int repairFanData(const Options& options)
 {
-    const QStringList files = setFiles(options.repairName);
-    if (files.isEmpty()) {
-        complainAboutUsage(QStringLiteral("no fan data files %1.bin or %1__0.bin")
-                               .arg(native(options.repairName)));
+    const QString& name = options.repairName;
+    const FanDataSet::OnDisk found = FanDataSet::find(name);
+    FanDataSet set(name, 0);
+    const QString incomplete = FanDataSet::wholeSet(name, found, &set);
+    if (found.isEmpty()) {
+        complainAboutUsage(incomplete);
         return ExitUsage;
     }
-
-    QList<SetFile> set;
-    for (const QString& path : files) {
-        FanDataReader reader;
-        if (!reader.openCutOff(path)) {
-            complain(QStringLiteral("%1: %2 (not cut off, damaged: left as it is)")
-                         .arg(native(path), reader.errorString()));
-            return reader.errorOffset() < 0 ? ExitFailure : ExitBadFanData;
-        }
-        set.append({path, NativePath::status(path).size, reader.frameBytes(), reader.frameCount()});
+    if (!incomplete.isEmpty()) {
+        complain(incomplete + QStringLiteral("; left alone"));
+        return ExitBadFanData;
     }
-    qint64 whole = set.first().wholeFrames;
-    for (const SetFile& file : set)
-        whole = std::min(whole, file.wholeFrames);
+
+    LockedFiles locked;
+    QVector<CutOffFile> files;
+    for (const QString& path : set.files()) {
+        int status = ExitFailure;
+        QString problem;
+        if (!locked.add(path, &status, &problem)) {
+            complain(problem);
+            return status;
+        }
+        FanDataReader reader;
+        const bool readable = reader.openCutOff(path);
+        files << CutOffFile::from(path, NativePath::status(path).size, reader, readable);
+    }
+    const RepairPlan plan = RepairPlan::forFiles(files);
+    if (!plan.refusal.isEmpty()) {
+        complain(plan.refusal);
+        return plan.damaged ? ExitBadFanData : ExitFailure;
+    }
 
     bool cut = false;
-    for (const SetFile& file : set) {
-        const qint64 keep = whole * file.frameBytes;
+    for (int i = 0; i < files.size(); ++i) {
+        const CutOffFile& file = files.at(i);
+        const qint64 keep = plan.keepBytes.at(i);
         if (file.size == keep) {
             std::printf("%s: %s, kept\n", qPrintable(native(file.path)),
-                        qPrintable(counted(whole, QStringLiteral("frame"))));
+                        qPrintable(counted(plan.wholeFrames, QStringLiteral("frame"))));
             continue;
         }
-        if (::truncate(NativePath::toBytes(file.path).constData(), keep) != 0) {
-            complain(QStringLiteral("cannot cut %1 back").arg(native(file.path)));
+        if (::ftruncate(locked.descriptor(i), keep) != 0) {
+            complain(QStringLiteral("cannot cut %1 back: %2")
+                         .arg(native(file.path), QString::fromLocal8Bit(std::strerror(errno))));
             return ExitOutputUnwritable;
         }
         cut = true;
         std::printf("%s: cut from %s to %s (%s)\n", qPrintable(native(file.path)),
                     qPrintable(counted(file.size, QStringLiteral("byte"))),
                     qPrintable(counted(keep, QStringLiteral("byte"))),
-                    qPrintable(counted(whole, QStringLiteral("whole frame"))));
+                    qPrintable(counted(plan.wholeFrames, QStringLiteral("whole frame"))));
     }
-    std::printf("%s: %s of %s, %s\n", qPrintable(native(options.repairName)),
-                qPrintable(counted(set.size(), QStringLiteral("file"))),
-                qPrintable(counted(whole, QStringLiteral("whole frame"))),
+    std::printf("%s: %s of %s, %s\n", qPrintable(native(name)),
+                qPrintable(counted(files.size(), QStringLiteral("file"))),
+                qPrintable(counted(plan.wholeFrames, QStringLiteral("whole frame"))),
                 cut ? "cut back to the frames every file holds" : "nothing to cut");
     return ExitSuccess;
 }

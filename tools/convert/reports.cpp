@@ -6,6 +6,7 @@
 #include "fandatareader.h"
 #include "fanviews.h"
 #include "installation.h"
+#include "mediainput.h"
 #include "messages.h"
 #include "nativepath.h"
 #include "options.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 int listPanels(const Options& options)
 {
@@ -41,6 +43,29 @@ int listPanels(const Options& options)
 
 int inspectFanData(const Options& options)
 {
+    const QString readOnce = MediaInput::readOnceProblem(options.inspectPath);
+    if (!readOnce.isEmpty()) {
+        complain(readOnce);
+        return ExitMediaUnreadable;
+    }
+    // The picture is an output like any other: replaced only when asked, checked before the
+    // file is read.
+    struct stat inspected = {};
+    struct stat picture = {};
+    if (!options.pngPath.isEmpty() &&
+        ::stat(NativePath::toBytes(options.pngPath).constData(), &picture) == 0 &&
+        ::stat(NativePath::toBytes(options.inspectPath).constData(), &inspected) == 0 &&
+        picture.st_dev == inspected.st_dev && picture.st_ino == inspected.st_ino) {
+        complainAboutUsage(
+            QStringLiteral("--png %1 is the file being inspected").arg(native(options.pngPath)));
+        return ExitUsage;
+    }
+    if (!options.pngPath.isEmpty() && !options.overwrite &&
+        NativePath::status(options.pngPath).exists) {
+        complainAboutUsage(
+            QStringLiteral("%1 exists; --overwrite (-y) replaces it").arg(native(options.pngPath)));
+        return ExitUsage;
+    }
     FanDataReader reader;
     if (!reader.open(options.inspectPath)) {
         complain(native(options.inspectPath) + ": " + reader.errorString());
@@ -63,8 +88,10 @@ int inspectFanData(const Options& options)
     // The file does not record the bit-plane turn of 14-channel lines: assume it was the
     // only such fan of a run in a fresh program, whose turns start unswapped at its line 0.
     const qint64 linesBefore = qint64(options.inspectFrame) * reader.linesPerFrame();
-    if (!saveFanView(reader, options.inspectFrame, reader.ledpcs(), linesBefore, options.pngPath)) {
-        complain(QStringLiteral("cannot write %1").arg(native(options.pngPath)));
+    const QString failure = saveFanView(reader, options.inspectFrame, reader.ledpcs(), linesBefore,
+                                        options.pngPath, options.inspectPath);
+    if (!failure.isEmpty()) {
+        complain(failure);
         return ExitOutputUnwritable;
     }
     return ExitSuccess;
