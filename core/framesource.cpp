@@ -307,10 +307,11 @@ void FrameSource::receivePictures()
             qDebug() << "space" << rate->step();
             const Conversion conversion = convertToRgb();
             if (conversion == Conversion::NoMemory) {
-                // Out of memory for a frame: the run ends short, reported as stopped rather
-                // than as the whole input.
+                // Out of memory for a frame: the run ends short, and says so rather than
+                // passing for the whole input.
                 qWarning() << "No memory for another frame; the run ends at picture" << index;
-                stoppedByRequest = true;
+                outOfMemory = true;
+                finished = true;
                 return;
             }
             if (conversion == Conversion::Done) {

@@ -46,6 +46,8 @@ public:
 
     // Whether the run ended on a stop request (not at the end of the input or the limit).
     bool stopped() const { return stoppedByRequest; }
+    // Whether the run ended short because there was no memory for another frame.
+    bool ranOutOfMemory() const { return outOfMemory; }
 
 private:
     enum class Conversion
@@ -79,6 +81,7 @@ private:
     VideoInfo info;
     bool endRequested = false;
     bool stoppedByRequest = false;
+    bool outOfMemory = false;
     bool finished = false; // the limit was reached or the run was ended
 
     struct Media; // the FFmpeg objects of the run

@@ -32,6 +32,10 @@ QString OutputJob::run(const QString& outputPath, Panel* panel)
 
     files.finish();
     QString failure = files.errorString();
+    if (failure.isEmpty() && source.ranOutOfMemory())
+        failure = QStringLiteral("No memory for another frame: the files hold the %1 frames "
+                                 "converted before it")
+                      .arg(converted);
     if (failure.isEmpty() && converted == 0 && !source.stopped())
         failure = QStringLiteral("No picture could be read from %1")
                       .arg(QDir::toNativeSeparators(core->fileName));

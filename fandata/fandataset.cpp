@@ -63,11 +63,14 @@ FanDataSet::OnDisk FanDataSet::find(const QString& name)
     const QString folder = slash < 0 ? QStringLiteral(".") : name.left(slash + 1);
     const QString base = name.mid(slash + 1);
 
+    // Only the names of the set are looked at any closer: the folder may hold thousands.
+    const auto ofTheSet = [&base](const QString& file) {
+        return file.size() >= base.size() + suffix.size() && file.startsWith(base) &&
+               file.endsWith(suffix);
+    };
     OnDisk found;
-    for (const QString& path : NativePath::filesIn(folder, true)) {
+    for (const QString& path : NativePath::filesIn(folder, ofTheSet)) {
         const QString file = path.mid(path.lastIndexOf('/') + 1);
-        if (!file.startsWith(base) || !file.endsWith(suffix))
-            continue;
         const QString rest = file.mid(base.size(), file.size() - base.size() - suffix.size());
         if (rest.isEmpty()) {
             found.single = fileName(name, 0, 1);

@@ -154,7 +154,7 @@ bool open(QFile& file, const QString& path, QIODevice::OpenMode mode)
     return true;
 }
 
-QStringList filesIn(const QString& folder, bool withHidden)
+QStringList filesIn(const QString& folder, const std::function<bool(const QString&)>& wanted)
 {
     QStringList files;
     const QByteArray base = toBytes(folder);
@@ -164,7 +164,9 @@ QStringList filesIn(const QString& folder, bool withHidden)
     QList<QByteArray> names;
     while (const dirent* entry = ::readdir(directory)) {
         const QByteArray name(entry->d_name);
-        if (name == "." || name == ".." || (name.startsWith('.') && !withHidden))
+        if (name == "." || name == "..")
+            continue;
+        if (wanted ? !wanted(fromBytes(name)) : name.startsWith('.'))
             continue;
         struct stat info = {};
         if (::stat((base + '/' + name).constData(), &info) == 0 && S_ISREG(info.st_mode))

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QFile;
 
 // File names as the system spells them. On Linux a name is any string of bytes; most are
@@ -31,9 +33,11 @@ Status status(const QString& path);
 // Opens `file` on the file at `path`: ReadOnly, or WriteOnly (made if missing, emptied).
 bool open(QFile& file, const QString& path, QIODevice::OpenMode mode);
 
-// The regular files in `folder` (following links), by name, as full paths; hidden files
-// (names that start with a dot) only when asked for.
-QStringList filesIn(const QString& folder, bool withHidden = false);
+// The regular files in `folder` (following links), by name, as full paths: those whose
+// names `wanted` takes, or without it every one but the hidden ones (names that start with
+// a dot).
+QStringList filesIn(const QString& folder,
+                    const std::function<bool(const QString&)>& wanted = nullptr);
 
 // Makes `folder` and whatever of its parents is missing.
 bool makePath(const QString& folder);

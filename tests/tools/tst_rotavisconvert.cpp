@@ -235,6 +235,8 @@ private slots:
                                 << "can be read only once";
         QTest::newRow("standard input") << conversion("0", {"--input", "pipe:0", "--output", out})
                                         << 4 << "can be read only once";
+        QTest::newRow("inspect a FIFO")
+            << QStringList{"--inspect", fifo} << 4 << "can be read only once";
         QTest::newRow("missing media")
             << conversion("0", {"--input", dir.filePath("no.mp4"), "--output", out}) << 4
             << "no.mp4: no such file";
