@@ -41,10 +41,10 @@ seed_framesource() {
 # header byte changed, one with a file gone.
 seed_fandataset() {
     local corpus=$1
-    printf '\x01\x02\x00\x06' > "$corpus/one-fan"
-    printf '\x02\x03\x05\x02\x04\x01\x00\x10\x20\x00' > "$corpus/cut-off"
-    printf '\x02\x02\x07\x06\x07\x00\x01\x09\x00\x00\x33' > "$corpus/header"
-    printf '\x02\x02\x01\x02\x03\x03\x00\x00\x00\x00' > "$corpus/file-gone"
+    printf '\x00\x02\x06' > "$corpus/one-fan"
+    printf '\x01\x03\x02\x04\x01\x00\x10\x20\x00' > "$corpus/cut-off"
+    printf '\x01\x02\x07\x06\x00\x01\x09\x00\x00\x33' > "$corpus/header"
+    printf '\x02\x02\x01\x02\x03\x03\x01' > "$corpus/file-gone"
 }
 
 scripts/install-packages.sh clang libclang-rt-dev ffmpeg
