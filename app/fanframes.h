@@ -2,6 +2,7 @@
 #define ROTAVIS_FANFRAMES_H
 
 #include "bitplanes.h"
+#include "fanframelines.h"
 
 #include <QByteArray>
 #include <QVector>
@@ -12,16 +13,6 @@
 class Panel;
 class PanelConversion;
 class QImage;
-
-// One fan's share of a converted frame: the line data of each blade position exactly as the
-// fan data file carries it (3 x ledpcs bytes a line, after the LED colour processing), and,
-// for the 14-channel blades (224 and 192 LEDs), which lines were packed with the two halves
-// of the blade swapped.
-struct FanFrameLines
-{
-    QVector<QByteArray> lines;
-    QVector<bool> swapped; // one per line; all false for other blades
-};
 
 // The conversion of single frames for a look at what the fans will show: the very conversion
 // of the output run, in memory, with no file.

@@ -20,22 +20,15 @@ PanelConversion::PanelConversion(const Panel& panel, int threads, VectorKernel k
     m_fans.resize(size_t(panel.fans.size()));
     for (int f = 0; f < panel.fans.size(); ++f) {
         const int ledpcs = panel.fans.at(f)->ledpcs;
-        const BladeType blade = bladeType(ledpcs);
+        const RecordLayout layout(ledpcs);
         FanRecord& fan = m_fans[size_t(f)];
-        fan.lines = blade.linesPerFrame;
-        fan.chunks = blade.chunks;
-        fan.chunkBytes = blade.chunkBytes;
+        fan.lines = layout.lines();
+        fan.chunks = layout.chunks();
+        fan.chunkBytes = layout.chunkBytes();
         fan.colours = std::make_unique<LineColours>(6 * halfLineLength(ledpcs), kernel);
         if (fan.colours->packs())
             fan.packed.assign(size_t(fan.lines) * size_t(fan.colours->bufferSize()), 0);
-        fan.headers.resize(size_t(fan.lines) * size_t(fan.chunks) * packetHeaderSize);
-        char* header = fan.headers.data();
-        for (int i = 0; i < fan.lines; ++i) {
-            for (int chunk = 0; chunk < fan.chunks; ++chunk) {
-                writePacketHeader(header, blade, i, chunk);
-                header += packetHeaderSize;
-            }
-        }
+        fan.headers = layout.headers();
     }
 }
 

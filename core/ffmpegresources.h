@@ -9,8 +9,8 @@ extern "C" {
 
 #include <memory>
 
-// Owners for the FFmpeg objects of a decoding run, so that every path out of a run releases
-// exactly what it had acquired.
+// Owners for the FFmpeg objects of a decoding or encoding run, so that every path out of a run
+// releases exactly what it had acquired.
 namespace ffmpeg {
 
 struct FormatContextCloser
@@ -18,6 +18,26 @@ struct FormatContextCloser
     void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
 };
 using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextCloser>;
+
+// A muxer's context. Its output (a custom AVIOContext) has an owner of its own, which must
+// outlive it.
+struct OutputContextFreer
+{
+    void operator()(AVFormatContext* context) const { avformat_free_context(context); }
+};
+using OutputContextPtr = std::unique_ptr<AVFormatContext, OutputContextFreer>;
+
+// An AVIOContext made by avio_alloc_context, with its buffer: libavformat may have replaced
+// the buffer it was given, so the one it holds now is freed.
+struct IoContextFreer
+{
+    void operator()(AVIOContext* context) const
+    {
+        av_freep(&context->buffer);
+        avio_context_free(&context);
+    }
+};
+using IoContextPtr = std::unique_ptr<AVIOContext, IoContextFreer>;
 
 struct CodecContextFreer
 {

@@ -219,15 +219,14 @@ int FanDataReader::unchunkedLedCount()
 // `leds` LEDs puts them.
 int FanDataReader::firstFrameHeadersAt(int leds) const
 {
-    const qint64 packetBytes = packetHeaderSize + 3 * qint64(leds);
-    const BladeType format = bladeType(leds);
+    const RecordLayout layout(leds);
     int headers = 0;
     char header[packetHeaderSize];
-    for (int line = 1; line < format.linesPerFrame; ++line) {
-        const qint64 at = line * packetBytes;
+    for (int line = 1; line < layout.lines(); ++line) {
+        const qint64 at = layout.packetOffset(line, 0);
         if (at + packetHeaderSize > size)
             break;
-        writePacketHeader(header, format, line, 0);
+        writePacketHeader(header, layout.blade(), line, 0);
         headers += std::memcmp(bytes + at, header, packetHeaderSize) == 0 ? 1 : 0;
     }
     return headers;
@@ -253,9 +252,10 @@ int FanDataReader::ledCountFromHeaderAt(qint64 at) const
 
 bool FanDataReader::checkPackets(int candidateLeds)
 {
-    const BladeType format = bladeType(candidateLeds);
-    const int lines = format.linesPerFrame;
-    const qint64 packetBytes = packetHeaderSize + format.chunkBytes;
+    const RecordLayout layout(candidateLeds);
+    const BladeType& format = layout.blade();
+    const int lines = layout.lines();
+    const qint64 packetBytes = layout.packetBytes();
 
     qint64 end = size;
     qint64 at = 0;
@@ -302,7 +302,7 @@ bool FanDataReader::checkPackets(int candidateLeds)
         }
     }
 
-    const qint64 record = qint64(lines) * format.chunks * packetBytes;
+    const qint64 record = layout.recordBytes();
     const qint64 checked = std::min(end, size);
     if (!cutOffAllowed && checked % record != 0) {
         return fail(checked, QStringLiteral("the file ends inside frame %1 after %2 of its "
@@ -320,19 +320,7 @@ bool FanDataReader::checkPackets(int candidateLeds)
 
 QVector<QByteArray> FanDataReader::frameLines(qint64 frame) const
 {
-    QVector<QByteArray> lines;
     if (frame < 0 || frame >= frames)
-        return lines;
-    const BladeType format = bladeType(ledCount);
-    const qint64 packetBytes = packetHeaderSize + format.chunkBytes;
-    qint64 at = frame * recordBytes;
-    lines.reserve(lineCount);
-    for (int line = 0; line < lineCount; ++line) {
-        QByteArray lineData;
-        lineData.reserve(format.chunks * format.chunkBytes);
-        for (int chunk = 0; chunk < format.chunks; ++chunk, at += packetBytes)
-            lineData.append(bytes + at + packetHeaderSize, format.chunkBytes);
-        lines.append(lineData);
-    }
-    return lines;
+        return {};
+    return RecordLayout(ledCount).lines(bytes + frame * recordBytes);
 }

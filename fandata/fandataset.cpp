@@ -36,6 +36,21 @@ QString FanDataSet::fileName(const QString& name, int fan, int fanCount)
     return name + numberMark + QString::number(fan) + suffix;
 }
 
+QString FanDataSet::nameOfFile(const QString& file)
+{
+    if (!file.endsWith(suffix) || file.endsWith('/' + suffix) || file == suffix)
+        return file;
+    const QString stripped = file.left(file.size() - suffix.size());
+    const int mark = stripped.lastIndexOf(numberMark);
+    if (mark > 0 && stripped.at(mark - 1) != '/') {
+        const QString name = stripped.left(mark);
+        const int fan = fanNumber(stripped.mid(mark + numberMark.size()));
+        if (fan >= 0 && find(name).numbered.count(fan) == 1)
+            return name;
+    }
+    return stripped;
+}
+
 QStringList FanDataSet::files() const
 {
     QStringList result;

@@ -19,6 +19,11 @@ public:
     // The file of fan `fan` of a set of `fanCount` fans named `name`.
     static QString fileName(const QString& name, int fan, int fanCount);
 
+    // The name of the set that `file` belongs to: DIR/NAME for DIR/NAME__k.bin (where that
+    // names a file of a numbered set) and for DIR/NAME.bin; a text that names no file of a
+    // set stays as it is, taken for the name itself.
+    static QString nameOfFile(const QString& file);
+
     QString name() const { return m_name; }
     int fanCount() const { return m_fanCount; }
     QString file(int fan) const { return fileName(m_name, fan, m_fanCount); }

@@ -2,10 +2,29 @@
 
 #include <algorithm>
 
-qint64 frameRecordSize(int ledpcs)
+std::vector<char> RecordLayout::headers() const
 {
-    const BladeType blade = bladeType(ledpcs);
-    return qint64(blade.linesPerFrame) * blade.chunks * (packetHeaderSize + blade.chunkBytes);
+    std::vector<char> all(size_t(packets()) * packetHeaderSize);
+    char* header = all.data();
+    for (int line = 0; line < lines(); ++line) {
+        for (int chunk = 0; chunk < chunks(); ++chunk, header += packetHeaderSize)
+            writePacketHeader(header, m_blade, line, chunk);
+    }
+    return all;
+}
+
+QVector<QByteArray> RecordLayout::lines(const char* record) const
+{
+    QVector<QByteArray> result;
+    result.reserve(lines());
+    for (int line = 0; line < lines(); ++line) {
+        QByteArray data;
+        data.reserve(chunks() * chunkBytes());
+        for (int chunk = 0; chunk < chunks(); ++chunk)
+            data.append(record + packetOffset(line, chunk) + packetHeaderSize, chunkBytes());
+        result.append(data);
+    }
+    return result;
 }
 
 void writePacketHeader(char* out, const BladeType& blade, int lineIndex, int chunk)

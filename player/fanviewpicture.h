@@ -2,7 +2,7 @@
 #define ROTAVIS_FANVIEWPICTURE_H
 
 #include "fandiscmap.h"
-#include "fanframes.h"
+#include "fanframelines.h"
 
 #include <QImage>
 #include <QRect>

@@ -1,0 +1,52 @@
+#include "yuvconverter.h"
+
+extern "C" {
+#include <libavutil/imgutils.h>
+}
+
+bool YuvConverter::convert(const QImage& picture, AVFrame* frame)
+{
+    if (picture.isNull() || frame->format != AV_PIX_FMT_YUV420P)
+        return false;
+    // Two layouts the scaler reads directly; every other format is brought to 32-bit RGB
+    // (a picture with transparency then shows as if over black, the panel's background).
+    const QImage rgb = picture.format() == QImage::Format_RGB888
+                           ? picture
+                           : picture.convertToFormat(QImage::Format_RGB32);
+    if (rgb.isNull())
+        return false;
+    const AVPixelFormat format =
+        rgb.format() == QImage::Format_RGB888 ? AV_PIX_FMT_RGB24 : AV_PIX_FMT_RGB32;
+    if (!prepare(format, rgb.size(), QSize(frame->width, frame->height)))
+        return false;
+    const uint8_t* const sourceData[4] = {rgb.constBits(), nullptr, nullptr, nullptr};
+    const int sourceLinesize[4] = {int(rgb.bytesPerLine()), 0, 0, 0};
+    // A negative result is an error (FFmpeg 5 and later); FFmpeg 4 answers 0 to some.
+    return sws_scale(scaler.get(), sourceData, sourceLinesize, 0, rgb.height(), frame->data,
+                     frame->linesize) > 0;
+}
+
+bool YuvConverter::prepare(AVPixelFormat format, const QSize& size, const QSize& frameSize)
+{
+    if (scaler && format == sourceFormat && size == sourceSize && frameSize == outputSize)
+        return true;
+    scaler.reset();
+    if (av_image_check_size(unsigned(size.width()), unsigned(size.height()), 0, nullptr) < 0 ||
+        av_image_check_size(unsigned(frameSize.width()), unsigned(frameSize.height()), 0, nullptr) <
+            0)
+        return false;
+    // Bicubic: smooth when a picture is scaled, and it also filters the halving of the colour
+    // planes.
+    scaler.reset(sws_getContext(size.width(), size.height(), format, frameSize.width(),
+                                frameSize.height(), AV_PIX_FMT_YUV420P,
+                                SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
+    if (!scaler)
+        return false;
+    // The scaler's default is BT.601; the stream is described as BT.709 (see the header).
+    const int* coefficients = sws_getCoefficients(SWS_CS_ITU709);
+    sws_setColorspaceDetails(scaler.get(), coefficients, 1, coefficients, 0, 0, 1 << 16, 1 << 16);
+    sourceFormat = format;
+    sourceSize = size;
+    outputSize = frameSize;
+    return true;
+}

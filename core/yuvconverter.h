@@ -1,0 +1,35 @@
+#ifndef ROTAVIS_YUVCONVERTER_H
+#define ROTAVIS_YUVCONVERTER_H
+
+#include "ffmpegresources.h"
+
+#include <QImage>
+#include <QSize>
+
+// Converts pictures into the yuv420p frames of a video with FFmpeg's scaler: BT.709
+// coefficients in limited range, which is what the video's stream says it holds, so that
+// players show the colours that were written. A picture of another size than the frames is
+// scaled in the same pass.
+class YuvConverter
+{
+public:
+    // The colour description of the frames, for the encoder and the container.
+    static constexpr AVColorSpace colorSpace = AVCOL_SPC_BT709;
+    static constexpr AVColorPrimaries colorPrimaries = AVCOL_PRI_BT709;
+    static constexpr AVColorTransferCharacteristic colorTransfer = AVCOL_TRC_BT709;
+    static constexpr AVColorRange colorRange = AVCOL_RANGE_MPEG;
+
+    // Converts `picture` (any format and size) into `frame`, a writable yuv420p frame with its
+    // buffers. False when the picture is null or the scaler cannot be set up for it.
+    bool convert(const QImage& picture, AVFrame* frame);
+
+private:
+    bool prepare(AVPixelFormat format, const QSize& size, const QSize& frameSize);
+
+    ffmpeg::ScalerPtr scaler;
+    AVPixelFormat sourceFormat = AV_PIX_FMT_NONE;
+    QSize sourceSize;
+    QSize outputSize;
+};
+
+#endif
