@@ -1,7 +1,5 @@
 #include "fanframes.h"
 
-#include "fan.h"
-#include "packets.h"
 #include "panel.h"
 #include "panelconversion.h"
 #include "panellimits.h"
@@ -27,16 +25,7 @@ QVector<FanFrameLines> FanFrameConverter::convert(const QImage& frame, const Pan
 
     QVector<FanFrameLines> fans;
     fans.reserve(panel.fans.size());
-    for (int f = 0; f < panel.fans.size(); ++f) {
-        const RecordLayout layout(panel.fans.at(f)->ledpcs);
-        FanFrameLines out;
-        out.lines = layout.lines(conversion->frameRecord(f).constData());
-        const bool takesTurns = conversion->takesSwapTurns(f);
-        BitPlaneTurn lineTurn = conversion->firstTurn(f);
-        out.swapped.reserve(layout.lines());
-        for (int k = 0; k < layout.lines(); ++k)
-            out.swapped.append(takesTurns && lineTurn.next());
-        fans.append(out);
-    }
+    for (int f = 0; f < panel.fans.size(); ++f)
+        fans.append(conversion->frameLines(f));
     return fans;
 }

@@ -188,6 +188,13 @@ bool OutputRun::convertAndWrite()
     }
     for (int i = 0; i < fans; ++i)
         m_wholeRecords[size_t(i)] += frameRecordSize(m_panel->fans.at(i)->ledpcs);
+    if (m_frameWritten) {
+        QVector<FanFrameLines> lines;
+        lines.reserve(fans);
+        for (int i = 0; i < fans; ++i)
+            lines.append(m_conversion->frameLines(i));
+        m_frameWritten(lines);
+    }
     return true;
 }
 

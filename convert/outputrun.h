@@ -1,12 +1,14 @@
 #ifndef ROTAVIS_OUTPUTRUN_H
 #define ROTAVIS_OUTPUTRUN_H
 
+#include "fanframelines.h"
 #include "outputfiles.h"
 
 #include <QImage>
 #include <QString>
 
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <sys/uio.h>
@@ -50,6 +52,11 @@ public:
     // and nothing more is written.
     bool convertFrame(const QImage& frame);
 
+    // What is told of each frame once its records are in every file: each fan's lines, in
+    // the panel's order. Called on the conversion thread: the next frame waits for it.
+    using FrameWritten = std::function<void(const QVector<FanFrameLines>& fans)>;
+    void setFrameWritten(FrameWritten frameWritten) { m_frameWritten = std::move(frameWritten); }
+
     // Waits until the frames handed over are written; false if the run has failed, or if a
     // file was removed or replaced under its name meanwhile.
     bool finish();
@@ -77,6 +84,7 @@ private:
     std::vector<qint64> m_wholeRecords; // per file: its size after the last whole frame record
     std::vector<std::vector<iovec>> m_recordVectors; // per file: its record's pieces
     std::unique_ptr<PanelConversion> m_conversion;
+    FrameWritten m_frameWritten;
 
     // The hand-over between the caller and the conversion thread.
     mutable std::mutex m_mutex;

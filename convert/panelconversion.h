@@ -2,6 +2,7 @@
 #define ROTAVIS_PANELCONVERSION_H
 
 #include "bitplanes.h"
+#include "fanframelines.h"
 #include "vectorkernel.h"
 
 #include <QByteArray>
@@ -60,6 +61,9 @@ public:
     const std::vector<Piece>& recordPieces(int fan) const { return m_fans[size_t(fan)].pieces; }
     // The same record in one piece.
     QByteArray frameRecord(int fan) const;
+    // The same record as what a view of the fan needs: each line's LED bytes, and which
+    // lines were packed with the blade's halves swapped.
+    FanFrameLines frameLines(int fan) const;
     // Whether fan `fan`'s lines are packed in 14 channels and so take swap turns, and the
     // turn its first line took in the last converted frame.
     bool takesSwapTurns(int fan) const;

@@ -1,6 +1,7 @@
 #ifndef ROTAVIS_CORE_H
 #define ROTAVIS_CORE_H
 
+#include "outputrun.h"
 #include "stoprequest.h"
 #include "videoinfo.h"
 
@@ -42,6 +43,9 @@ public:
     bool lastRunStopped = false;
     // Whether the last output run could not start because another run writes its files.
     bool lastRunSetBusy = false;
+    // Told of every frame an output run has written (see OutputRun::setFrameWritten); set
+    // while the worker is idle, for a run that also renders what it writes.
+    OutputRun::FrameWritten outputFrameWritten;
 
     // Called by the window while the worker is idle.
     void setFileName(const QString& name);

@@ -18,6 +18,7 @@ QString OutputJob::run(const QString& outputPath, Panel* panel)
         if (!refused.isEmpty())
             return refused;
     }
+    files.setFrameWritten(core->outputFrameWritten);
     if (!files.open(outputPath, panel, core->fileName)) {
         core->lastRunSetBusy = files.busy();
         return files.errorString();

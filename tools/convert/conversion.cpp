@@ -5,6 +5,7 @@
 #include "exitstatus.h"
 #include "fanviews.h"
 #include "installation.h"
+#include "interrupts.h"
 #include "messages.h"
 #include "options.h"
 #include "progressreporter.h"
@@ -28,76 +29,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The worker of the run in progress, for the interrupt handler.
-Core* runningCore = nullptr;
-// The signal that interrupted the conversion, 0 while none has.
-volatile std::sig_atomic_t interrupted = 0;
-
-void stopOnInterrupt(int signal)
-{
-    interrupted = signal;
-    if (runningCore)
-        runningCore->stopRequested.raise(); // lock-free: safe in a signal handler
-}
-
-// The signals that end a conversion early: Ctrl-C, a polite kill, a closed terminal.
-constexpr int interruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-// Interrupts stop the conversion for as long as this lives: the run in progress ends the way
-// the window's stop ends it, with whole frames in every file, and no further clip starts.
-class InterruptScope
-{
-public:
-    InterruptScope()
-    {
-        interrupted = 0;
-        struct sigaction action = {};
-        action.sa_handler = stopOnInterrupt;
-        sigemptyset(&action.sa_mask);
-        for (int i = 0; i < signalCount; ++i)
-            sigaction(interruptSignals[i], &action, &previous[i]);
-    }
-    ~InterruptScope()
-    {
-        for (int i = 0; i < signalCount; ++i)
-            sigaction(interruptSignals[i], &previous[i], nullptr);
-    }
-
-private:
-    static constexpr int signalCount = int(std::size(interruptSignals));
-    struct sigaction previous[signalCount] = {};
-};
-
-// What a conversion ended by `signal` reports, and its exit status: 128 + the signal, as
-// shells report a command that a signal ended.
-QString interruption(int signal)
-{
-    switch (signal) {
-    case SIGTERM:
-        return QStringLiteral("terminated (SIGTERM)");
-    case SIGHUP:
-        return QStringLiteral("hung up (SIGHUP)");
-    default:
-        return QStringLiteral("interrupted");
-    }
-}
-
-// The worker that Ctrl-C stops, for as long as this lives.
-class StoppableRun
-{
-public:
-    explicit StoppableRun(Core* core)
-    {
-        // Announced before the handler can see it, so that a stop raised before the run
-        // takes its ticket still stops that run; an interrupt that came earlier stops it too.
-        core->stopRequested.announceJob();
-        runningCore = core;
-        if (interrupted)
-            core->stopRequested.raise();
-    }
-    ~StoppableRun() { runningCore = nullptr; }
-};
 
 // The frame source writes its rate to standard output; the converter keeps standard output
 // for what it is asked to print.
@@ -177,10 +108,10 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
     panel->selection =
         options.hasSelection ? options.selection : defaultSelection(info.firstFrame.size(), *panel);
 
-    if (interrupted)
-        return ending(ExitInterrupted + interrupted,
+    if (interruptSignal())
+        return ending(ExitInterrupted + interruptSignal(),
                       QStringLiteral("%1 before %2 was converted")
-                          .arg(interruption(interrupted), native(job.input)));
+                          .arg(interruption(interruptSignal()), native(job.input)));
 
     const bool live = isatty(fileno(stderr));
     ProgressReporter progress(stderr, live, info.fps, info.durationMs, label);
@@ -222,13 +153,13 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
         concludeFailure(QStringLiteral("not written"));
         return ending(ExitOutputUnwritable, failure);
     }
-    if (interrupted) {
-        concludeFailure(interruption(interrupted));
-        return ending(
-            ExitInterrupted + interrupted,
-            QStringLiteral("%1: the files hold the %2 converted before the stop, "
-                           "whole frames only")
-                .arg(interruption(interrupted), counted(outcome.frames, QStringLiteral("frame"))));
+    if (interruptSignal()) {
+        concludeFailure(interruption(interruptSignal()));
+        return ending(ExitInterrupted + interruptSignal(),
+                      QStringLiteral("%1: the files hold the %2 converted before the stop, "
+                                     "whole frames only")
+                          .arg(interruption(interruptSignal()),
+                               counted(outcome.frames, QStringLiteral("frame"))));
     }
     if (!options.quiet) {
         const QString frames = counted(outcome.frames, QStringLiteral("frame"));
@@ -254,31 +185,13 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
 int runConversion(const Options& options)
 {
     Installation installation;
-    QString error;
-    if (!installation.load(options.configPath, &error)) {
-        complain(error);
-        return ExitNoSuchPanel;
-    }
-    QStringList ambiguous;
-    Panel* panel = installation.find(options.panel, &ambiguous);
-    if (!ambiguous.isEmpty()) {
-        complainAboutUsage(QStringLiteral("--panel '%1' fits %2 in case only; give the exact "
-                                          "name or the position")
-                               .arg(options.panel, ambiguous.join(QStringLiteral(", "))));
-        return ExitUsage;
-    }
-    if (!panel) {
-        complain(QStringLiteral("%1 has no panel '%2' (see --list-panels)")
-                     .arg(native(options.configPath), options.panel));
-        return ExitNoSuchPanel;
-    }
-    const QString refused = PanelLimits::problem(*panel);
-    if (!refused.isEmpty()) {
-        complain(QStringLiteral("%1: %2").arg(native(options.configPath), refused));
-        return ExitNoSuchPanel;
-    }
+    int status = ExitSuccess;
+    Panel* panel = installation.usablePanel(options.configPath, options.panel, &status);
+    if (!panel)
+        return status;
 
     ClipPlan plan;
+    QString error;
     if (!planClips(options, &plan, &error)) {
         complainAboutUsage(error);
         return ExitUsage;
@@ -315,7 +228,7 @@ int runConversion(const Options& options)
         const QString label =
             QStringLiteral("[%1/%2] %3").arg(i + 1).arg(plan.jobs.size()).arg(outcomes[i].clip);
         outcomes[i] = convertClip(plan.jobs.at(i), panel, options, label);
-        if (interrupted)
+        if (interruptSignal())
             break;
     }
     std::printf("%s", qPrintable(summaryTable(outcomes)));

@@ -1,6 +1,9 @@
 #include "installation.h"
 
+#include "exitstatus.h"
+#include "messages.h"
 #include "panel.h"
+#include "panellimits.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -54,4 +57,36 @@ Panel* Installation::find(const QString& indexOrModel, QStringList* ambiguous) c
     if (ambiguous)
         *ambiguous = candidates;
     return nullptr;
+}
+
+Panel* Installation::usablePanel(const QString& configPath, const QString& panelName, int* status)
+{
+    QString error;
+    if (!load(configPath, &error)) {
+        complain(error);
+        *status = ExitNoSuchPanel;
+        return nullptr;
+    }
+    QStringList ambiguous;
+    Panel* panel = find(panelName, &ambiguous);
+    if (!ambiguous.isEmpty()) {
+        complainAboutUsage(QStringLiteral("--panel '%1' fits %2 in case only; give the exact "
+                                          "name or the position")
+                               .arg(panelName, ambiguous.join(QStringLiteral(", "))));
+        *status = ExitUsage;
+        return nullptr;
+    }
+    if (!panel) {
+        complain(QStringLiteral("%1 has no panel '%2' (see --list-panels)")
+                     .arg(native(configPath), panelName));
+        *status = ExitNoSuchPanel;
+        return nullptr;
+    }
+    const QString refused = PanelLimits::problem(*panel);
+    if (!refused.isEmpty()) {
+        complain(QStringLiteral("%1: %2").arg(native(configPath), refused));
+        *status = ExitNoSuchPanel;
+        return nullptr;
+    }
+    return panel;
 }

@@ -25,6 +25,11 @@ public:
 
     const QList<Panel*>& panels() const { return loaded.list(); }
 
+    // Loads `configPath` and gives the panel that `panelName` names there (as find() does),
+    // fit for a conversion; null after saying why on standard error, with the exit status in
+    // *status.
+    Panel* usablePanel(const QString& configPath, const QString& panelName, int* status);
+
 private:
     LoadedPanels loaded;
 };
