@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Benchmarks of the conversion (not part of ./test.sh): the per-fan speed-up of the fast path
 # over the straightforward version, whole runs against the decode-only run of the same file,
-# the same runs writing only (as many bytes as the conversion, no sampling), and peak memory.
+# the same runs writing only (as many bytes as the conversion, no sampling), peak memory, and
+# the encoding speed of the fans' video.
 # Makes its clips with the ffmpeg tool, builds what it needs into build/ (or $BUILD_DIR) and
 # prints Markdown tables. REPEATS sets how many decode/write/convert rounds are run for each
 # row (default 3; the median is reported).
@@ -12,7 +13,7 @@ build=${BUILD_DIR:-$root/build}
 repeats=${REPEATS:-3}
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target bench_convert bench_run >/dev/null
+cmake --build "$build" -j2 --target bench_convert bench_run bench_videowriter >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -109,5 +110,9 @@ for c in c1080 c1080long; do
     awk -v l="$label" -v d="$d" -v v="$v" \
         'BEGIN { printf "| %s | %.1f | %.1f | %.1f |\n", l, d / 1024, v / 1024, (v - d) / 1024 }'
 done
+echo
+echo "## Video of the fans (encoding only, pictures made beforehand)"
+echo
+QT_QPA_PLATFORM=offscreen "$build/bench/bench_videowriter" 2>/dev/null
 echo
 echo "Load after: $(cut -d' ' -f1-3 /proc/loadavg)"

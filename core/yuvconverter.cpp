@@ -42,8 +42,8 @@ bool YuvConverter::prepare(AVPixelFormat format, const QSize& size, const QSize&
                                 SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
     if (!scaler)
         return false;
-    // The scaler's default is BT.601; the stream is described as BT.709 (see the header).
-    const int* coefficients = sws_getCoefficients(SWS_CS_ITU709);
+    // The stream is described as BT.601 (see the header), as the scaler's default is too.
+    const int* coefficients = sws_getCoefficients(SWS_CS_ITU601);
     sws_setColorspaceDetails(scaler.get(), coefficients, 1, coefficients, 0, 0, 1 << 16, 1 << 16);
     sourceFormat = format;
     sourceSize = size;

@@ -6,15 +6,17 @@
 #include <QImage>
 #include <QSize>
 
-// Converts pictures into the yuv420p frames of a video with FFmpeg's scaler: BT.709
+// Converts pictures into the yuv420p frames of a video with FFmpeg's scaler: BT.601
 // coefficients in limited range, which is what the video's stream says it holds, so that
-// players show the colours that were written. A picture of another size than the frames is
-// scaled in the same pass.
+// players show the colours that were written. BT.601 rather than BT.709 because it is what
+// the frame source decodes every clip with: a video rendered here and opened in Rotavis again
+// gives back its colours too. A picture of another size than the frames is scaled in the
+// same pass.
 class YuvConverter
 {
 public:
     // The colour description of the frames, for the encoder and the container.
-    static constexpr AVColorSpace colorSpace = AVCOL_SPC_BT709;
+    static constexpr AVColorSpace colorSpace = AVCOL_SPC_SMPTE170M;
     static constexpr AVColorPrimaries colorPrimaries = AVCOL_PRI_BT709;
     static constexpr AVColorTransferCharacteristic colorTransfer = AVCOL_TRC_BT709;
     static constexpr AVColorRange colorRange = AVCOL_RANGE_MPEG;

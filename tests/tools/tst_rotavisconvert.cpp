@@ -1,11 +1,13 @@
 #include "core.h"
 #include "dialoganswerer.h"
 #include "filledimage.h"
+#include "framesource.h"
 #include "loadedpanels.h"
 #include "mainwindow.h"
 #include "messagecapture.h"
 #include "packets.h"
 #include "panel.h"
+#include "setplayer.h"
 #include "testfiles.h"
 #include "testmedia.h"
 #include "usersettings.h"
@@ -19,6 +21,7 @@
 
 #include <sys/stat.h>
 
+#include <cmath>
 #include <csignal>
 
 namespace {
@@ -50,6 +53,27 @@ const QString installation = QStringLiteral(R"xml(<panels>
     <fan diameter="192" ledpcs="192" x="100" y="100"/>
   </panel>
 </panels>)xml");
+
+// How close two pictures of one size are, in dB of their brightness, as video coding is
+// measured: its pictures keep brightness to the pixel but colour at half the resolution.
+double peakSignalToNoise(const QImage& a, const QImage& b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB888);
+    const QImage y = b.convertToFormat(QImage::Format_RGB888);
+    const auto luma = [](const uchar* rgb) {
+        return 0.299 * rgb[0] + 0.587 * rgb[1] + 0.114 * rgb[2];
+    };
+    double squares = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        for (int column = 0; column < x.width(); ++column) {
+            const double d = luma(x.constScanLine(row) + 3 * column) -
+                             luma(y.constScanLine(row) + 3 * column);
+            squares += d * d;
+        }
+    }
+    const double mean = squares / (double(x.width()) * x.height());
+    return mean == 0 ? 100 : 10 * std::log10(255.0 * 255.0 / mean);
+}
 
 struct Result
 {
@@ -779,8 +803,9 @@ private slots:
         QVERIFY(!longClip.isEmpty());
         const QString out = outputDir(QString("interrupted%1").arg(signal)) + "/every";
         QProcess process;
-        process.start(ROTAVIS_CONVERT, {"--config", config, "--panel", "every blade", "--input",
-                                        longClip, "--output", out});
+        process.start(ROTAVIS_CONVERT,
+                      {"--config", config, "--panel", "every blade", "--input", longClip,
+                       "--output", out, "--video", out + ".mp4", "--video-size", "64"});
         QVERIFY(process.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out + "__7.bin").size() > 0, 120000);
         ::kill(pid_t(process.processId()), signal);
@@ -800,6 +825,57 @@ private slots:
         }
         QCOMPARE(frameCounts.size(), 1);
         QVERIFY(*frameCounts.begin() > 0 && *frameCounts.begin() < 1800);
+        // The video of the frames written is finished, and plays.
+        QCOMPARE(TestMedia::rgbFrames(out + ".mp4").size(), *frameCounts.begin() * 64 * 64 * 3);
+    }
+
+    // A video, rendered from a saved set or beside the conversion that writes it, holds one
+    // frame per frame of the set at the panel's rate, each showing what the fans show.
+    void videoShowsWhatTheFansShow_data()
+    {
+        QTest::addColumn<bool>("played");
+        QTest::newRow("from a saved set") << true;
+        QTest::newRow("beside a conversion") << false;
+    }
+
+    void videoShowsWhatTheFansShow()
+    {
+        QFETCH(bool, played);
+        const QString folder = outputDir(played ? "video-played" : "video-converted");
+        const QString set = folder + "/pair";
+        const QString video = folder + "/pair.mp4";
+        const QStringList size{"--video-size", "320"};
+        if (played) {
+            QCOMPARE(convert("pair", clip, set, {"--quiet"}).status, 0);
+            QCOMPARE(run(QStringList{"--config", config, "--panel", "pair", "--play", set,
+                                     "--video", video, "--quiet"} +
+                         size)
+                         .status,
+                     0);
+        } else {
+            QCOMPARE(
+                convert("pair", clip, set, QStringList{"--video", video, "--quiet"} + size).status,
+                0);
+        }
+
+        LoadedPanels panels;
+        QVERIFY(panels.load(config));
+        Panel* pair = panels.at(1);
+        SetPlayer player;
+        QVERIFY2(player.open(set), qPrintable(player.errorString()));
+        Core reader;
+        reader.setFileName(video);
+        reader.panel = pair; // read at the panel's rate: picture for picture
+        const VideoInfo info =
+            Core::decodeVideo(collectFrame, &reader, FrameSource::noLimit, false);
+        QCOMPARE(info.fps, 25.0);
+        QCOMPARE(qint64(reader.frames.size()), player.frameCount());
+        for (int f = 0; f < reader.frames.size(); ++f) {
+            const QImage expected = player.picture(f, *pair, QSize(320, 160));
+            QCOMPARE(reader.frames.at(f).size(), expected.size());
+            const double psnr = peakSignalToNoise(reader.frames.at(f), expected);
+            QVERIFY2(psnr > 30, qPrintable(QString("frame %1: %2 dB").arg(f).arg(psnr)));
+        }
     }
 };
 

@@ -9,5 +9,6 @@ int listPanels(const Options& options);
 int checkConfig(const Options& options);
 int inspectFanData(const Options& options);
 int repairFanData(const Options& options);
+int playFanData(const Options& options);
 
 #endif

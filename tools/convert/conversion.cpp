@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "defaultselection.h"
 #include "exitstatus.h"
+#include "fanvideo.h"
 #include "fanviews.h"
 #include "installation.h"
 #include "interrupts.h"
@@ -20,6 +21,7 @@
 #include "panel.h"
 #include "panellimits.h"
 
+#include <QDebug>
 #include <QElapsedTimer>
 
 #include <csignal>
@@ -128,6 +130,17 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
     // The 14-channel blades swap halves in turns counted over the program's run: each clip
     // starts its turns afresh, so its files are those of a conversion of it alone.
     BitPlaneTurn::outputRuns() = BitPlaneTurn();
+    // The video is rendered from the very records the run writes, as they are written.
+    std::unique_ptr<FanVideo> video;
+    if (!options.videoPath.isEmpty()) {
+        video = std::make_unique<FanVideo>(*panel);
+        if (!video->open(options.videoPath, options.videoSize, job.input))
+            return ending(ExitOutputUnwritable, video->errorString());
+        qInfo().noquote() << "Encoding with" << video->encoderName();
+        core.outputFrameWritten = [&video](const QVector<FanFrameLines>& fans) {
+            video->add(fans);
+        };
+    }
     {
         const StoppableRun stoppable(&core);
         const QuietStandardOutput quiet(!options.verbose);
@@ -138,9 +151,15 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
         progress.finish();
         return ending(ExitUsage, failure);
     }
+
     for (const QString& file : clipOutputFiles(job.outputPath, *panel, false))
         outcome.files += NativePath::status(file).isFile;
     outcome.frames = convertedFrames(job.outputPath, *panel);
+    // The video of the frames written, also after a stop; one of no frame is no video and is
+    // not left behind.
+    core.outputFrameWritten = nullptr;
+    if (video && outcome.frames > 0 && !video->finish() && failure.isEmpty())
+        failure = video->errorString();
 
     // A clip of a batch always gets its line; a single run's failure speaks for itself.
     const auto concludeFailure = [&](const QString& text) {
@@ -196,9 +215,16 @@ int runConversion(const Options& options)
         complainAboutUsage(error);
         return ExitUsage;
     }
+    if (plan.batch && !options.videoPath.isEmpty()) {
+        complainAboutUsage(QStringLiteral("--video goes with one clip"));
+        return ExitUsage;
+    }
     // Nothing is replaced without leave, and nothing is written before that is settled.
     const bool fanViews = options.fanViewFrame >= 0;
-    const QString existing = firstExistingOutput(plan, *panel, fanViews);
+    QString existing = firstExistingOutput(plan, *panel, fanViews);
+    if (existing.isEmpty() && !options.videoPath.isEmpty() &&
+        NativePath::status(options.videoPath).exists)
+        existing = options.videoPath;
     if (!existing.isEmpty() && !options.overwrite) {
         complainAboutUsage(
             QStringLiteral("%1 exists; --overwrite (-y) replaces it").arg(native(existing)));

@@ -13,6 +13,7 @@
 
 extern "C" {
 #include <libavutil/avutil.h>
+#include <libavutil/log.h>
 }
 
 namespace {
@@ -50,6 +51,8 @@ int main(int argc, char* argv[])
         return ExitUsage;
     }
     showDiagnostics = options.verbose;
+    // FFmpeg's own chatter (the encoder's statistics) only with --verbose; its errors always.
+    av_log_set_level(options.verbose ? AV_LOG_INFO : AV_LOG_ERROR);
 
     switch (options.mode) {
     case Options::Mode::Help:
@@ -67,6 +70,8 @@ int main(int argc, char* argv[])
         return inspectFanData(options);
     case Options::Mode::Repair:
         return repairFanData(options);
+    case Options::Mode::Play:
+        return playFanData(options);
     case Options::Mode::Convert:
         break;
     }

@@ -8,6 +8,10 @@
 
 namespace {
 
+// A video's longer side: big enough to see the fans, small enough for any player.
+constexpr int minVideoSide = 64;
+constexpr int maxVideoSide = 4096;
+
 bool parseCount(const QString& text, int* value)
 {
     bool ok = false;
@@ -47,6 +51,7 @@ QString usageText()
         "  rotavis-convert --check-config [FILE]\n"
         "  rotavis-convert --inspect FILE.bin [--frame N] [--png OUT.png [-y]]\n"
         "  rotavis-convert --repair DIR/NAME\n"
+        "  rotavis-convert --play DIR/NAME --panel INDEX|MODEL --video OUT.mp4 [options]\n"
         "  rotavis-convert --help | --version\n"
         "\n"
         "Converts videos or pictures into the fan data files of one panel, exactly as the\n"
@@ -77,6 +82,9 @@ QString usageText()
         "  --config FILE        the installation (default: fanconfig.xml beside this program)\n"
         "  --fan-view N         also writes, for converted frame N (from 0), a picture of\n"
         "                       what each fan shows: DIR/NAME.view.png or DIR/NAME__i.view.png\n"
+        "  --video OUT.mp4      also renders what the fans show, frame by frame, into a\n"
+        "                       video at the panel's rate (one clip only)\n"
+        "  --video-size N       the video's longer side in pixels (default 1080)\n"
         "  --quiet              no progress\n"
         "  --verbose            also the decoder's and converter's diagnostic lines\n"
         "\n"
@@ -97,6 +105,8 @@ QString usageText()
         "  --frame N            with --inspect: the frame to render (default 0)\n"
         "  --png OUT.png        with --inspect: writes the picture of frame N (an existing\n"
         "                       file only with --overwrite)\n"
+        "  --play DIR/NAME      renders the saved set DIR/NAME (or any file of it) for the\n"
+        "                       panel --panel into the video --video, as the fans show it\n"
         "  --repair DIR/NAME    cuts the fan data files DIR/NAME.bin or DIR/NAME__0.bin,\n"
         "                       DIR/NAME__1.bin, ... back to the frames that every file of\n"
         "                       the set holds whole (after a conversion was killed), and\n"
@@ -143,9 +153,12 @@ bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath
     const QCommandLineOption frame("frame", "frame", "N");
     const QCommandLineOption png("png", "png", "OUT.png");
     const QCommandLineOption repair("repair", "repair", "DIR/NAME");
-    parser.addOptions({help, version, config, panel, input, output, overwrite, selection,
-                       listPanels, checkConfig, fanView, quiet, verbose, inspect, frame, png,
-                       repair});
+    const QCommandLineOption play("play", "play", "DIR/NAME");
+    const QCommandLineOption video("video", "video", "OUT.mp4");
+    const QCommandLineOption videoSize("video-size", "video size", "N");
+    parser.addOptions({help,      version,    config,      panel,   input, output,   overwrite,
+                       selection, listPanels, checkConfig, fanView, quiet, verbose,  inspect,
+                       frame,     png,        repair,      play,    video, videoSize});
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -186,6 +199,20 @@ bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath
         result.repairName = parser.value(repair);
     } else if (parser.isSet(listPanels)) {
         result.mode = Options::Mode::ListPanels;
+    } else if (parser.isSet(play)) {
+        result.mode = Options::Mode::Play;
+        result.playName = parser.value(play);
+        for (const QCommandLineOption* required : {&panel, &video}) {
+            if (!parser.isSet(*required) || parser.value(*required).isEmpty()) {
+                *error = QStringLiteral("--play needs --%1").arg(required->names().first());
+                return false;
+            }
+        }
+        if (parser.isSet(input) || parser.isSet(output)) {
+            *error = QStringLiteral("--play renders a saved set: it takes no --input or --output");
+            return false;
+        }
+        result.panel = parser.value(panel);
     } else {
         result.mode = Options::Mode::Convert;
         for (const QCommandLineOption* required : {&panel, &input, &output}) {
@@ -226,6 +253,25 @@ bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath
     }
     if (result.mode != Options::Mode::Inspect && (parser.isSet(frame) || parser.isSet(png))) {
         *error = QStringLiteral("--frame and --png go with --inspect");
+        return false;
+    }
+    const bool renders =
+        result.mode == Options::Mode::Play || result.mode == Options::Mode::Convert;
+    if (!renders && (parser.isSet(video) || parser.isSet(videoSize))) {
+        *error = QStringLiteral("--video and --video-size go with --play or a conversion");
+        return false;
+    }
+    result.videoPath = parser.value(video);
+    if (parser.isSet(video) && result.videoPath.isEmpty()) {
+        *error = QStringLiteral("--video takes the name of the video file");
+        return false;
+    }
+    if (parser.isSet(videoSize) &&
+        (!parseCount(parser.value(videoSize), &result.videoSize) ||
+         result.videoSize < minVideoSide || result.videoSize > maxVideoSide)) {
+        *error = QStringLiteral("--video-size takes the video's longer side in pixels, %1 to %2")
+                     .arg(minVideoSide)
+                     .arg(maxVideoSide);
         return false;
     }
     *options = result;

@@ -14,6 +14,7 @@ struct Options
         ListPanels,
         Inspect,
         Repair,
+        Play,
         CheckConfig,
         Help,
         Version
@@ -31,7 +32,10 @@ struct Options
     QString inspectPath;
     int inspectFrame = 0;
     QString pngPath;
-    QString repairName; // DIR/NAME of a set of fan data files
+    QString repairName;   // DIR/NAME of a set of fan data files
+    QString playName;     // DIR/NAME, or a file, of a set to render
+    QString videoPath;    // the video of what the fans show; empty for none
+    int videoSize = 1080; // the video's longer side in pixels
     bool quiet = false;
     bool verbose = false;
 };
