@@ -35,11 +35,13 @@ bool YuvConverter::prepare(AVPixelFormat format, const QSize& size, const QSize&
         av_image_check_size(unsigned(frameSize.width()), unsigned(frameSize.height()), 0, nullptr) <
             0)
         return false;
-    // Bicubic: smooth when a picture is scaled, and it also filters the halving of the colour
-    // planes.
+    // Bicubic where a picture is scaled, to keep it smooth. A picture of the frames' size
+    // (every picture of the fans) takes the scaler's vector path: bilinear still averages
+    // the colour planes as they are halved, and the brightness is copied as it is.
+    const int flags = size == frameSize ? SWS_BILINEAR : SWS_BICUBIC | SWS_ACCURATE_RND;
     scaler.reset(sws_getContext(size.width(), size.height(), format, frameSize.width(),
-                                frameSize.height(), AV_PIX_FMT_YUV420P,
-                                SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
+                                frameSize.height(), AV_PIX_FMT_YUV420P, flags, nullptr, nullptr,
+                                nullptr));
     if (!scaler)
         return false;
     // The stream is described as BT.601 (see the header), as the scaler's default is too.

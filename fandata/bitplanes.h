@@ -10,8 +10,13 @@
 void packBitPlanes(uchar* out, const uchar* in, int channels, bool swapped);
 
 // The inverse of packBitPlanes: the 768 bytes at `in` back into the colours of LED g + 16 c.
-// LEDs of channels that do not exist come out black.
+// LEDs of channels that do not exist come out black. The step-by-step version, the reference
+// of unpackBitPlanesFast.
 void unpackBitPlanes(uchar* out, const uchar* in, int channels, bool swapped);
+
+// The same bytes as unpackBitPlanes, by transposing blocks of 8 x 8 bits at once: what a
+// view or a video of a set does for every packed line of every frame.
+void unpackBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped);
 
 // The 14-channel controllers (224- and 192-LED blades) expect the two halves of the blade
 // exchanged in turns of 300 lines, counted over every such line packed. An output run

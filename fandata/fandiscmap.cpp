@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 FanDiscMap::FanDiscMap(int ledpcs, int lineCount, int side)
     : leds(ledpcs), lines(lineCount), discSide(qMax(0, side)), lineLeds(2 * halfLineLength(ledpcs))
@@ -48,6 +49,29 @@ void FanDiscMap::paint(QImage& target, const QPoint& at, const QVector<QByteArra
     const int lastRow = qMin(discSide, target.height() - at.y());
     const int firstColumn = qMax(0, -at.x());
     const int lastColumn = qMin(discSide, target.width() - at.x());
+
+    // Where every line carries all its LEDs (every blade of an even count), the colours go
+    // into one block first, so that a pixel's LED is one index instead of a division.
+    const int lineBytes = 3 * lineLeds;
+    bool whole = true;
+    for (int k = 0; k < lines && whole; ++k)
+        whole = colours.at(k).size() >= lineBytes;
+    if (whole) {
+        std::vector<uchar> block(size_t(lines) * size_t(lineBytes));
+        for (int k = 0; k < lines; ++k)
+            std::memcpy(block.data() + size_t(k) * size_t(lineBytes), colours.at(k).constData(),
+                        size_t(lineBytes));
+        for (int y = firstRow; y < lastRow; ++y) {
+            uchar* row = target.scanLine(at.y() + y) + 3 * at.x();
+            const int* map = ledOfPixel.constData() + y * discSide;
+            for (int x = firstColumn; x < lastColumn; ++x) {
+                if (map[x] >= 0)
+                    std::memcpy(row + 3 * x, block.data() + 3 * size_t(map[x]), 3);
+            }
+        }
+        return;
+    }
+
     for (int y = firstRow; y < lastRow; ++y) {
         uchar* row = target.scanLine(at.y() + y) + 3 * at.x();
         const int* map = ledOfPixel.constData() + y * discSide;

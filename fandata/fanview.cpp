@@ -31,7 +31,7 @@ QByteArray ledColours(const QByteArray& lineData, int ledpcs, bool bitPlanesSwap
     uchar packed[packedLineSize] = {};
     std::memcpy(packed, lineData.constData(), size_t(std::min(carried, packedLineSize)));
     uchar unpacked[packedLineSize];
-    unpackBitPlanes(unpacked, packed, channels, bitPlanesSwapped);
+    unpackBitPlanesFast(unpacked, packed, channels, bitPlanesSwapped);
     // Groups past the carried bytes never reached the file: those LEDs stay black.
     const int carriedGroups = (carried + 47) / 48;
     for (int led = 0; led < lineLeds && 3 * led + 2 < packedLineSize; ++led) {
