@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -12,5 +13,8 @@ int main(int argc, char* argv[])
     std::signal(SIGXFSZ, SIG_IGN);
     MainWindow window;
     window.show();
+    const QString file = commandLineFile(argc, argv);
+    if (!file.isEmpty())
+        window.openFile(file);
     return app.exec();
 }

@@ -11,6 +11,8 @@
 #include "panel.h"
 #include "panelcopy.h"
 #include "panellimits.h"
+#include "setplayer.h"
+#include "setviewworker.h"
 #include "timeformat.h"
 #include "viewgeometry.h"
 
@@ -28,6 +30,7 @@
 #include <QPushButton>
 #include <QRegion>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -77,6 +80,18 @@ QString startFolder(const QString& remembered)
     return !remembered.isEmpty() && QFileInfo(remembered).isDir() ? remembered : QString();
 }
 
+// A file of a saved set: the ending every fan data file is named with (FanDataSet), in this
+// case only.
+bool isFanDataFile(const QString& path)
+{
+    return path.endsWith(QLatin1String(".bin"));
+}
+
+int clampedToInt(qint64 value)
+{
+    return int(qBound<qint64>(0, value, INT_MAX));
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWindow)
@@ -115,6 +130,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
         updateCommands();
     });
 
+    setViewer = new SetViewWorker;
+    setViewThread = new QThread;
+    setViewer->moveToThread(setViewThread);
+    setViewThread->start();
+    connect(setViewer, &SetViewWorker::opened, this, &MainWindow::setOpened);
+    connect(setViewer, &SetViewWorker::ready, this, &MainWindow::showSetView);
+
     ui->widget->setBounds(ui->graphicsView->geometry());
     connect(ui->graphicsView, &PlayWidget::doubleClicked, this, &MainWindow::refitFrame);
     connect(ui->widget, &DragWidget::doubleClicked, this, &MainWindow::refitFrame);
@@ -149,6 +171,10 @@ MainWindow::~MainWindow()
     fanViewThread->wait();
     delete fanViewer;
     delete fanViewThread;
+    setViewThread->quit();
+    setViewThread->wait();
+    delete setViewer;
+    delete setViewThread;
     QCoreApplication::removeTranslator(&translator);
     delete ui;
 }
@@ -195,6 +221,8 @@ void MainWindow::setLanguage(QString lang)
     // Without its catalogue the window speaks the English of its source texts.
     ui->comboBox->setCurrentIndex(loaded && lang == "zh" ? 0 : 1);
     retextCommands();
+    if (playedSet)
+        updateSetProgress(); // its label has words
 }
 
 // The language box: item 0 is Chinese, item 1 English, anything else Chinese.
@@ -243,6 +271,15 @@ void MainWindow::choosePanel(int index)
 {
     if (state == JobState::Previewing || state == JobState::Saving || !panels.at(index))
         return;
+    // A set plays only on a panel that it fits; otherwise the panel before stays.
+    if (playedSet) {
+        const QString problem = playedSet->panelProblem(*panels.at(index));
+        if (!problem.isEmpty()) {
+            ui->comboBox_panels->setCurrentIndex(panels.list().indexOf(selectedPanel));
+            refuseSet(tr("Panel"), *playedSet, panels.at(index), problem);
+            return;
+        }
+    }
     selectPanel(index);
     settings.setPanel(index, selectedPanel->model);
 }
@@ -250,7 +287,7 @@ void MainWindow::choosePanel(int index)
 // A double-click on the picture brings the frame back as choosing the panel does.
 void MainWindow::refitFrame()
 {
-    if (state == JobState::Previewing || state == JobState::Saving || !selectedPanel)
+    if (state == JobState::Previewing || state == JobState::Saving || !selectedPanel || playedSet)
         return;
     selectPanel(panels.list().indexOf(selectedPanel));
 }
@@ -271,9 +308,13 @@ void MainWindow::updateCommands()
     const bool job = state == JobState::Previewing || state == JobState::Saving;
     const bool idle = state == JobState::Idle;
     const bool canWork = idle && pictureOpened && selectedPanel;
+    // A set plays, but there is no clip to save from.
+    const bool canPlaySet = idle && playedSet && selectedPanel && playedSet->frameCount() > 0;
     ui->pushButton_open->setEnabled(idle);
-    ui->pushButton_preview->setEnabled(state == JobState::Previewing || canWork);
+    ui->pushButton_preview->setEnabled(state == JobState::Previewing || canWork || canPlaySet);
     ui->pushButton_save->setEnabled(state == JobState::Saving || canWork);
+    // A set is always seen as the fans show it: there is no picture to select from.
+    ui->checkBox_fans->setEnabled(!playedSet);
     ui->comboBox_panels->setEnabled(!job);
     ui->widget->setEnabled(!job);
     ui->widget->setVisible(state != JobState::Saving && !fanViewShown());
@@ -310,9 +351,10 @@ void MainWindow::on_pushButton_open_clicked()
 {
     if (state != JobState::Idle)
         return;
+    const QString filters = tr("Files(*.*)") + ";;" + tr("fan data (*.bin)");
     const QString path =
         QFileDialog::getOpenFileName(this, tr("Open File"), startFolder(settings.openFolder()),
-                                     tr("Files(*.*)"), nullptr, QFileDialog::Options());
+                                     filters, nullptr, QFileDialog::Options());
     // Cancelled: the clip opened before stays.
     if (!path.isEmpty())
         openFile(path);
@@ -337,6 +379,14 @@ void MainWindow::openFile(const QString& path)
 {
     if (state != JobState::Idle)
         return;
+    if (isFanDataFile(path))
+        openSet(path);
+    else
+        openClip(path);
+}
+
+void MainWindow::openClip(const QString& path)
+{
     // A pipe would be used up by the first picture, and could hang the window on opening.
     if (!MediaInput::readOnceProblem(path).isEmpty()) {
         QMessageBox::warning(this, tr("Open File"),
@@ -345,6 +395,7 @@ void MainWindow::openFile(const QString& path)
                                  .arg(QDir::toNativeSeparators(path)));
         return;
     }
+    const bool afterSet = leaveSet();
     fileName = path;
     settings.setOpenFolder(QFileInfo(path).absolutePath());
     core->setFileName(fileName);
@@ -352,6 +403,10 @@ void MainWindow::openFile(const QString& path)
     pictureOpened = !videoInfo.firstFrame.isNull();
     currentFrame = videoInfo.firstFrame;
     updateCommands();
+    if (afterSet) {
+        progressFrame = 0;
+        updateProgress(); // the set's position means nothing for the clip
+    }
     if (!pictureOpened) {
         ui->graphicsView->clearPicture();
         resizeDragWidget();
@@ -364,6 +419,178 @@ void MainWindow::openFile(const QString& path)
     ui->graphicsView->fitPicture(videoInfo.firstFrame.size());
     resizeDragWidget();
     refreshFanView(); // shows the picture, or what the fans make of it
+}
+
+// Opening a set checks every packet of every file, on the set viewer's thread; the window
+// shows what it showed until the answer comes.
+void MainWindow::openSet(const QString& path)
+{
+    settings.setOpenFolder(QFileInfo(path).absolutePath());
+    opening = {path, ui->label->text()};
+    setState(JobState::OpeningSet);
+    ui->label->setText(tr("Reading %1 ...").arg(QFileInfo(path).fileName()));
+    setViewer->open(path);
+}
+
+// A set that cannot be played is refused with the reason, and the window stays as it was.
+void MainWindow::setOpened(std::shared_ptr<SetPlayer> set, bool ok)
+{
+    if (state != JobState::OpeningSet)
+        return;
+    setState(JobState::Idle);
+    ui->label->setText(opening.label);
+    if (!ok) {
+        QMessageBox::warning(this, tr("Open File"),
+                             tr("These fan data cannot be played:\n%1\n\n%2")
+                                 .arg(QDir::toNativeSeparators(opening.file), set->errorString()));
+        return;
+    }
+    if (!selectedPanel) {
+        QMessageBox::warning(this, tr("Open File"),
+                             tr("These fan data cannot be played: the installation has no panel."));
+        return;
+    }
+    const QString problem = set->panelProblem(*selectedPanel);
+    if (!problem.isEmpty()) {
+        refuseSet(tr("Open File"), *set, selectedPanel, problem);
+        return;
+    }
+    playSet(std::move(set));
+}
+
+// Says why `set` does not fit `panel` and which panels of the installation it fits: the same
+// number of fans, each with the LED count of its file.
+void MainWindow::refuseSet(const QString& title, const SetPlayer& set, const Panel* panel,
+                           const QString& problem)
+{
+    QStringList fitting;
+    for (const Panel* candidate : panels.list()) {
+        if (set.panelProblem(*candidate).isEmpty())
+            fitting << QString("\"%1\"").arg(candidate->model);
+    }
+    QString fits;
+    if (fitting.isEmpty())
+        fits = tr("No panel of the installation fits them.");
+    else if (fitting.size() == 1)
+        fits = tr("They fit the panel %1.").arg(fitting.first());
+    else
+        fits = tr("They fit the panels %1.").arg(fitting.join(", "));
+    QMessageBox::warning(
+        this, title,
+        tr("The fan data %1 do not fit the panel \"%2\":\n%3.\n\n%4")
+            .arg(QDir::toNativeSeparators(set.set().name()), panel->model, problem, fits));
+}
+
+// The set takes the place of the clip: no picture to select from, nothing to save, the fans
+// from the set's first frame.
+void MainWindow::playSet(std::shared_ptr<SetPlayer> set)
+{
+    if (!playedSet)
+        fansCheckedForClips = ui->checkBox_fans->isChecked();
+    playedSet = std::move(set);
+    setFrame = 0;
+    pictureOpened = false;
+    currentFrame = QImage();
+    ui->graphicsView->clearPicture();
+    {
+        const QSignalBlocker quiet(ui->checkBox_fans);
+        ui->checkBox_fans->setChecked(true);
+    }
+    updateCommands();
+    refreshSetView();
+}
+
+// Back to clips: the fans box as the operator left it, and no picture of the set to come.
+// Returns whether a set was open.
+bool MainWindow::leaveSet()
+{
+    if (!playedSet)
+        return false;
+    playedSet.reset();
+    setPanel.reset();
+    setViewOldest = setViewRequests + 1;
+    const QSignalBlocker quiet(ui->checkBox_fans);
+    ui->checkBox_fans->setChecked(fansCheckedForClips);
+    return true;
+}
+
+// The set or the panel changed: what is on the screen is out of date, answers still on their
+// way too, and the times of the frames go by the panel's rate.
+void MainWindow::refreshSetView()
+{
+    setViewOldest = setViewRequests + 1;
+    setPanel = std::make_shared<PanelCopy>(*selectedPanel, selectedPanel->selection);
+    ui->graphicsView->showImageAt(QImage(), QPoint());
+    updateProgress();
+    requestSetFrame();
+}
+
+void MainWindow::requestSetFrame()
+{
+    setViewRequests += 1;
+    setViewer->request(playedSet, setFrame, setPanel, ui->graphicsView->size(), setViewRequests);
+}
+
+// Where the fan view of a clip would lie.
+void MainWindow::showSetView(const QImage& picture, quint64 id)
+{
+    if (id < setViewOldest || !playedSet)
+        return;
+    const QRect at = FanViewPicture::panelRect(setPanel->panel(), ui->graphicsView->size());
+    ui->graphicsView->showImageAt(picture, at.topLeft());
+}
+
+// The set plays from its first frame at the panel's rate. A stop goes back to the first frame
+// (a stopped clip preview goes back to the start too); at its end the last frame stays.
+void MainWindow::toggleSetPreview()
+{
+    if (state == JobState::Previewing) {
+        timer->stop();
+        setFrame = 0;
+        setState(JobState::Idle);
+        updateProgress();
+        requestSetFrame();
+        return;
+    }
+    if (state != JobState::Idle || !selectedPanel || playedSet->frameCount() <= 0)
+        return;
+    setFrame = 0;
+    setState(JobState::Previewing);
+    updateProgress();
+    requestSetFrame();
+    timer->start(previewInterval(selectedPanel->hz));
+}
+
+// One tick of a set's preview: the next frame. Pictures that the viewer cannot draw in time
+// are dropped, the position keeps to the panel's rate.
+void MainWindow::stepSet()
+{
+    if (state != JobState::Previewing)
+        return;
+    if (setFrame + 1 >= playedSet->frameCount()) {
+        timer->stop();
+        setState(JobState::Idle);
+        return;
+    }
+    setFrame += 1;
+    updateProgress();
+    requestSetFrame();
+}
+
+// The frame on the screen, counted from 1, of how many; and its time and the set's length
+// when played at the panel's rate.
+void MainWindow::updateSetProgress()
+{
+    const qint64 frames = playedSet->frameCount();
+    const qint64 shown = frames > 0 ? setFrame + 1 : 0;
+    const double hz = selectedPanel ? selectedPanel->hz : 0.0;
+    const auto timeOf = [hz](qint64 frame) {
+        return formatTime(saturatedMs(usableRate(hz) ? frame / hz * 1000 : 0.0));
+    };
+    ui->progressBar->setRange(0, qMax(1, clampedToInt(frames)));
+    ui->progressBar->setValue(clampedToInt(shown));
+    ui->label->setText(timeOf(setFrame) + " / " + timeOf(frames) + "  " +
+                       tr("frame %1 / %2").arg(shown).arg(frames));
 }
 
 // Shows a frame of the clip: the picture itself, or what the fans make of it.
@@ -391,6 +618,10 @@ bool MainWindow::fanViewShown() const
 void MainWindow::refreshFanView()
 {
     fanViewOldest = fanViewRequests + 1;
+    if (playedSet) {
+        refreshSetView();
+        return;
+    }
     if (!fanViewShown()) {
         ui->graphicsView->showFrame(currentFrame);
         return;
@@ -402,7 +633,7 @@ void MainWindow::refreshFanView()
 
 void MainWindow::showFanView(const QImage& picture, quint64 id)
 {
-    if (id < fanViewOldest || !fanViewShown())
+    if (id < fanViewOldest || !fanViewShown() || playedSet)
         return;
     const QRect at = FanViewPicture::panelRect(*selectedPanel, ui->graphicsView->size());
     ui->graphicsView->showImageAt(picture, at.topLeft());
@@ -410,6 +641,10 @@ void MainWindow::showFanView(const QImage& picture, quint64 id)
 
 void MainWindow::on_pushButton_preview_clicked()
 {
+    if (playedSet) {
+        toggleSetPreview();
+        return;
+    }
     progressFrame = 0;
     updateProgress();
     if (state == JobState::Previewing) {
@@ -650,6 +885,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
 // ended and every frame it delivered has been shown.
 void MainWindow::showVideo()
 {
+    if (playedSet) {
+        stepSet();
+        return;
+    }
     QImage frame;
     {
         QMutexLocker locker(&core->frameLock);
@@ -691,6 +930,10 @@ void MainWindow::outputProgress(int frameIndex, QImage previewImg)
 // it will take at the pace so far.
 void MainWindow::updateProgress()
 {
+    if (playedSet) {
+        updateSetProgress();
+        return;
+    }
     const double hz = selectedPanel ? selectedPanel->hz : 0.0;
     const int ms = saturatedMs(usableRate(hz) ? progressFrame / hz * 1000 : 0.0);
     const qint64 duration = videoInfo.durationMs;

@@ -13,35 +13,43 @@
 #include <QString>
 #include <QTranslator>
 
+#include <memory>
+
 class Core;
 class FanViewWorker;
 class Panel;
+class PanelCopy;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
 class QThread;
 class QTimer;
+class SetPlayer;
+class SetViewWorker;
 
 namespace Ui {
 class MainWindow;
 }
 
 // The operator's window: open a clip, choose a panel, place the selection frame, preview
-// and save, looking at the picture or at what the fans will show. The work itself runs on
-// the worker's thread, the fan view on a thread of its own.
+// and save, looking at the picture or at what the fans will show; or open a saved fan data
+// set and play it as the fans show it. The work itself runs on the worker's thread, the fan
+// view and the saved sets each on a thread of its own.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
     // What the window is doing. After a stop the window waits for the worker to confirm
-    // that its run is over before it takes the next job.
+    // that its run is over before it takes the next job. While a saved set is being opened
+    // the window keeps what it showed and takes no other file or job.
     enum class JobState
     {
         Idle,
         Previewing,
         Saving,
-        WaitingForWorker
+        WaitingForWorker,
+        OpeningSet
     };
 
     explicit MainWindow(QWidget* parent = nullptr);
@@ -54,6 +62,10 @@ public:
     // The worker this window drives.
     Core* worker() const;
     JobState jobState() const { return state; }
+
+    // Opens `path` as the open command does: a fan data file (".bin") plays its set, anything
+    // else is opened as a clip.
+    void openFile(const QString& path);
 
 signals:
     void playPreviewer(Panel* panel);
@@ -97,7 +109,19 @@ private:
     void choosePanel(int index);
     void refitFrame();
     void showNoPanelNotice(const QString& configPath);
-    void openFile(const QString& path);
+    void openClip(const QString& path);
+    void openSet(const QString& path);
+    void setOpened(std::shared_ptr<SetPlayer> set, bool ok);
+    void playSet(std::shared_ptr<SetPlayer> set);
+    bool leaveSet();
+    void refuseSet(const QString& title, const SetPlayer& set, const Panel* panel,
+                   const QString& problem);
+    void refreshSetView();
+    void showSetView(const QImage& picture, quint64 id);
+    void requestSetFrame();
+    void toggleSetPreview();
+    void stepSet();
+    void updateSetProgress();
     void display(const QImage& frame);
     void refreshFanView();
     bool fanViewShown() const;
@@ -144,6 +168,23 @@ private:
     QThread* fanViewThread = nullptr;
     quint64 fanViewRequests = 0; // requests made so far
     quint64 fanViewOldest = 0;   // the first request whose answer still fits the window
+
+    // The saved set played instead of a clip; null while a clip (or nothing) is open. Its
+    // pictures are drawn on the set viewer's thread; the window only reads what opening it
+    // settled (frames, LED counts, the fit to a panel).
+    std::shared_ptr<SetPlayer> playedSet;
+    std::shared_ptr<const PanelCopy> setPanel; // the panel it is drawn for
+    qint64 setFrame = 0;                       // the set's frame on the screen
+    struct Opening
+    {
+        QString file;  // the file of the set being opened
+        QString label; // the label's text before, shown again if the set is refused
+    } opening;
+    bool fansCheckedForClips = false; // the fans box as the operator left it for clips
+    SetViewWorker* setViewer = nullptr;
+    QThread* setViewThread = nullptr;
+    quint64 setViewRequests = 0;
+    quint64 setViewOldest = 0;
 };
 
 #endif

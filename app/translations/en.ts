@@ -10,7 +10,7 @@
     </message>
     <message>
         <location line="+17"/>
-        <location filename="../mainwindow.cpp" line="+210"/>
+        <location filename="../mainwindow.cpp" line="+239"/>
         <source>open</source>
         <translation>open</translation>
     </message>
@@ -75,44 +75,109 @@ Preview and save need a panel.</source>
 Preview and save need a panel.</translation>
     </message>
     <message>
-        <location line="+94"/>
-        <location line="+28"/>
-        <location line="+17"/>
+        <location line="+108"/>
+        <location line="+36"/>
+        <location line="+22"/>
+        <location line="+29"/>
+        <location line="+6"/>
+        <location line="+6"/>
         <source>Open File</source>
         <translation>Open File</translation>
     </message>
     <message>
-        <location line="-44"/>
+        <location line="-101"/>
         <source>Files(*.*)</source>
         <translation>Files(*.*)</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="-75"/>
+        <source>Panel</source>
+        <translation>Panel</translation>
+    </message>
+    <message>
+        <location line="+75"/>
+        <source>fan data (*.bin)</source>
+        <translation>fan data (*.bin)</translation>
+    </message>
+    <message>
+        <location line="+39"/>
         <source>%1 is a pipe or device that can be read only once. Save it to a file first.</source>
         <translation>%1 is a pipe or device that can be read only once. Save it to a file first.</translation>
     </message>
     <message>
-        <location line="+17"/>
+        <location line="+22"/>
         <source>This file could not be read as a picture or video:
 %1</source>
         <translation>This file could not be read as a picture or video:
 %1</translation>
     </message>
     <message>
-        <location line="+80"/>
-        <location line="+170"/>
+        <location line="+16"/>
+        <source>Reading %1 ...</source>
+        <translation>Reading %1 ...</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>These fan data cannot be played:
+%1
+
+%2</source>
+        <translation>These fan data cannot be played:
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>These fan data cannot be played: the installation has no panel.</source>
+        <translation>These fan data cannot be played: the installation has no panel.</translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>No panel of the installation fits them.</source>
+        <translation>No panel of the installation fits them.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>They fit the panel %1.</source>
+        <translation>They fit the panel %1.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>They fit the panels %1.</source>
+        <translation>They fit the panels %1.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The fan data %1 do not fit the panel &quot;%2&quot;:
+%3.
+
+%4</source>
+        <translation>The fan data %1 do not fit the panel &quot;%2&quot;:
+%3.
+
+%4</translation>
+    </message>
+    <message>
+        <location line="+113"/>
+        <source>frame %1 / %2</source>
+        <translation>frame %1 / %2</translation>
+    </message>
+    <message>
+        <location line="+81"/>
+        <location line="+171"/>
         <location line="+6"/>
         <source>ok</source>
         <translation>ok</translation>
     </message>
     <message>
-        <location line="-175"/>
-        <location line="+50"/>
+        <location line="-176"/>
+        <location line="+51"/>
         <source>cancel</source>
         <translation>cancel</translation>
     </message>
     <message>
-        <location line="-48"/>
+        <location line="-49"/>
         <location line="+10"/>
         <source>Input FileName</source>
         <translation>Input FileName</translation>
@@ -138,7 +203,7 @@ Preview and save need a panel.</translation>
         <translation>&quot;%1&quot; cannot be used as a name.</translation>
     </message>
     <message>
-        <location line="+20"/>
+        <location line="+21"/>
         <source>and %1 more</source>
         <translation>and %1 more</translation>
     </message>
@@ -226,12 +291,12 @@ Replace them?</translation>
         <translation>keep saving</translation>
     </message>
     <message>
-        <location line="+77"/>
+        <location line="+85"/>
         <source>%1% · %2 left</source>
         <translation>%1% · %2 left</translation>
     </message>
     <message>
-        <location line="-103"/>
+        <location line="-111"/>
         <source>Saved</source>
         <translation>Saved</translation>
     </message>

@@ -10,7 +10,7 @@
     </message>
     <message>
         <location line="+17"/>
-        <location filename="../mainwindow.cpp" line="+210"/>
+        <location filename="../mainwindow.cpp" line="+239"/>
         <source>open</source>
         <translation>打开</translation>
     </message>
@@ -75,44 +75,109 @@ Preview and save need a panel.</source>
 预览和保存需要一个屏幕。</translation>
     </message>
     <message>
-        <location line="+94"/>
-        <location line="+28"/>
-        <location line="+17"/>
+        <location line="+108"/>
+        <location line="+36"/>
+        <location line="+22"/>
+        <location line="+29"/>
+        <location line="+6"/>
+        <location line="+6"/>
         <source>Open File</source>
         <translation>打开文件</translation>
     </message>
     <message>
-        <location line="-44"/>
+        <location line="-101"/>
         <source>Files(*.*)</source>
         <translation>文件(*.*)</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="-75"/>
+        <source>Panel</source>
+        <translation>屏幕</translation>
+    </message>
+    <message>
+        <location line="+75"/>
+        <source>fan data (*.bin)</source>
+        <translation>风扇数据 (*.bin)</translation>
+    </message>
+    <message>
+        <location line="+39"/>
         <source>%1 is a pipe or device that can be read only once. Save it to a file first.</source>
         <translation>%1 是只能读取一次的管道或设备。请先将其保存为文件。</translation>
     </message>
     <message>
-        <location line="+17"/>
+        <location line="+22"/>
         <source>This file could not be read as a picture or video:
 %1</source>
         <translation>无法将此文件读取为图片或视频：
 %1</translation>
     </message>
     <message>
-        <location line="+80"/>
-        <location line="+170"/>
+        <location line="+16"/>
+        <source>Reading %1 ...</source>
+        <translation>正在读取 %1 ...</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>These fan data cannot be played:
+%1
+
+%2</source>
+        <translation>无法播放这些风扇数据：
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>These fan data cannot be played: the installation has no panel.</source>
+        <translation>无法播放这些风扇数据：配置文件中没有屏幕。</translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>No panel of the installation fits them.</source>
+        <translation>配置文件中没有适合它们的屏幕。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>They fit the panel %1.</source>
+        <translation>它们适合屏幕 %1。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>They fit the panels %1.</source>
+        <translation>它们适合这些屏幕：%1。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The fan data %1 do not fit the panel &quot;%2&quot;:
+%3.
+
+%4</source>
+        <translation>风扇数据 %1 与屏幕“%2”不符：
+%3。
+
+%4</translation>
+    </message>
+    <message>
+        <location line="+113"/>
+        <source>frame %1 / %2</source>
+        <translation>第 %1 / %2 帧</translation>
+    </message>
+    <message>
+        <location line="+81"/>
+        <location line="+171"/>
         <location line="+6"/>
         <source>ok</source>
         <translation>确定</translation>
     </message>
     <message>
-        <location line="-175"/>
-        <location line="+50"/>
+        <location line="-176"/>
+        <location line="+51"/>
         <source>cancel</source>
         <translation>取消</translation>
     </message>
     <message>
-        <location line="-48"/>
+        <location line="-49"/>
         <location line="+10"/>
         <source>Input FileName</source>
         <translation>输入文件名</translation>
@@ -138,7 +203,7 @@ Preview and save need a panel.</source>
         <translation>不能用 &quot;%1&quot; 作名称。</translation>
     </message>
     <message>
-        <location line="+20"/>
+        <location line="+21"/>
         <source>and %1 more</source>
         <translation>另有 %1 个</translation>
     </message>
@@ -226,12 +291,12 @@ Replace them?</source>
         <translation>继续保存</translation>
     </message>
     <message>
-        <location line="+77"/>
+        <location line="+85"/>
         <source>%1% · %2 left</source>
         <translation>%1% · 剩余 %2</translation>
     </message>
     <message>
-        <location line="-103"/>
+        <location line="-111"/>
         <source>Saved</source>
         <translation>已保存</translation>
     </message>

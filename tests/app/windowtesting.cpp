@@ -98,4 +98,15 @@ QImage shownPicture(const PlayWidget* view)
     return QImage();
 }
 
+QPoint shownAt(const PlayWidget* view)
+{
+    if (!view->scene())
+        return QPoint();
+    for (QGraphicsItem* item : view->scene()->items()) {
+        if (qgraphicsitem_cast<QGraphicsPixmapItem*>(item))
+            return view->mapFromScene(item->scenePos());
+    }
+    return QPoint();
+}
+
 } // namespace WindowTesting

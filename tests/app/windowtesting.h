@@ -68,6 +68,8 @@ QImage clipPicture(const QByteArray& all, const QSize& size, int k);
 
 // The view's picture: the one pixmap in its scene (null when there is none).
 QImage shownPicture(const PlayWidget* view);
+// Where that picture lies in the view: its top-left corner in view coordinates.
+QPoint shownAt(const PlayWidget* view);
 
 } // namespace WindowTesting
 
