@@ -26,6 +26,6 @@ QVector<FanFrameLines> FanFrameConverter::convert(const QImage& frame, const Pan
     QVector<FanFrameLines> fans;
     fans.reserve(panel.fans.size());
     for (int f = 0; f < panel.fans.size(); ++f)
-        fans.append(conversion->frameLines(f));
+        fans.append(conversion->viewRecord(f).lines());
     return fans;
 }

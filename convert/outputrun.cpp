@@ -189,11 +189,11 @@ bool OutputRun::convertAndWrite()
     for (int i = 0; i < fans; ++i)
         m_wholeRecords[size_t(i)] += frameRecordSize(m_panel->fans.at(i)->ledpcs);
     if (m_frameWritten) {
-        QVector<FanFrameLines> lines;
-        lines.reserve(fans);
+        QVector<FanFrameRecord> records;
+        records.reserve(fans);
         for (int i = 0; i < fans; ++i)
-            lines.append(m_conversion->frameLines(i));
-        m_frameWritten(lines);
+            records.append(m_conversion->viewRecord(i));
+        m_frameWritten(std::move(records));
     }
     return true;
 }

@@ -52,9 +52,9 @@ public:
     // and nothing more is written.
     bool convertFrame(const QImage& frame);
 
-    // What is told of each frame once its records are in every file: each fan's lines, in
+    // What is told of each frame once its records are in every file: each fan's record, in
     // the panel's order. Called on the conversion thread: the next frame waits for it.
-    using FrameWritten = std::function<void(const QVector<FanFrameLines>& fans)>;
+    using FrameWritten = std::function<void(QVector<FanFrameRecord> fans)>;
     void setFrameWritten(FrameWritten frameWritten) { m_frameWritten = std::move(frameWritten); }
 
     // Waits until the frames handed over are written; false if the run has failed, or if a

@@ -47,17 +47,10 @@ QByteArray PanelConversion::frameRecord(int fan) const
     return record;
 }
 
-FanFrameLines PanelConversion::frameLines(int fan) const
+FanFrameRecord PanelConversion::viewRecord(int fan) const
 {
-    const FanRecord& record = m_fans[size_t(fan)];
-    FanFrameLines lines;
-    lines.lines = RecordLayout(m_panel.fans.at(fan)->ledpcs).lines(frameRecord(fan).constData());
-    const bool takesTurns = takesSwapTurns(fan);
-    BitPlaneTurn turn = record.firstTurn;
-    lines.swapped.reserve(record.lines);
-    for (int k = 0; k < record.lines; ++k)
-        lines.swapped.append(takesTurns && turn.next());
-    return lines;
+    return {frameRecord(fan), m_panel.fans.at(fan)->ledpcs, takesSwapTurns(fan),
+            m_fans[size_t(fan)].firstTurn};
 }
 
 void PanelConversion::prepare(const QImage& frame)

@@ -61,9 +61,9 @@ public:
     const std::vector<Piece>& recordPieces(int fan) const { return m_fans[size_t(fan)].pieces; }
     // The same record in one piece.
     QByteArray frameRecord(int fan) const;
-    // The same record as what a view of the fan needs: each line's LED bytes, and which
+    // The same record with what a view of the fan needs to take it apart into lines: which
     // lines were packed with the blade's halves swapped.
-    FanFrameLines frameLines(int fan) const;
+    FanFrameRecord viewRecord(int fan) const;
     // Whether fan `fan`'s lines are packed in 14 channels and so take swap turns, and the
     // turn its first line took in the last converted frame.
     bool takesSwapTurns(int fan) const;

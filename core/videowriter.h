@@ -26,6 +26,12 @@ public:
         Mpeg4,     // MPEG-4 Part 2 only
     };
 
+    enum class Speed
+    {
+        Compact, // smaller files: for a video that is all the run makes
+        Fast,    // less processor time: for a video made beside a conversion
+    };
+
     VideoWriter();
     ~VideoWriter(); // abandons an unfinished video
     VideoWriter(const VideoWriter&) = delete;
@@ -39,6 +45,8 @@ public:
 
     // The codec of the videos opened from now on; Preferred unless set.
     void setCodec(Codec codec) { m_codec = codec; }
+    // How the H.264 encoder weighs speed against size from now on; Compact unless set.
+    void setSpeed(Speed speed) { m_speed = speed; }
 
     // Opens `path` for a video of `size` (both sides even) at `rate` frames a second (such as
     // 18, 25 or 29.97). `input` is a file that the video must never replace (the clip being
@@ -74,6 +82,7 @@ private:
     struct Encoding; // the FFmpeg objects and the file of the video being written
     std::unique_ptr<Encoding> encoding;
     Codec m_codec = Codec::Preferred;
+    Speed m_speed = Speed::Compact;
     QString m_encoderName;
     QString error;
     qint64 frames = 0;

@@ -324,3 +324,10 @@ QVector<QByteArray> FanDataReader::frameLines(qint64 frame) const
         return {};
     return RecordLayout(ledCount).lines(bytes + frame * recordBytes);
 }
+
+QByteArray FanDataReader::frameRecord(qint64 frame) const
+{
+    if (frame < 0 || frame >= frames)
+        return {};
+    return QByteArray(bytes + frame * recordBytes, int(recordBytes));
+}

@@ -38,6 +38,8 @@ public:
     // The line data of each blade position of `frame` (3 x ledpcs bytes a line, the chunks
     // of a line joined), as written; empty when there is no such frame.
     QVector<QByteArray> frameLines(qint64 frame) const;
+    // The bytes of frame record `frame` as written; empty when there is no such frame.
+    QByteArray frameRecord(qint64 frame) const;
 
 private:
     void reset();

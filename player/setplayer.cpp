@@ -98,9 +98,9 @@ QString SetPlayer::panelProblem(const Panel& panel) const
     return QString();
 }
 
-QVector<FanFrameLines> SetPlayer::frameLines(qint64 frame) const
+QVector<FanFrameRecord> SetPlayer::frameRecords(qint64 frame) const
 {
-    QVector<FanFrameLines> fans;
+    QVector<FanFrameRecord> fans;
     if (frame < 0 || frame >= m_frames)
         return fans;
     // A conversion packs the 14-channel fans' lines one after the other, fan by fan in list
@@ -110,15 +110,13 @@ QVector<FanFrameLines> SetPlayer::frameLines(qint64 frame) const
         fourteenChannelFans += bitPlaneChannelsOf(leds) == 14 ? 1 : 0;
     int fourteenChannelFansBefore = 0;
     for (size_t i = 0; i < m_readers.size(); ++i) {
-        FanFrameLines fan;
-        fan.lines = m_readers[i]->frameLines(frame);
-        const bool takesTurns = bitPlaneChannelsOf(m_leds.at(int(i))) == 14;
-        const qint64 linesBefore =
-            (frame * fourteenChannelFans + fourteenChannelFansBefore) * fan.lines.size();
-        fan.swapped.reserve(fan.lines.size());
-        for (int line = 0; line < fan.lines.size(); ++line)
-            fan.swapped.append(takesTurns && BitPlaneTurn::swappedAfter(linesBefore + line));
-        fourteenChannelFansBefore += takesTurns ? 1 : 0;
+        FanFrameRecord fan;
+        fan.ledpcs = m_leds.at(int(i));
+        fan.record = m_readers[i]->frameRecord(frame);
+        fan.takesTurns = bitPlaneChannelsOf(fan.ledpcs) == 14;
+        fan.firstTurn.advance((frame * fourteenChannelFans + fourteenChannelFansBefore) *
+                              m_readers[i]->linesPerFrame());
+        fourteenChannelFansBefore += fan.takesTurns ? 1 : 0;
         fans.append(fan);
     }
     return fans;
@@ -128,5 +126,5 @@ QImage SetPlayer::picture(qint64 frame, const Panel& panel, const QSize& area)
 {
     if (frame < 0 || frame >= m_frames || !panelProblem(panel).isEmpty())
         return QImage();
-    return m_painter.paint(panel, frameLines(frame), area);
+    return m_painter.paint(panel, linesOf(frameRecords(frame)), area);
 }

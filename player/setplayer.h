@@ -44,8 +44,8 @@ public:
     // its fan's); empty when it can.
     QString panelProblem(const Panel& panel) const;
 
-    // Each fan's line data of frame `frame`, with the turns of its lines.
-    QVector<FanFrameLines> frameLines(qint64 frame) const;
+    // Each fan's record of frame `frame`, with the turn of its first line.
+    QVector<FanFrameRecord> frameRecords(qint64 frame) const;
 
     // The picture of frame `frame` on `panel` (which must fit) for an area of `area`, of the
     // size FanViewPicture::panelRect gives; null for a frame the set does not hold.

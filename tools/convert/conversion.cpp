@@ -134,11 +134,11 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
     std::unique_ptr<FanVideo> video;
     if (!options.videoPath.isEmpty()) {
         video = std::make_unique<FanVideo>(*panel);
-        if (!video->open(options.videoPath, options.videoSize, job.input))
+        if (!video->open(options.videoPath, options.videoSize, job.input, true))
             return ending(ExitOutputUnwritable, video->errorString());
         qInfo().noquote() << "Encoding with" << video->encoderName();
-        core.outputFrameWritten = [&video](const QVector<FanFrameLines>& fans) {
-            video->add(fans);
+        core.outputFrameWritten = [&video](QVector<FanFrameRecord> fans) {
+            video->add(std::move(fans));
         };
     }
     {

@@ -33,8 +33,9 @@ double FanVideo::rateOf(const Panel& panel)
     return panel.hz > 0 && panel.hz <= 1000 ? panel.hz : 18.0;
 }
 
-bool FanVideo::open(const QString& path, int longerSide, const QString& input)
+bool FanVideo::open(const QString& path, int longerSide, const QString& input, bool beside)
 {
+    writer.setSpeed(beside ? VideoWriter::Speed::Fast : VideoWriter::Speed::Compact);
     size = VideoWriter::videoSize(QSizeF(panel.width, panel.height), longerSide);
     if (!writer.open(path, size, rateOf(panel), input)) {
         error = writer.errorString();
@@ -44,7 +45,7 @@ bool FanVideo::open(const QString& path, int longerSide, const QString& input)
     return true;
 }
 
-bool FanVideo::add(QVector<FanFrameLines> fans)
+bool FanVideo::add(QVector<FanFrameRecord> fans)
 {
     std::unique_lock<std::mutex> lock(mutex);
     changed.wait(lock, [this] { return failed || waiting.size() < mostWaiting; });
@@ -63,11 +64,11 @@ void FanVideo::encodeLoop()
         changed.wait(lock, [this] { return quit || !waiting.empty(); });
         if (quit)
             return;
-        QVector<FanFrameLines> fans = std::move(waiting.front());
+        QVector<FanFrameRecord> fans = std::move(waiting.front());
         waiting.pop_front();
         busy = true;
         lock.unlock();
-        const bool written = writer.write(videoFrame(painter.paint(panel, fans, size)));
+        const bool written = writer.write(videoFrame(painter.paint(panel, linesOf(fans), size)));
         lock.lock();
         busy = false;
         encoded += written ? 1 : 0;

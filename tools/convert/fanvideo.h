@@ -16,8 +16,8 @@
 class Panel;
 
 // A video of what the fans of a panel show, one video frame per frame of fan data, at the
-// panel's rate: each frame's lines painted as the fan view paints them, then encoded. The
-// painting and encoding run on a thread of their own, so that the conversion or the set
+// panel's rate: each frame's records taken apart and painted as the fan view paints them,
+// then encoded. All that runs on a thread of its own, so that the conversion or the set
 // that hands the frames over goes on meanwhile.
 class FanVideo
 {
@@ -32,12 +32,14 @@ public:
     static double rateOf(const Panel& panel);
 
     // Opens the video `path` whose longer side is `longerSide` pixels; it never replaces
-    // `input`. False with errorString() when it cannot.
-    bool open(const QString& path, int longerSide, const QString& input);
+    // `input`. With `beside` the video is made beside a conversion, which needs the
+    // processor more than the file needs to be small. False with errorString() when it
+    // cannot.
+    bool open(const QString& path, int longerSide, const QString& input, bool beside);
 
     // Hands over the next frame; waits while a few frames wait already. False once the video
     // has failed.
-    bool add(QVector<FanFrameLines> fans);
+    bool add(QVector<FanFrameRecord> fans);
 
     // Waits for the frames handed over and finishes the file, so that it plays.
     bool finish();
@@ -57,7 +59,7 @@ private:
 
     mutable std::mutex mutex;
     std::condition_variable changed;
-    std::deque<QVector<FanFrameLines>> waiting;
+    std::deque<QVector<FanFrameRecord>> waiting;
     bool busy = false; // a frame is being painted and encoded
     bool quit = false;
     bool failed = false;

@@ -40,7 +40,7 @@ int playFanData(const Options& options)
     }
 
     FanVideo video(*panel);
-    if (!video.open(options.videoPath, options.videoSize, player.set().file(0))) {
+    if (!video.open(options.videoPath, options.videoSize, player.set().file(0), false)) {
         complain(video.errorString());
         return ExitOutputUnwritable;
     }
@@ -50,7 +50,7 @@ int playFanData(const Options& options)
     ProgressReporter progress(stderr, isatty(fileno(stderr)), rate,
                               qint64(player.frameCount() * 1000 / rate));
     for (qint64 frame = 0; frame < player.frameCount() && !interruptSignal(); ++frame) {
-        if (!video.add(player.frameLines(frame)))
+        if (!video.add(player.frameRecords(frame)))
             break;
         if (!options.quiet)
             progress.update(frame + 1, int(std::min<qint64>(frame, INT_MAX)));
