@@ -80,13 +80,6 @@ QString startFolder(const QString& remembered)
     return !remembered.isEmpty() && QFileInfo(remembered).isDir() ? remembered : QString();
 }
 
-// A file of a saved set: the ending every fan data file is named with (FanDataSet), in this
-// case only.
-bool isFanDataFile(const QString& path)
-{
-    return path.endsWith(QLatin1String(".bin"));
-}
-
 int clampedToInt(qint64 value)
 {
     return int(qBound<qint64>(0, value, INT_MAX));
@@ -379,7 +372,7 @@ void MainWindow::openFile(const QString& path)
 {
     if (state != JobState::Idle)
         return;
-    if (isFanDataFile(path))
+    if (FanDataSet::isFanDataFile(path))
         openSet(path);
     else
         openClip(path);

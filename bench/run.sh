@@ -13,7 +13,8 @@ build=${BUILD_DIR:-$root/build}
 repeats=${REPEATS:-3}
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target bench_convert bench_run bench_videowriter >/dev/null
+cmake --build "$build" -j2 --target bench_convert bench_run bench_videowriter rotavis-convert \
+    >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -114,5 +115,45 @@ echo
 echo "## Video of the fans (encoding only, pictures made beforehand)"
 echo
 QT_QPA_PLATFORM=offscreen "$build/bench/bench_videowriter" 2>/dev/null
+echo
+echo "## Videos of what the fans show (bundled panels, 1080p30, 10 s; wall clock, median of $repeats)"
+echo
+echo "\"--video\" is the conversion with a video beside it (1080 pixels on the longer side);"
+echo "\"--play\" renders the saved set into a video; \"speed\" is the set's length at the"
+echo "panel's rate over the time that took."
+echo
+echo "| panel | conversion ms | with --video ms | ratio | --play ms | speed |"
+echo "|---|---|---|---|---|---|"
+converter=$build/bin/rotavis-convert
+seconds() { # command...: the wall time in ms
+    local start end
+    start=$(date +%s%N)
+    "$@" >/dev/null 2>&1
+    end=$(date +%s%N)
+    echo $(((end - start) / 1000000))
+}
+for ((p = 0; p < count; ++p)); do
+    name=$(grep '<panel ' "$bundled" | sed -n "$((p + 1))p" | sed 's/.*model="\([^"]*\)".*/\1/')
+    run=("$converter" --config "$bundled" --panel "$p" --quiet -y)
+    plain=()
+    video=()
+    play=()
+    for ((r = 0; r < repeats; ++r)); do
+        rm -f "$scratch"/set*.bin "$scratch"/*.mp4
+        plain+=("$(seconds "${run[@]}" --input "$work/c1080.mp4" --output "$scratch/set")")
+        video+=("$(seconds "${run[@]}" --input "$work/c1080.mp4" --output "$scratch/set" \
+            --video "$scratch/beside.mp4")")
+        play+=("$(seconds "${run[@]}" --play "$scratch/set" --video "$scratch/played.mp4")")
+    done
+    frames=$("$converter" --inspect "$(ls "$scratch"/set*.bin | head -1)" |
+        sed -E 's/.*, ([0-9]+) frames? \(.*/\1/')
+    hz=$("$converter" --config "$bundled" --list-panels | grep "^$p " | sed -E 's/.*  ([0-9.]+) Hz.*/\1/')
+    c=$(printf '%s\n' "${plain[@]}" | median)
+    v=$(printf '%s\n' "${video[@]}" | median)
+    l=$(printf '%s\n' "${play[@]}" | median)
+    awk -v n="$name" -v c="$c" -v v="$v" -v l="$l" -v f="$frames" -v hz="$hz" \
+        'BEGIN { printf "| %s | %d | %d | %.2f | %d | %.1f x |\n", n, c, v, v / c, l, f / hz * 1000 / l }'
+    rm -f "$scratch"/set*.bin "$scratch"/*.mp4
+done
 echo
 echo "Load after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -9,7 +9,7 @@
 
 namespace {
 
-const QString suffix = QStringLiteral(".bin");
+const QString fileSuffix = QStringLiteral(".bin");
 const QString numberMark = QStringLiteral("__");
 
 // The fan number in a numbered file's name, as a save writes it (no sign, no leading zero);
@@ -29,18 +29,23 @@ int fanNumber(const QString& text)
 
 FanDataSet::FanDataSet(const QString& name, int fanCount) : m_name(name), m_fanCount(fanCount) {}
 
+QString FanDataSet::suffix()
+{
+    return fileSuffix;
+}
+
 QString FanDataSet::fileName(const QString& name, int fan, int fanCount)
 {
     if (fanCount == 1)
-        return name + suffix;
-    return name + numberMark + QString::number(fan) + suffix;
+        return name + fileSuffix;
+    return name + numberMark + QString::number(fan) + fileSuffix;
 }
 
 QString FanDataSet::nameOfFile(const QString& file)
 {
-    if (!file.endsWith(suffix) || file.endsWith('/' + suffix) || file == suffix)
+    if (!file.endsWith(fileSuffix) || file.endsWith('/' + fileSuffix) || file == fileSuffix)
         return file;
-    const QString stripped = file.left(file.size() - suffix.size());
+    const QString stripped = file.left(file.size() - fileSuffix.size());
     const int mark = stripped.lastIndexOf(numberMark);
     if (mark > 0 && stripped.at(mark - 1) != '/') {
         const QString name = stripped.left(mark);
@@ -80,13 +85,13 @@ FanDataSet::OnDisk FanDataSet::find(const QString& name)
 
     // Only the names of the set are looked at any closer: the folder may hold thousands.
     const auto ofTheSet = [&base](const QString& file) {
-        return file.size() >= base.size() + suffix.size() && file.startsWith(base) &&
-               file.endsWith(suffix);
+        return file.size() >= base.size() + fileSuffix.size() && file.startsWith(base) &&
+               file.endsWith(fileSuffix);
     };
     OnDisk found;
     for (const QString& path : NativePath::filesIn(folder, ofTheSet)) {
         const QString file = path.mid(path.lastIndexOf('/') + 1);
-        const QString rest = file.mid(base.size(), file.size() - base.size() - suffix.size());
+        const QString rest = file.mid(base.size(), file.size() - base.size() - fileSuffix.size());
         if (rest.isEmpty()) {
             found.single = fileName(name, 0, 1);
         } else if (rest.startsWith(numberMark)) {

@@ -19,6 +19,11 @@ public:
     // The file of fan `fan` of a set of `fanCount` fans named `name`.
     static QString fileName(const QString& name, int fan, int fanCount);
 
+    // The ending of every fan data file's name, ".bin".
+    static QString suffix();
+    // Whether `path` is named like a fan data file (in this case only).
+    static bool isFanDataFile(const QString& path) { return path.endsWith(suffix()); }
+
     // The name of the set that `file` belongs to: DIR/NAME for DIR/NAME__k.bin (where that
     // names a file of a numbered set) and for DIR/NAME.bin; a text that names no file of a
     // set stays as it is, taken for the name itself.

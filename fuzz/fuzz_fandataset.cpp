@@ -4,6 +4,7 @@
 // it checks that a repair never removes a whole frame that every file still holds.
 #include "fandatareader.h"
 #include "fandataset.h"
+#include "fanframelines.h"
 #include "packets.h"
 #include "setrepair.h"
 
@@ -107,11 +108,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
 
-    // Read as --inspect reads it.
+    // Read as --inspect reads it, and its last frame taken apart as a player does.
     for (const QByteArray& bytes : files) {
         FanDataReader reader;
-        if (reader.read(bytes))
-            reader.frameLines(reader.frameCount() - 1);
+        if (reader.read(bytes) && reader.frameCount() > 0) {
+            FanFrameRecord record;
+            record.record = reader.frameRecord(reader.frameCount() - 1);
+            record.ledpcs = reader.ledpcs();
+            record.takesTurns = true;
+            if (record.lines().lines.size() != reader.linesPerFrame())
+                std::abort();
+        }
     }
 
     // Found on disk as --repair finds it.

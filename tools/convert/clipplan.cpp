@@ -23,7 +23,7 @@ QStringList clipsInFolder(const QString& folder)
 {
     QStringList clips;
     for (const QString& file : NativePath::filesIn(folder)) {
-        if (file.endsWith(QLatin1String(".bin")) || file.endsWith(QLatin1String(".view.png")))
+        if (FanDataSet::isFanDataFile(file) || file.endsWith(QLatin1String(".view.png")))
             continue;
         clips.append(file);
     }
@@ -92,8 +92,9 @@ bool planClips(const Options& options, ClipPlan* plan, QString* error)
         const QString outputPath = QDir(options.outputPath).filePath(stem);
         const QString earlier = clipOfOutput.value(outputPath);
         if (!earlier.isEmpty()) {
-            *error = QStringLiteral("%1 and %2 would both be written as %3*.bin")
-                         .arg(native(earlier), native(clip), native(outputPath));
+            *error =
+                QStringLiteral("%1 and %2 would both be written as %3*%4")
+                    .arg(native(earlier), native(clip), native(outputPath), FanDataSet::suffix());
             return false;
         }
         clipOfOutput.insert(outputPath, clip);

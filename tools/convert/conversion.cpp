@@ -15,6 +15,7 @@
 #include "bitplanes.h"
 #include "core.h"
 #include "fan.h"
+#include "fandataset.h"
 #include "mediainput.h"
 #include "nativepath.h"
 #include "packets.h"
@@ -186,7 +187,7 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
         progress.conclude(label.isEmpty()
                               ? QStringLiteral("Converted %1 for %2 of \"%3\" into %4")
                                     .arg(frames, fans, panel->model,
-                                         native(job.outputPath) + QStringLiteral("*.bin"))
+                                         native(job.outputPath) + '*' + FanDataSet::suffix())
                               : QStringLiteral("%1, %2, %3")
                                     .arg(frames, counted(outcome.files, QStringLiteral("file")),
                                          clockTime(clock.elapsed())));

@@ -19,7 +19,8 @@
 QString fanViewFileName(const QString& dataFile)
 {
     QString name = dataFile;
-    name.chop(4); // ".bin"
+    if (FanDataSet::isFanDataFile(name))
+        name.chop(FanDataSet::suffix().size());
     return name + QStringLiteral(".view.png");
 }
 
