@@ -2,8 +2,6 @@
 
 #include "panelcopy.h"
 
-#include <QMutexLocker>
-
 FanViewWorker::FanViewWorker() : QObject(nullptr) {}
 
 FanViewWorker::~FanViewWorker() = default;
@@ -11,24 +9,15 @@ FanViewWorker::~FanViewWorker() = default;
 void FanViewWorker::request(const QImage& frame, std::shared_ptr<const PanelCopy> panel,
                             const QSize& area, quint64 id)
 {
-    QMutexLocker locker(&lock);
-    newest = Request{frame, std::move(panel), area, id};
-    if (scheduled)
-        return; // the call already on its way takes this one
-    scheduled = true;
+    if (!requests.post(Request{frame, std::move(panel), area, id}))
+        return;
     QMetaObject::invokeMethod(
         this, [this] { work(); }, Qt::QueuedConnection);
 }
 
 void FanViewWorker::work()
 {
-    Request job;
-    {
-        QMutexLocker locker(&lock);
-        job = std::move(newest);
-        newest = Request();
-        scheduled = false;
-    }
+    const Request job = requests.take();
     if (!job.panel || job.frame.isNull())
         return;
     if (!convertedPanel || !convertedPanel->sameAs(job.panel->panel()))

@@ -3,9 +3,9 @@
 
 #include "fanframes.h"
 #include "fanviewpicture.h"
+#include "latestrequest.h"
 
 #include <QImage>
-#include <QMutex>
 #include <QObject>
 #include <QSize>
 
@@ -44,9 +44,7 @@ private:
         quint64 id = 0;
     };
 
-    QMutex lock; // guards newest and scheduled
-    Request newest;
-    bool scheduled = false;
+    LatestRequest<Request> requests;
 
     // Used on the worker's thread only. The conversion works out its sample map for one panel
     // and selection; the copy it was made for is kept while the requests bring equal ones.

@@ -3,8 +3,6 @@
 #include "panelcopy.h"
 #include "setplayer.h"
 
-#include <QMutexLocker>
-
 SetViewWorker::SetViewWorker() : QObject(nullptr)
 {
     qRegisterMetaType<std::shared_ptr<SetPlayer>>();
@@ -27,24 +25,15 @@ void SetViewWorker::open(const QString& file)
 void SetViewWorker::request(std::shared_ptr<SetPlayer> set, qint64 frame,
                             std::shared_ptr<const PanelCopy> panel, const QSize& area, quint64 id)
 {
-    QMutexLocker locker(&lock);
-    newest = Request{std::move(set), frame, std::move(panel), area, id};
-    if (scheduled)
-        return; // the call already on its way takes this one
-    scheduled = true;
+    if (!requests.post(Request{std::move(set), frame, std::move(panel), area, id}))
+        return;
     QMetaObject::invokeMethod(
         this, [this] { work(); }, Qt::QueuedConnection);
 }
 
 void SetViewWorker::work()
 {
-    Request job;
-    {
-        QMutexLocker locker(&lock);
-        job = std::move(newest);
-        newest = Request();
-        scheduled = false;
-    }
+    const Request job = requests.take();
     if (!job.set || !job.panel)
         return;
     emit ready(job.set->picture(job.frame, job.panel->panel(), job.area), job.id);

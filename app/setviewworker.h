@@ -1,9 +1,10 @@
 #ifndef ROTAVIS_SETVIEWWORKER_H
 #define ROTAVIS_SETVIEWWORKER_H
 
+#include "latestrequest.h"
+
 #include <QImage>
 #include <QMetaType>
-#include <QMutex>
 #include <QObject>
 #include <QSize>
 #include <QString>
@@ -55,9 +56,7 @@ private:
         quint64 id = 0;
     };
 
-    QMutex lock; // guards newest and scheduled
-    Request newest;
-    bool scheduled = false;
+    LatestRequest<Request> requests;
 };
 
 Q_DECLARE_METATYPE(std::shared_ptr<SetPlayer>)
