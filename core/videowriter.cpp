@@ -236,7 +236,32 @@ bool VideoWriter::write(const QImage& picture)
                         .arg(frames)
                         .arg(picture.width())
                         .arg(picture.height()));
-    frame->pts = frames;
+    return encodeNext();
+}
+
+bool VideoWriter::write(const std::function<void(const YuvPlanes&)>& fill)
+{
+    if (!encoding) {
+        error = QStringLiteral("No video is open");
+        return false;
+    }
+    AVFrame* frame = encoding->frame.get();
+    if (av_frame_make_writable(frame) < 0)
+        return fail(QStringLiteral("Cannot write %1: out of memory").arg(encoding->shownName));
+    YuvPlanes planes;
+    planes.size = QSize(frame->width, frame->height);
+    planes.luma = frame->data[0];
+    planes.blue = frame->data[1];
+    planes.red = frame->data[2];
+    planes.lumaStride = frame->linesize[0];
+    planes.chromaStride = frame->linesize[1];
+    fill(planes);
+    return encodeNext();
+}
+
+bool VideoWriter::encodeNext()
+{
+    encoding->frame->pts = frames;
     if (!encode(false))
         return false;
     frames += 1;

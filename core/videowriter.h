@@ -7,6 +7,9 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "yuvplanes.h"
+
+#include <functional>
 #include <memory>
 
 // Encodes pictures into an MP4 video that any player, browser or phone shows: H.264 where
@@ -59,6 +62,9 @@ public:
     // Encodes `picture` (any format; scaled smoothly to the video's size if it has another)
     // as the next frame. False on failure (a full disk), which abandons the video.
     bool write(const QImage& picture);
+    // Encodes the next frame as `fill` draws it into the planes of a frame of the video's
+    // size, BT.601 in limited range (see bt601.h). False on failure, as write(picture).
+    bool write(const std::function<void(const YuvPlanes&)>& fill);
 
     // Finishes the video: the encoder hands out the frames it holds, the container gets its
     // index, and the file takes its name. The file then plays, however few frames were
@@ -75,6 +81,7 @@ public:
 private:
     bool fail(const QString& message);
     bool openEncoder(const QSize& size, double rate);
+    bool encodeNext();
     bool encode(bool drain);
     int writePacket();
     QString writeFailure(int code) const;

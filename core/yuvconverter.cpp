@@ -4,10 +4,48 @@ extern "C" {
 #include <libavutil/imgutils.h>
 }
 
+#include "yuvrows.h"
+
+#include <vector>
+
+// Two rows at a time, the colour of each 2 x 2 block averaged as the scaler's bilinear halving
+// does it. The scaler's general path takes several times as long for this.
+void YuvConverter::convertRgb24(const QImage& rgb, const YuvPlanes& planes)
+{
+    const int width = planes.size.width();
+    std::vector<int32_t> columnSums(2 * size_t(width));
+    for (int y = 0; y + 1 < planes.size.height(); y += 2) {
+        YuvRowPair rows;
+        rows.top = rgb.constScanLine(y);
+        rows.bottom = rgb.constScanLine(y + 1);
+        rows.lumaTop = planes.luma + ptrdiff_t(y) * planes.lumaStride;
+        rows.lumaBottom = rows.lumaTop + planes.lumaStride;
+        rows.blue = planes.blue + ptrdiff_t(y / 2) * planes.chromaStride;
+        rows.red = planes.red + ptrdiff_t(y / 2) * planes.chromaStride;
+        rows.blueSums = columnSums.data();
+        rows.redSums = columnSums.data() + width;
+        rows.width = width;
+        convertYuvRowPair(rows);
+    }
+}
+
 bool YuvConverter::convert(const QImage& picture, AVFrame* frame)
 {
     if (picture.isNull() || frame->format != AV_PIX_FMT_YUV420P)
         return false;
+    if (picture.format() == QImage::Format_RGB888 && picture.width() == frame->width &&
+        picture.height() == frame->height && picture.width() % 2 == 0 &&
+        picture.height() % 2 == 0) {
+        YuvPlanes planes;
+        planes.size = picture.size();
+        planes.luma = frame->data[0];
+        planes.blue = frame->data[1];
+        planes.red = frame->data[2];
+        planes.lumaStride = frame->linesize[0];
+        planes.chromaStride = frame->linesize[1];
+        convertRgb24(picture, planes);
+        return true;
+    }
     // Two layouts the scaler reads directly; every other format is brought to 32-bit RGB
     // (a picture with transparency then shows as if over black, the panel's background).
     const QImage rgb = picture.format() == QImage::Format_RGB888

@@ -24,6 +24,11 @@ public:
     // each blade position (ledColours of its line data).
     void paint(QImage& target, const QPoint& at, const QVector<QByteArray>& colours) const;
 
+    // The LED slot of each pixel, row by row: line x slotsPerLine() + LED, or -1 for a pixel
+    // of no LED. The colours of `paint` hold their LEDs in this order.
+    const QVector<int>& pixelSlots() const { return ledOfPixel; }
+    int slotsPerLine() const { return lineLeds; }
+
     // The disc alone, on black.
     QImage render(const QVector<QByteArray>& colours) const;
 

@@ -27,6 +27,17 @@ public:
     // The picture of panelRect's size; null when the panel has no area there.
     QImage paint(const Panel& panel, const QVector<FanFrameLines>& fans, const QSize& area);
 
+    // Where each fan's disc goes in the picture of paint(), in the order they are painted:
+    // a fan is left out where its disc has no pixel or lies nowhere near the picture, and
+    // where `lineCounts` (the lines of its data in this frame) holds 0.
+    struct Disc
+    {
+        int fan;
+        QPoint corner;
+        const FanDiscMap* map;
+    };
+    QVector<Disc> discs(const Panel& panel, const QVector<int>& lineCounts, const QSize& area);
+
 private:
     const FanDiscMap& discMap(int ledpcs, int lineCount, int side);
 

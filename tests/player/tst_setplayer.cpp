@@ -6,8 +6,10 @@
 #include "noiseimage.h"
 #include "outputrun.h"
 #include "packets.h"
+#include "panelvideoframe.h"
 #include "setplayer.h"
 #include "testfiles.h"
+#include "videowriter.h"
 
 #include <QLoggingCategory>
 #include <QTemporaryDir>
@@ -26,6 +28,23 @@ void addEveryBlade(FanPanel& fans)
     fans.addFan(192, 200, 120, 1, 150);
     fans.addFan(320, 330, 160, 1, 120);
 }
+
+// The three planes of a yuv420p frame in one buffer.
+struct YuvBuffers
+{
+    explicit YuvBuffers(const QSize& size)
+        : bytes(size.width() * size.height() * 3 / 2, char(0x55))
+    {
+        planes.size = size;
+        planes.luma = reinterpret_cast<uint8_t*>(bytes.data());
+        planes.blue = planes.luma + size.width() * size.height();
+        planes.red = planes.blue + size.width() * size.height() / 4;
+        planes.lumaStride = size.width();
+        planes.chromaStride = size.width() / 2;
+    }
+    QByteArray bytes;
+    YuvPlanes planes;
+};
 
 QImage frame(int index)
 {
@@ -87,6 +106,28 @@ private slots:
             QVERIFY2(played == fanViews.at(f), qPrintable(QString("frame %1").arg(f)));
         }
         QVERIFY(player.picture(frameCount, fans.panel, area).isNull());
+    }
+
+    // The video's frames, drawn from a table of each LED's brightness and colour, are the
+    // fan view's picture centred and converted: byte for byte, for sizes with and without a
+    // black margin, and the same panel drawn again after another size.
+    void videoFramesEqualTheirPictures()
+    {
+        SetPlayer player;
+        QVERIFY(player.open(name));
+        PanelVideoFrame fast;
+        PanelVideoFrame reference;
+        for (const int longerSide : {330, 96, 330}) {
+            YuvBuffers expected(VideoWriter::videoSize(QSizeF(460, 260), longerSide));
+            YuvBuffers drawn(expected.planes.size);
+            for (int f = 0; f < frameCount; ++f) {
+                const QVector<FanFrameLines> lines = linesOf(player.frameRecords(f));
+                reference.paintReference(fans.panel, lines, expected.planes);
+                fast.paint(fans.panel, lines, drawn.planes);
+                QVERIFY2(drawn.bytes == expected.bytes,
+                         qPrintable(QString("frame %1 at %2").arg(f).arg(longerSide)));
+            }
+        }
     }
 
     // What cannot play is refused with the file and what is wrong with it.

@@ -2,8 +2,6 @@
 
 #include "panel.h"
 
-#include <QPainter>
-
 #include <utility>
 
 namespace {
@@ -68,7 +66,9 @@ void FanVideo::encodeLoop()
         waiting.pop_front();
         busy = true;
         lock.unlock();
-        const bool written = writer.write(videoFrame(painter.paint(panel, linesOf(fans), size)));
+        const QVector<FanFrameLines> lines = linesOf(fans);
+        const bool written =
+            writer.write([&](const YuvPlanes& planes) { painter.paint(panel, lines, planes); });
         lock.lock();
         busy = false;
         encoded += written ? 1 : 0;
@@ -104,22 +104,6 @@ qint64 FanVideo::framesWritten() const
 {
     std::lock_guard<std::mutex> lock(mutex);
     return encoded;
-}
-
-// The picture of the panel in a frame of the video's size. Both have the panel's
-// proportions, but the video's sides are even: a pixel the picture lacks is black, rather
-// than the whole picture resampled.
-QImage FanVideo::videoFrame(const QImage& picture) const
-{
-    if (picture.size() == size || picture.isNull())
-        return picture;
-    QImage frame(size, QImage::Format_RGB888);
-    frame.fill(Qt::black);
-    QPainter canvas(&frame);
-    canvas.drawImage(
-        QPoint((size.width() - picture.width()) / 2, (size.height() - picture.height()) / 2),
-        picture);
-    return frame;
 }
 
 QString FanVideo::errorString() const

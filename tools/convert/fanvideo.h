@@ -2,7 +2,7 @@
 #define ROTAVIS_FANVIDEO_H
 
 #include "fanframelines.h"
-#include "fanviewpicture.h"
+#include "panelvideoframe.h"
 #include "videowriter.h"
 
 #include <QString>
@@ -50,11 +50,10 @@ public:
 
 private:
     void encodeLoop();
-    QImage videoFrame(const QImage& picture) const;
 
     const Panel& panel;
     VideoWriter writer;
-    FanViewPicture painter;
+    PanelVideoFrame painter;
     QSize size;
 
     mutable std::mutex mutex;
