@@ -1,6 +1,7 @@
 # Install step for the installation file, fanconfig.xml. The programs read it from beside
 # their executable, in PREFIX/lib/rotavis. Installed under /usr (a distribution's place),
-# the file itself lives in /etc/rotavis and PREFIX/lib/rotavis holds a relative link to it.
+# the file itself lives in /etc/rotavis and PREFIX/lib/rotavis holds a link to it, absolute
+# as Debian wants links between top-level folders to be.
 # An existing file is the installer's own description of the installation: it is never
 # replaced; only a missing one is created from the bundled sample.
 #
@@ -12,7 +13,7 @@ if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
     set(link "$ENV{DESTDIR}${programDir}/fanconfig.xml")
     file(MAKE_DIRECTORY "$ENV{DESTDIR}${programDir}")
     message(STATUS "Installing: ${link} -> ${configFile}")
-    file(CREATE_LINK "../../../etc/rotavis/fanconfig.xml" "${link}" SYMBOLIC)
+    file(CREATE_LINK "${configFile}" "${link}" SYMBOLIC)
     list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${link}")
 else()
     set(configFile "${programDir}/fanconfig.xml")

@@ -12,7 +12,7 @@ PACKAGES=(
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
     libpugixml-dev
     ffmpeg xvfb xauth locales fonts-dejavu-core fonts-wqy-microhei
-    dpkg-dev file desktop-file-utils appstream hicolor-icon-theme
+    dpkg-dev file desktop-file-utils appstream hicolor-icon-theme help2man lintian
 )
 
 exec 3>&1

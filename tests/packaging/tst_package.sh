@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The install tree and the Debian package: builds the package with cpack, checks its
-# dependencies, conffile and layout, validates the desktop entry and the AppStream metadata,
+# dependencies, conffile, layout and documentation, has lintian find no error in it,
+# validates the desktop entry and the AppStream metadata,
 # looks the icon up the way the window does, installs the package into a scratch root and
 # converts a folder of clips with the installed converter. A plain `cmake --install` into a
 # prefix of its own and an upgrade of either keep an edited fanconfig.xml.
 #
-#   tst_package.sh CPACK BUILD_DIR THEMEICON APP_ID HOMEPAGE
+#   tst_package.sh CPACK BUILD_DIR THEMEICON APP_ID HOMEPAGE PROGRAM_WITH_MANUAL_PAGE...
 set -euo pipefail
 cpack=$1 build=$2 themeicon=$3 appId=$4 homepage=$5
+manualPages=("${@:6}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() {
@@ -29,6 +31,7 @@ for needed in libqt5widgets5 libqt5gui5 libavcodec libavformat libswscale libpug
 done
 conffiles=$(dpkg-deb --ctrl-tarfile "$deb" | tar -xOf - ./conffiles)
 [ "$conffiles" = /etc/rotavis/fanconfig.xml ] || fail "conffiles: '$conffiles'"
+lintian --fail-on error "$deb" > "$work/lintian.log" 2>&1 || { cat "$work/lintian.log"; fail "lintian"; }
 
 # Installed into a scratch root: by dpkg itself where this runs as root, so that the upgrade
 # below goes through dpkg's conffile handling; unpacked otherwise.
@@ -47,13 +50,26 @@ fi
 
 expect_link "$root/usr/bin/rotavis" ../lib/rotavis/rotavis
 expect_link "$root/usr/bin/rotavis-convert" ../lib/rotavis/rotavis-convert
-expect_link "$root/usr/lib/rotavis/fanconfig.xml" ../../../etc/rotavis/fanconfig.xml
+expect_link "$root/usr/lib/rotavis/fanconfig.xml" /etc/rotavis/fanconfig.xml
 for file in rotavis rotavis-convert; do
     [ -x "$root/usr/lib/rotavis/$file" ] || fail "no program usr/lib/rotavis/$file"
 done
 for file in usr/lib/rotavis/zh.qm usr/lib/rotavis/en.qm etc/rotavis/fanconfig.xml \
     "usr/share/icons/hicolor/scalable/apps/$appId.svg"; do
     [ -f "$root/$file" ] || fail "no $file"
+done
+# The changelog's latest entry is this version, and each manual page is that of its program.
+doc=$root/usr/share/doc/rotavis
+[ -s "$doc/copyright" ] || fail "no copyright file"
+version=$(dpkg-deb -f "$deb" Version)
+changelogVersion=$(zcat "$doc/changelog.gz" | dpkg-parsechangelog -l- -S Version)
+[ "$changelogVersion" = "$version" ] || fail "changelog at $changelogVersion, package at $version"
+for program in "${manualPages[@]}"; do
+    page=$root/usr/share/man/man1/$program.1.gz
+    [ -f "$page" ] || fail "no manual page for $program"
+    zcat "$page" | grep -q "^\.TH ${program^^} \"1\" .* \"$program $version\"" \
+        || fail "$program.1 is not the page of $program $version"
+    zcat "$page" | grep -q '^\.SH SYNOPSIS' || fail "$program.1 has no usage from --help"
 done
 desktop-file-validate "$root/usr/share/applications/$appId.desktop" || fail "desktop entry"
 # AppStream 1.0 and later warn about a missing homepage; the project names none yet.
@@ -67,17 +83,20 @@ fi
 # The menu shows the program's own icon; the window asks for "icon2.ico".
 QT_QPA_PLATFORM=offscreen "$themeicon" "$root/usr/share/icons" "$appId" icon2.ico || fail "icon lookup"
 
-# The installed converter finds the installation through the links, as the window does.
+# The installed converter, started through its link in /usr/bin. The installation file's link
+# is absolute and leads out of the scratch root, so the file is named here; the install into
+# a prefix of its own below reads it through the link beside the program.
 convert=$root/usr/bin/rotavis-convert
-[ "$("$convert" --list-panels)" = "$("$build/bin/rotavis-convert" --list-panels)" ] \
+installed=$root/etc/rotavis/fanconfig.xml
+[ "$("$convert" --list-panels --config "$installed")" = "$("$build/bin/rotavis-convert" --list-panels)" ] \
     || fail "the installed converter lists other panels than the built one"
-"$convert" --check-config > /dev/null || fail "the bundled installation has findings"
+"$convert" --check-config "$installed" > /dev/null || fail "the bundled installation has findings"
 mkdir "$work/clips"
 for clip in intro outro; do
     ffmpeg -hide_banner -loglevel error -nostdin -f lavfi -i testsrc2=size=96x64:rate=25 \
         -frames:v 5 -c:v mpeg4 "$work/clips/$clip.mp4"
 done
-"$convert" --panel "row of three small fans" --input "$work/clips" --output "$work/show" \
+"$convert" --config "$installed" --panel "row of three small fans" --input "$work/clips" --output "$work/show" \
     > "$work/table" 2> /dev/null || { cat "$work/table"; fail "batch conversion"; }
 [ "$(grep -c ' 5 \+3 .* done$' "$work/table")" -eq 2 ] || { cat "$work/table"; fail "table"; }
 for clip in intro outro; do
