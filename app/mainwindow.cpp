@@ -2,6 +2,8 @@
 #include "ui_mainwindow.h"
 
 #include "core.h"
+#include "diagnostics.h"
+#include "edgeanchors.h"
 #include "fan.h"
 #include "fandataset.h"
 #include "fanviewpicture.h"
@@ -24,6 +26,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMutexLocker>
@@ -153,6 +157,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
     connect(ui->comboBox, QOverload<int>::of(&QComboBox::activated), this,
             [this](int index) { switchLanguage(index); });
     setUpShortcuts();
+    setUpResizing();
 }
 
 MainWindow::~MainWindow()
@@ -169,6 +174,7 @@ MainWindow::~MainWindow()
     delete setViewer;
     delete setViewThread;
     QCoreApplication::removeTranslator(&translator);
+    QCoreApplication::removeTranslator(&qtTranslator);
     delete ui;
 }
 
@@ -194,6 +200,72 @@ void MainWindow::setUpShortcuts()
     }
 }
 
+// The window resizes around the picture: the commands keep to the top left, the time to the
+// bottom right, the bar to the bottom, and the picture area grows and shrinks with the
+// window. The panel box is as wide as the longest panel name needs; the picture area and
+// the bar make room for it.
+void MainWindow::setUpResizing()
+{
+    auto* inGroup = new EdgeAnchors(ui->groupBox, ui->groupBox->size());
+    inGroup->anchor(ui->widget_2, EdgeAnchors::All);
+    auto* inArea = new EdgeAnchors(ui->widget_2, ui->widget_2->size());
+    inArea->anchor(ui->graphicsView, EdgeAnchors::All);
+
+    constexpr int widestColumn = 240; // longer names are cut rather than the picture
+    QComboBox* box = ui->comboBox_panels;
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    const int wider = qBound(0, box->sizeHint().width() - box->width(), widestColumn);
+    if (wider > 0) {
+        box->resize(box->width() + wider, box->height());
+        for (QWidget* right :
+             {static_cast<QWidget*>(ui->groupBox), static_cast<QWidget*>(ui->progressBar)})
+            right->setGeometry(right->geometry().adjusted(wider, 0, 0, 0));
+    }
+
+    auto* inWindow = new EdgeAnchors(ui->centralWidget, size());
+    inWindow->anchor(ui->groupBox, EdgeAnchors::All);
+    inWindow->anchor(ui->progressBar, EdgeAnchors::Left | EdgeAnchors::Right | EdgeAnchors::Bottom);
+    inWindow->anchor(ui->label, EdgeAnchors::Right | EdgeAnchors::Bottom);
+
+    viewSize = ui->graphicsView->size();
+    connect(ui->graphicsView, &PlayWidget::resized, this, &MainWindow::viewResized);
+}
+
+// The picture is fitted into the view's new size, and the frame and the fan view keep their
+// place on it; without a picture the frame is fitted into the view, as before an open.
+void MainWindow::viewResized()
+{
+    if (ui->graphicsView->size() == viewSize)
+        return;
+    viewSize = ui->graphicsView->size();
+    ui->widget->setBounds(ui->graphicsView->geometry());
+    if (pictureOpened) {
+        const QRectF selection =
+            ui->widget->geometry() == resizedFrame ? resizedSelection : selectionRect();
+        ui->graphicsView->fitPicture(videoInfo.firstFrame.size());
+        ui->widget->fitInto(frameOver(selection)); // the panel's proportions kept exactly
+        resizedFrame = ui->widget->geometry();
+        resizedSelection = selection;
+    } else {
+        ui->graphicsView->clearPicture();
+        resizeDragWidget();
+    }
+    refreshFanView();
+    if (state == JobState::Previewing || state == JobState::Saving)
+        applySelectionMask();
+}
+
+// Where the frame lies, in the picture area's coordinates, over `selection` in source
+// pixels of the picture placed now.
+QRect MainWindow::frameOver(const QRectF& selection) const
+{
+    const PlayWidget* view = ui->graphicsView;
+    const QPointF corner =
+        QPointF(view->pos() + view->imageRect.topLeft()) + selection.topLeft() * view->scale;
+    return QRect(qRound(corner.x()), qRound(corner.y()), qRound(selection.width() * view->scale),
+                 qRound(selection.height() * view->scale));
+}
+
 // The stop ends the job in progress and any job still waiting in the worker's queue; the
 // thread is let go only after the run has finished, so data files are never cut off
 // mid-record.
@@ -211,6 +283,12 @@ void MainWindow::setLanguage(QString lang)
     const bool loaded = translator.load(name, QString(), QString(), QString());
     if (loaded)
         QCoreApplication::installTranslator(&translator);
+    // Qt's own texts (the file dialogs, the standard buttons) speak the window's language.
+    QCoreApplication::removeTranslator(&qtTranslator);
+    if (loaded && lang == "zh" &&
+        qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), "qt", "_",
+                          QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTranslator);
     // Without its catalogue the window speaks the English of its source texts.
     ui->comboBox->setCurrentIndex(loaded && lang == "zh" ? 0 : 1);
     retextCommands();
@@ -289,7 +367,7 @@ void MainWindow::resizeDragWidget()
 {
     const QRect target =
         ViewGeometry::frameTarget(ui->graphicsView->geometry(), ui->graphicsView->imageRect);
-    qDebug() << target.size();
+    qCDebug(windowLog) << target.size();
     ui->widget->fitInto(target);
 }
 
@@ -388,27 +466,27 @@ void MainWindow::openClip(const QString& path)
                                  .arg(QDir::toNativeSeparators(path)));
         return;
     }
-    const bool afterSet = leaveSet();
-    fileName = path;
     settings.setOpenFolder(QFileInfo(path).absolutePath());
-    core->setFileName(fileName);
-    videoInfo = core->readFirstFrame();
-    pictureOpened = !videoInfo.firstFrame.isNull();
-    currentFrame = videoInfo.firstFrame;
-    updateCommands();
-    if (afterSet) {
-        progressFrame = 0;
-        updateProgress(); // the set's position means nothing for the clip
-    }
-    if (!pictureOpened) {
-        ui->graphicsView->clearPicture();
-        resizeDragWidget();
-        refreshFanView();
+    // The file is tried before anything is let go: one that gives no picture leaves the clip
+    // or set that was open as it was, with its selection and position.
+    const QString previousFile = core->fileName;
+    core->setFileName(path);
+    const VideoInfo opened = core->readFirstFrame();
+    if (opened.firstFrame.isNull()) {
+        core->setFileName(previousFile);
         QMessageBox::warning(this, tr("Open File"),
                              tr("This file could not be read as a picture or video:\n%1")
-                                 .arg(QDir::toNativeSeparators(fileName)));
+                                 .arg(QDir::toNativeSeparators(path)));
         return;
     }
+    leaveSet();
+    fileName = path;
+    videoInfo = opened;
+    pictureOpened = true;
+    currentFrame = videoInfo.firstFrame;
+    progressFrame = 0;
+    updateCommands();
+    updateProgress(); // the new clip from its start, with its own length
     ui->graphicsView->fitPicture(videoInfo.firstFrame.size());
     resizeDragWidget();
     refreshFanView(); // shows the picture, or what the fans make of it
@@ -494,17 +572,15 @@ void MainWindow::playSet(std::shared_ptr<SetPlayer> set)
 }
 
 // Back to clips: the fans box as the operator left it, and no picture of the set to come.
-// Returns whether a set was open.
-bool MainWindow::leaveSet()
+void MainWindow::leaveSet()
 {
     if (!playedSet)
-        return false;
+        return;
     playedSet.reset();
     setPanel.reset();
     setViewOldest = setViewRequests + 1;
     const QSignalBlocker quiet(ui->checkBox_fans);
     ui->checkBox_fans->setChecked(fansCheckedForClips);
-    return true;
 }
 
 // The set or the panel changed: what is on the screen is out of date, answers still on their
@@ -753,7 +829,7 @@ void MainWindow::on_pushButton_save_clicked()
     settings.setSaveFolder(directory);
 
     selectedPanel->selection = selectionRect();
-    qDebug() << selectedPanel->selection;
+    qCDebug(windowLog) << selectedPanel->selection;
     saveTarget.folder = directory;
     saveTarget.outputPath = outputPath;
     saveTarget.fanCount = selectedPanel->fans.size();
@@ -907,7 +983,7 @@ void MainWindow::showVideo()
 
 void MainWindow::outputProgress(int frameIndex, QImage previewImg)
 {
-    qDebug() << "nowFrameIndex" << frameIndex;
+    qCDebug(windowLog) << "nowFrameIndex" << frameIndex;
     // Without a known stream rate every picture is delivered once, so the count of pictures
     // is the count of panel frames.
     const double hz = selectedPanel ? selectedPanel->hz : 0.0;

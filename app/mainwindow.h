@@ -105,6 +105,9 @@ private:
     };
 
     void setUpShortcuts();
+    void setUpResizing();
+    void viewResized();
+    QRect frameOver(const QRectF& selection) const;
     void selectPanel(int index);
     void choosePanel(int index);
     void refitFrame();
@@ -113,7 +116,7 @@ private:
     void openSet(const QString& path);
     void setOpened(std::shared_ptr<SetPlayer> set, bool ok);
     void playSet(std::shared_ptr<SetPlayer> set);
-    bool leaveSet();
+    void leaveSet();
     void refuseSet(const QString& title, const SetPlayer& set, const Panel* panel,
                    const QString& problem);
     void refreshSetView();
@@ -150,6 +153,7 @@ private:
     int playIndex = 0;
 
     QTranslator translator;
+    QTranslator qtTranslator; // Qt's own catalogue for the language of `translator`
     WindowSettings settings;
     Core* core = nullptr; // the worker, owned; lives on workerThread
     QThread* workerThread = nullptr;
@@ -164,6 +168,11 @@ private:
     QElapsedTimer saveClock;
 
     QImage currentFrame; // the picture at the current position, at its own size
+    QSize viewSize;      // the picture view's size that the picture and frame were placed for
+    // The frame's place on the picture as the last resize left it, so that a run of resizes
+    // does not let the frame drift by the rounding of each.
+    QRect resizedFrame;
+    QRectF resizedSelection;
     FanViewWorker* fanViewer = nullptr;
     QThread* fanViewThread = nullptr;
     quint64 fanViewRequests = 0; // requests made so far

@@ -1,6 +1,7 @@
 #include "outputrun.h"
 
 #include "bitplanes.h"
+#include "diagnostics.h"
 #include "fan.h"
 #include "fandataset.h"
 #include "packets.h"
@@ -106,8 +107,9 @@ bool OutputRun::convertFrame(const QImage& frame)
     if (m_failed)
         return false;
     const QSize layers = SampleMap::layerSizeFor(*m_panel, frame.size());
-    qDebug() << "frameImage_z0->bytesPerLine()" << SampleMap::layerBytesPerLineFor(layers)
-             << "frameImage_z1->size()" << layers;
+    qCDebug(convertLog) << "frameImage_z0->bytesPerLine()"
+                        << SampleMap::layerBytesPerLineFor(layers) << "frameImage_z1->size()"
+                        << layers;
     // A shallow copy: the frame source writes the next picture into another buffer while
     // this one is converted, and a caller that changes its image detaches from this one.
     m_frame = frame;

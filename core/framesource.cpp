@@ -1,6 +1,7 @@
 #include "framesource.h"
 
 #include "core.h"
+#include "diagnostics.h"
 #include "ffmpegresources.h"
 #include "mediainput.h"
 #include "nativepath.h"
@@ -13,7 +14,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <iostream>
 #include <vector>
 
 namespace {
@@ -160,9 +160,9 @@ VideoInfo FrameSource::run(const FrameCallback& frameCallback)
             break;
         if (!openStream(streams[attempt]))
             continue;
-        qDebug() << "begin!";
+        qCDebug(decodeLog) << "begin!";
         decodeAll();
-        qDebug() << "ok";
+        qCDebug(decodeLog) << "ok";
         if (index > 0 || finished || stoppedByRequest)
             break;
     }
@@ -197,17 +197,17 @@ bool FrameSource::openStream(int stream)
     media->videoStream = stream;
     const AVStream* video = media->context->streams[stream];
     info.fps = double(video->r_frame_rate.num) / double(video->r_frame_rate.den);
-    std::cout << "videoFPS:" << info.fps << std::endl;
+    qCDebug(decodeLog).nospace() << "videoFPS:" << info.fps;
 
     const AVCodec* codec = avcodec_find_decoder(video->codecpar->codec_id);
     if (!codec) {
-        std::cerr << "Unsupported codec!\n";
+        qCWarning(decodeLog) << "Unsupported codec!";
         return false;
     }
     media->decoder.reset(avcodec_alloc_context3(codec));
     if (!media->decoder ||
         avcodec_parameters_to_context(media->decoder.get(), video->codecpar) < 0) {
-        std::cerr << "Couldn't copy codec context";
+        qCWarning(decodeLog) << "Couldn't copy codec context";
         return false;
     }
     // Threads hold pictures back while they work; the drain at the end of the input hands
@@ -241,7 +241,7 @@ void FrameSource::reportStreamChoice(int firstStream) const
         if (firstFrameRead())
             qWarning().noquote() << text;
         else
-            qDebug().noquote() << text;
+            qCDebug(decodeLog).noquote() << text;
     } else if (index == 0 && firstStream >= 0 && !finished && !stoppedByRequest) {
         qWarning().noquote()
             << QStringLiteral("%1: none of its video streams gives a picture").arg(file);
@@ -252,7 +252,7 @@ void FrameSource::decodeAll()
 {
     while (!shouldEnd()) {
         if (av_read_frame(media->context.get(), media->packet.get()) < 0) {
-            qDebug() << "break";
+            qCDebug(decodeLog) << "break";
             // The end of the input: the decoder hands out the pictures it still holds.
             if (sendPacket(true))
                 receivePictures();
@@ -291,20 +291,20 @@ void FrameSource::receivePictures()
             return;
         if (!takePicture()) {
             // Skipped, as a packet that does not decode is: the picture never was.
-            qDebug() << "A picture of size" << media->picture->width << "x"
-                     << media->picture->height << "cannot be converted; skipped";
+            qCDebug(decodeLog) << "A picture of size" << media->picture->width << "x"
+                               << media->picture->height << "cannot be converted; skipped";
             av_frame_unref(media->picture.get());
             continue;
         }
         const int count = rate->deliveries(index);
         if (count != 1)
-            qDebug() << "xxx";
+            qCDebug(decodeLog) << "xxx";
         if (count > 0) {
             if (index >= limit) {
                 finished = true;
                 return;
             }
-            qDebug() << "space" << rate->step();
+            qCDebug(decodeLog) << "space" << rate->step();
             const Conversion conversion = convertToRgb();
             if (conversion == Conversion::NoMemory) {
                 // Out of memory for a frame: the run ends short, and says so rather than
@@ -319,7 +319,7 @@ void FrameSource::receivePictures()
                     info.firstFrame = frameImage;
                 if (!deliver(count))
                     return;
-                qDebug() << "frame" << index + 1;
+                qCDebug(decodeLog) << "frame" << index + 1;
             }
         }
         av_frame_unref(media->picture.get());
@@ -394,7 +394,7 @@ bool FrameSource::waitForRoom()
     while (core->frameCount > pendingPreviewLimit) {
         if (shouldEnd())
             return false;
-        qDebug() << "continue";
+        qCDebug(decodeLog) << "continue";
         core->framesTaken.wait(&core->frameLock, stopPollMs);
     }
     return !shouldEnd();

@@ -1,6 +1,7 @@
 #include "fanconfig.h"
 
 #include "cnumericlocale.h"
+#include "diagnostics.h"
 #include "fan.h"
 #include "nativepath.h"
 #include "panel.h"
@@ -73,13 +74,13 @@ QString defaultPath()
 
 bool load(const QString& path, QList<Panel*>& panels, const PanelAnnouncer& announce)
 {
-    qDebug() << path;
+    qCDebug(configLog) << path;
 
     pugi::xml_document document;
     const pugi::xml_parse_result result = document.load_file(
         NativePath::toBytes(path).constData(), pugi::parse_default, pugi::encoding_auto);
     if (!result)
-        qDebug() << -1;
+        qCDebug(configLog) << -1;
     read(document, panels, announce);
     return bool(result);
 }

@@ -8,7 +8,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 PACKAGES=(
     cmake g++ pkg-config
-    qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5
+    qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5 qttranslations5-l10n
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
     libpugixml-dev
     ffmpeg xvfb xauth locales fonts-dejavu-core fonts-wqy-microhei

@@ -1,5 +1,6 @@
 #include "dragwidget.h"
 
+#include "diagnostics.h"
 #include "fan.h"
 #include "panel.h"
 #include "viewgeometry.h"
@@ -173,7 +174,8 @@ void DragWidget::paintEvent(QPaintEvent*)
 
     // One factor serves both directions: the frame always has the panel's proportions.
     const double scale = selectedPanel->width > 0.0 ? width() / selectedPanel->width : 0.0;
-    qDebug("scaleW%f scaleH:%f selectedPanel->height:%f", scale, scale, selectedPanel->height);
+    qCDebug(windowLog, "scaleW%f scaleH:%f selectedPanel->height:%f", scale, scale,
+            selectedPanel->height);
     if (!(scale > 0.0))
         return; // a panel without width has no scale to place its fans at
 
@@ -185,7 +187,7 @@ void DragWidget::paintEvent(QPaintEvent*)
         const int diameter = truncToInt(fan->diameter);
         const int left = truncToInt(fan->x - fan->diameter * 0.5);
         const int top = truncToInt(fan->y - fan->diameter * 0.5);
-        qDebug("b width=%d,height=%d", width(), height());
+        qCDebug(windowLog, "b width=%d,height=%d", width(), height());
 
         // The circle sits one pixel inside its square so the 2-pixel pen stays within it.
         const int x = truncToInt(left * scale + 1);
@@ -194,12 +196,18 @@ void DragWidget::paintEvent(QPaintEvent*)
         const int h = truncToInt(diameter * scale - 2);
         QPainterPath outline;
         outline.addEllipse(x, y, w, h);
-        if (numbered)
-            outline.addText(QPointF(x + w / 2, y + h / 2), numberFont, QString::number(index));
-
-        painter.setPen(outlinePen(fan->z == 0 ? Qt::red : Qt::yellow));
+        const QColor colour = fan->z == 0 ? Qt::red : Qt::yellow;
+        painter.setPen(outlinePen(colour));
         painter.fillPath(outline, QBrush(Qt::transparent));
         painter.drawPath(outline);
+        if (numbered) {
+            // Solid digits in a dark rim: readable on a picture of their own colour too.
+            QPainterPath number;
+            number.addText(QPointF(x + w / 2, y + h / 2), numberFont, QString::number(index));
+            painter.strokePath(number, QPen(QColor(0, 0, 0, 200), 4.0, Qt::SolidLine, Qt::RoundCap,
+                                            Qt::RoundJoin));
+            painter.fillPath(number, colour);
+        }
         ++index;
     }
 }

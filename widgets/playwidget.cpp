@@ -1,5 +1,6 @@
 #include "playwidget.h"
 
+#include "diagnostics.h"
 #include "viewgeometry.h"
 
 #include <QDebug>
@@ -13,6 +14,7 @@ PlayWidget::PlayWidget(QWidget* parent)
       shown(pictureScene->addPixmap(QPixmap()))
 {
     setScene(pictureScene);
+    setBackgroundBrush(Qt::black);
 }
 
 PlayWidget::~PlayWidget() = default;
@@ -26,7 +28,7 @@ void PlayWidget::fitPicture(const QSize& picture)
     }
     scale = fit.scale;
     imageRect = fit.imageRect;
-    qDebug() << "rect:" << imageRect << "scale:" << scale;
+    qCDebug(windowLog) << "rect:" << imageRect << "scale:" << scale;
     // The scene's origin is the picture's top-left corner.
     pictureScene->setSceneRect(-imageRect.x(), -imageRect.y(), width(), height());
 }
@@ -56,13 +58,19 @@ void PlayWidget::showImageAt(const QImage& image, const QPoint& at)
 
 void PlayWidget::showPixmap(const QPixmap& pixmap, const QPoint& viewPos)
 {
+    const QRectF before = shown->sceneBoundingRect();
     shown->setPixmap(pixmap);
     shown->setPos(viewPos - imageRect.topLeft());
+    // A picture that takes another place or size leaves nothing of the one before: the whole
+    // view is painted afresh, on black.
+    if (shown->sceneBoundingRect() != before)
+        viewport()->update();
 }
 
 void PlayWidget::resizeEvent(QResizeEvent*)
 {
     update();
+    emit resized();
 }
 
 void PlayWidget::mouseDoubleClickEvent(QMouseEvent*)

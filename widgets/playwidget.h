@@ -36,10 +36,12 @@ public:
 
 signals:
     void doubleClicked();
+    // The view's size changed; the picture is still where it was placed.
+    void resized();
 
 protected:
-    // Only repaints: the picture stays where the window placed it, neither re-centred nor
-    // re-scaled by the view.
+    // Only repaints and tells: the picture stays where the window placed it, neither
+    // re-centred nor re-scaled by the view, until the window places it anew.
     void resizeEvent(QResizeEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 

@@ -3,6 +3,7 @@
 // save with its dialogs, its stop, its box and its failure, the button states, progress,
 // the frame's bounds, drops and keys, the folders remembered, and the window closed or
 // going away while the worker runs.
+#include "commandline.h"
 #include "core.h"
 #include "filledimage.h"
 #include "inputevents.h"
@@ -10,6 +11,7 @@
 #include "panel.h"
 #include "testfiles.h"
 #include "testmedia.h"
+#include "viewgeometry.h"
 #include "windowtesting.h"
 #include "workerhold.h"
 
@@ -330,12 +332,19 @@ private slots:
         QCOMPARE(QFileInfo(output->filePath("square.bin")).size(), qint64(80000));
     }
 
-    void unreadableFileWarnsAndClearsThePicture()
+    // A file that gives no picture is refused with a warning; the clip open before stays
+    // with its picture, frame, position and name. The next clip starts at 0 with its length.
+    void unreadableFileWarnsAndKeepsTheClip()
     {
         MainWindow& w = newWindow();
         Parts ui(w);
-        open(ui.open, *dialogs, wide);
+        open(ui.open, *dialogs, shortClip);
         CHECK_STATE(ui, State::Idle);
+        ui.frame->move(ui.frame->pos() + QPoint(30, -10));
+        const QRect frame = ui.frame->geometry();
+        const QRect imageRect = ui.view->imageRect;
+        const QImage picture = shownPicture(ui.view);
+        const QString label = ui.label->text();
 
         dialogs->chooseFile(unreadable);
         dialogs->accept(); // the warning
@@ -346,16 +355,90 @@ private slots:
         QCOMPARE(warning.title, translated("Open File"));
         QCOMPARE(warning.text, translated("This file could not be read as a picture or video:\n%1")
                                    .arg(QDir::toNativeSeparators(unreadable)));
-        QCOMPARE(ui.view->scale, 0.0);
-        QVERIFY(ui.view->imageRect.isNull());
-        QVERIFY(shownPicture(ui.view).isNull());
-        QCOMPARE(ui.frame->geometry(), QRect(175, 40, 550, 550));
-        CHECK_STATE(ui, State::Start);
-
-        // A readable file brings the commands back.
-        open(ui.open, *dialogs, small);
         CHECK_STATE(ui, State::Idle);
-        QCOMPARE(ui.view->scale, 4.0);
+        QCOMPARE(ui.view->imageRect, imageRect);
+        QCOMPARE(shownPicture(ui.view), picture);
+        QCOMPARE(ui.frame->geometry(), frame);
+        QCOMPARE(ui.label->text(), label);
+        dialogs->reject();
+        ui.save->click();
+        QCOMPARE(dialogs->seen().last().value, QString("clip")); // the name of the clip kept
+
+        open(ui.open, *dialogs, longClip);
+        CHECK_STATE(ui, State::Idle);
+        QCOMPARE(ui.label->text(), QString("0:0:0 / 0:0:22"));
+        QCOMPARE(ui.progressBar->value(), 0);
+    }
+
+    // `rotavis CLIP` opens the clip as the open command does.
+    void commandLineOpensAClip()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        char program[] = "rotavis";
+        QByteArray file = QFile::encodeName(shortClip);
+        char* arguments[] = {program, file.data(), nullptr};
+        w.openFile(commandLineFile(2, arguments));
+        CHECK_STATE(ui, State::Idle);
+        QCOMPARE(ui.view->imageRect, QRect(0, 75, 800, 400));
+    }
+
+    // Resized, the window fits the picture into the grown or shrunk view; the frame keeps its
+    // place on the picture, and the bar stays in the window. Back at the form's size
+    // everything stands where it stood.
+    void resizingKeepsTheFrameOnThePicture_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("larger") << QSize(1500, 950);
+        QTest::newRow("wider only") << QSize(1400, 780);
+        QTest::newRow("a small laptop's") << QSize(1000, 680);
+        QTest::newRow("smallest") << QSize(0, 0); // the window's minimum
+    }
+
+    void resizingKeepsTheFrameOnThePicture()
+    {
+        QFETCH(QSize, size);
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, wide);
+        ui.frame->move(ui.frame->pos() + QPoint(37, -21));
+        const auto selection = [&ui] {
+            return ViewGeometry::selectionRect(ui.frame->pos(), ui.frame->size(), ui.view->pos(),
+                                               ui.view->imageRect, ui.view->scale);
+        };
+        const QRectF before = selection();
+        const QRect frameBefore = ui.frame->geometry();
+        const QRect viewBefore = ui.view->geometry();
+        const QSize formSize = w.size();
+        const double scaleBefore = ui.view->scale;
+
+        const QSize target = size.expandedTo(w.minimumSize());
+        w.resize(target);
+        QTRY_COMPARE(w.size(), target);
+        QVERIFY(ui.view->size() != viewBefore.size());
+        // The picture fills the view one way (but for a pixel the truncation takes).
+        QVERIFY(ui.view->rect().contains(ui.view->imageRect));
+        QVERIFY(ui.view->imageRect.width() >= ui.view->width() - 1 ||
+                ui.view->imageRect.height() >= ui.view->height() - 1);
+        const QRectF after = selection();
+        const double pixel = 1.5 / qMin(ui.view->scale, scaleBefore); // a view pixel or so
+        QVERIFY2(qAbs(after.x() - before.x()) < pixel && qAbs(after.y() - before.y()) < pixel &&
+                     qAbs(after.width() - before.width()) < pixel &&
+                     qAbs(after.height() - before.height()) < pixel,
+                 qPrintable(QString("%1,%2 %3x%4")
+                                .arg(after.x())
+                                .arg(after.y())
+                                .arg(after.width())
+                                .arg(after.height())));
+        const QRect window = w.centralWidget()->rect();
+        for (QWidget* part : {static_cast<QWidget*>(ui.progressBar),
+                              static_cast<QWidget*>(ui.label), static_cast<QWidget*>(ui.fans)})
+            QVERIFY2(window.contains(part->geometry()), qPrintable(part->objectName()));
+        QVERIFY(window.contains(ui.view->mapTo(w.centralWidget(), ui.view->rect().bottomRight())));
+
+        w.resize(formSize);
+        QTRY_COMPARE(ui.view->geometry(), viewBefore);
+        QCOMPARE(ui.frame->geometry(), frameBefore);
     }
 
     // Without a panel a picture can be opened and looked at, but not previewed or saved.

@@ -114,6 +114,51 @@ private slots:
         window.reset();
     }
 
+    // The fans are drawn on black whatever the panel's shape: nothing of the picture stays
+    // beside the panel or between its fans.
+    void fanViewIsOnBlack_data()
+    {
+        QTest::addColumn<int>("panel");
+        QTest::addColumn<QSize>("proportions");
+        QTest::newRow("2:1 pair") << 0 << QSize(128, 64);
+        QTest::newRow("square") << 1 << QSize(64, 64);
+    }
+
+    void fanViewIsOnBlack()
+    {
+        QFETCH(int, panel);
+        QFETCH(QSize, proportions);
+        DialogAnswerer dialogs;
+        auto window = std::make_unique<MainWindow>();
+        window->show();
+        Parts ui(*window);
+        choose(ui.panels, panel);
+        open(ui.open, dialogs, picture);
+        ui.fans->setChecked(true);
+        Panel shape;
+        shape.width = proportions.width();
+        shape.height = proportions.height();
+        const QRect panelRect = FanViewPicture::panelRect(shape, ui.view->size());
+        QTRY_COMPARE_WITH_TIMEOUT(shownPicture(ui.view).size(), panelRect.size(), 10000);
+
+        const QImage seen = ui.view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(seen.size(), ui.view->size());
+        int lit = 0;
+        for (int y = 0; y < seen.height(); ++y) {
+            for (int x = 0; x < seen.width(); ++x) {
+                const bool black = (seen.pixel(x, y) & 0xffffff) == 0;
+                if (!panelRect.contains(x, y))
+                    QVERIFY2(black, qPrintable(QString("%1,%2").arg(x).arg(y)));
+                lit += black ? 0 : 1;
+            }
+        }
+        QVERIFY(lit > 0); // the fans themselves
+        for (const QPoint corner : {panelRect.topLeft(), panelRect.bottomRight()})
+            QCOMPARE(seen.pixel(corner) & 0xffffff, 0u);
+        QVERIFY2(dialogs.problems().isEmpty(), qPrintable(dialogs.problems().join("\n")));
+        window.reset();
+    }
+
     // During a preview the fan view shows frame after frame, and at its end the last one.
     void fanViewFollowsThePreview()
     {

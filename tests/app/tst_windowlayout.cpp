@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QStyleOptionComboBox>
 #include <QtTest>
 
 #include <memory>
@@ -147,20 +148,34 @@ private slots:
         MainWindow& w = newWindow();
         QCOMPARE(w.objectName(), QString("MainWindow"));
         QCOMPARE(w.size(), QSize(1080, 780));
-        QCOMPARE(w.maximumSize(), QSize(1080, 800));
-        QCOMPARE(w.minimumSize(), QSize(0, 0));
+        // Small enough for a 1366 x 768 screen with its panel; no limit upwards.
+        QVERIFY(w.minimumWidth() <= 1000 && w.minimumHeight() <= 680);
+        QCOMPARE(w.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
         QCOMPARE(w.windowTitle(), QString("Rotavis - V2.5"));
         QVERIFY(w.centralWidget());
         QCOMPARE(w.centralWidget()->objectName(), QString("centralWidget"));
 
-        // Larger than the maximum is refused; smaller keeps every widget where it was.
-        w.resize(1300, 900);
-        QCOMPARE(w.size(), QSize(1080, 800));
-        w.resize(600, 400);
-        QCOMPARE(w.size(), QSize(600, 400));
+        // Below the minimum is refused; the commands keep to the top left.
         Parts ui(w);
-        QCOMPARE(ui.label->geometry(), QRect(740, 730, 331, 20));
-        QCOMPARE(ui.view->geometry(), QRect(50, 40, 800, 550));
+        w.resize(600, 400);
+        QTRY_COMPARE(w.size(), w.minimumSize());
+        QCOMPARE(ui.open->geometry(), QRect(20, 30, 114, 32));
+    }
+
+    // The panel box shows the whole of a long name; the picture area makes room for it.
+    void panelBoxShowsLongNames()
+    {
+        const QString name = "Front fan over four rear fans, second floor";
+        writeConfig(QString(R"(<panel model="%1" width="100" height="100"/>)").arg(name));
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        QStyleOptionComboBox option;
+        option.initFrom(ui.panels);
+        const QRect field = ui.panels->style()->subControlRect(
+            QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, ui.panels);
+        QVERIFY(field.width() >= ui.panels->fontMetrics().horizontalAdvance(name));
+        QVERIFY(ui.panels->geometry().right() < ui.groupBox->geometry().left());
+        QVERIFY(ui.panels->geometry().right() < ui.progressBar->geometry().left());
     }
 
     void widgetsHaveTheirLookAndStartValues()
@@ -216,6 +231,21 @@ private slots:
         QCOMPARE(ui.fans->text(), QString("风扇"));
         QCOMPARE(ui.language->currentText(), QString("中文"));
         QCOMPARE(ui.groupBox->title(), QString("Square"));
+    }
+
+    // Qt's own texts (file dialogs, standard buttons) follow the window's language.
+    void qtTextsFollowTheLanguage()
+    {
+        const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        QVERIFY2(cancel() != "Cancel", qPrintable(cancel()));
+        choose(ui.language, 1);
+        QCOMPARE(cancel(), QString("Cancel"));
+        choose(ui.language, 0);
+        QVERIFY(cancel() != "Cancel");
+        window.reset();
+        QCOMPARE(cancel(), QString("Cancel")); // the window takes its catalogues with it
     }
 
     void startsUntranslatedWithoutTheChineseCatalogue()

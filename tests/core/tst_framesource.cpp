@@ -179,8 +179,8 @@ private slots:
         QTest::addColumn<QString>("rate");
         QTest::addColumn<double>("fps");
         QTest::addColumn<QString>("printed");
-        QTest::newRow("25") << "25" << 25.0 << "videoFPS:25\n";
-        QTest::newRow("29.97") << "30000/1001" << 30000.0 / 1001 << "videoFPS:29.97\n";
+        QTest::newRow("25") << "25" << 25.0 << "videoFPS:25";
+        QTest::newRow("29.97") << "30000/1001" << 30000.0 / 1001 << "videoFPS:29.97";
     }
 
     void reportsTheStreamRate()
@@ -195,7 +195,9 @@ private slots:
         StdoutCapture output;
         const VideoInfo info = decode(path, &panel18);
         QCOMPARE(info.fps, fps);
-        QCOMPARE(QString::fromStdString(output.text()), printed);
+        QCOMPARE(messages.count(printed), 1);
+        // Standard output belongs to the programs: a converter prints its answers there.
+        QCOMPARE(QString::fromStdString(output.text()), QString());
         // 4 pictures: the container knows the length.
         QVERIFY(info.durationMs > 0);
         QVERIFY(info.durationMs <= 4 * 1000 / int(fps) + 100);

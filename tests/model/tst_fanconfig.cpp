@@ -1,3 +1,4 @@
+#include "diagnostics.h"
 #include "fan.h"
 #include "fanconfig.h"
 #include "loadedpanels.h"
@@ -36,7 +37,11 @@ private:
     }
 
 private slots:
-    void initTestCase() { QVERIFY(dir.isValid()); }
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        Diagnostics::enable(); // the loader's lines are checked below
+    }
 
     void readsPanelsAndFansInFileOrder()
     {

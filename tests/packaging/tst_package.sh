@@ -26,7 +26,7 @@ expect_link() { # PATH TARGET
 deb=$(echo "$work"/package/rotavis_*_*.deb)
 [ -f "$deb" ] || fail "no package in $work/package"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt5widgets5 libqt5gui5 libavcodec libavformat libswscale libpugixml libqt5svg5; do
+for needed in libqt5widgets5 libqt5gui5 libavcodec libavformat libswscale libpugixml libqt5svg5 qttranslations5-l10n; do
     [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
 conffiles=$(dpkg-deb --ctrl-tarfile "$deb" | tar -xOf - ./conffiles)
@@ -72,6 +72,9 @@ for program in "${manualPages[@]}"; do
     zcat "$page" | grep -q '^\.SH SYNOPSIS' || fail "$program.1 has no usage from --help"
 done
 desktop-file-validate "$root/usr/share/applications/$appId.desktop" || fail "desktop entry"
+# File managers offer the program for clips, and hand it the file.
+grep -qx 'Exec=rotavis %f' "$root/usr/share/applications/$appId.desktop" || fail "Exec takes no file"
+grep -q '^MimeType=.*video/mp4;' "$root/usr/share/applications/$appId.desktop" || fail "no MimeType"
 # AppStream 1.0 and later warn about a missing homepage; the project names none yet.
 appstream=(appstreamcli validate-tree --no-net)
 if [ -z "$homepage" ] && [[ $(appstreamcli --version) =~ version:\ ([0-9]+) ]] \

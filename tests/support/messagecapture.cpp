@@ -1,5 +1,6 @@
 #include "messagecapture.h"
 
+#include <QLoggingCategory>
 #include <QMutex>
 #include <QMutexLocker>
 
@@ -24,6 +25,7 @@ void captureMessage(QtMsgType type, const QMessageLogContext& context, const QSt
 
 MessageCapture::MessageCapture()
 {
+    QLoggingCategory::setFilterRules(QStringLiteral("rotavis.*.debug=true"));
     clear();
     previousHandler = qInstallMessageHandler(captureMessage);
 }
@@ -31,6 +33,7 @@ MessageCapture::MessageCapture()
 MessageCapture::~MessageCapture()
 {
     qInstallMessageHandler(previousHandler);
+    QLoggingCategory::setFilterRules(QString());
 }
 
 QStringList MessageCapture::lines() const

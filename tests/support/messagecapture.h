@@ -5,7 +5,8 @@
 #include <QStringList>
 
 // Collects the debug lines written while it lives (from any thread) instead of printing
-// them; warnings and worse still go to the previous handler.
+// them; warnings and worse still go to the previous handler. The program's diagnostic
+// categories, off by default, are turned on meanwhile.
 class MessageCapture
 {
 public:

@@ -66,8 +66,8 @@ double peakSignalToNoise(const QImage& a, const QImage& b)
     double squares = 0;
     for (int row = 0; row < x.height(); ++row) {
         for (int column = 0; column < x.width(); ++column) {
-            const double d = luma(x.constScanLine(row) + 3 * column) -
-                             luma(y.constScanLine(row) + 3 * column);
+            const double d =
+                luma(x.constScanLine(row) + 3 * column) - luma(y.constScanLine(row) + 3 * column);
             squares += d * d;
         }
     }
@@ -566,6 +566,40 @@ private slots:
         const Result quiet = convert("0", clip, out, {"--quiet", "--overwrite"});
         QCOMPARE(quiet.status, 0);
         QVERIFY2(quiet.err.isEmpty(), qPrintable(quiet.err));
+    }
+
+    // The decoder's and converter's diagnostic lines come on standard error when asked for,
+    // and never on standard output.
+    void diagnosticsOnlyWhenAsked_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("rules"); // QT_LOGGING_RULES
+        QTest::addColumn<bool>("diagnostics");
+        QTest::newRow("default") << QStringList() << QString() << false;
+        QTest::newRow("--verbose") << QStringList{"--verbose"} << QString() << true;
+        QTest::newRow("rules") << QStringList() << "rotavis.decode.debug=true" << true;
+        QTest::newRow("rules off") << QStringList() << "rotavis.window.debug=true" << false;
+    }
+
+    void diagnosticsOnlyWhenAsked()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, rules);
+        QFETCH(bool, diagnostics);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("QT_LOGGING_RULES");
+        if (!rules.isEmpty())
+            environment.insert("QT_LOGGING_RULES", rules);
+        process.setProcessEnvironment(environment);
+        const QString out = outputDir("diagnostics") + "/one";
+        const Result result = finish(process, ROTAVIS_CONVERT,
+                                     QStringList{"--config", config, "--panel", "0", "--input",
+                                                 clip, "--output", out, "--quiet", "--overwrite"} +
+                                         options);
+        QCOMPARE(result.status, 0);
+        QVERIFY2(result.out.isEmpty(), qPrintable(result.out));
+        QVERIFY2(result.err.isEmpty() != diagnostics, qPrintable(result.err));
     }
 
     void inspectsEveryBladeType()

@@ -1,3 +1,4 @@
+#include "diagnostics.h"
 #include "dragwidget.h"
 #include "fanpanel.h"
 #include "inputevents.h"
@@ -60,6 +61,8 @@ class TestDragWidget : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { Diagnostics::enable(); } // the frame's lines are checked below
+
     void startsWithoutPanelAndDrawsNothing()
     {
         QWidget area;

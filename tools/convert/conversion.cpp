@@ -14,6 +14,7 @@
 
 #include "bitplanes.h"
 #include "core.h"
+#include "diagnostics.h"
 #include "fan.h"
 #include "fandataset.h"
 #include "mediainput.h"
@@ -27,29 +28,10 @@
 
 #include <csignal>
 #include <cstdio>
-#include <iostream>
 #include <iterator>
 #include <unistd.h>
 
 namespace {
-
-// The frame source writes its rate to standard output; the converter keeps standard output
-// for what it is asked to print.
-class QuietStandardOutput
-{
-public:
-    explicit QuietStandardOutput(bool quiet) : previous(quiet ? std::cout.rdbuf(nullptr) : nullptr)
-    {
-    }
-    ~QuietStandardOutput()
-    {
-        if (previous)
-            std::cout.rdbuf(previous);
-    }
-
-private:
-    std::streambuf* previous;
-};
 
 // Converts one clip for `panel` into the files of `outputPath`. Problems are reported as they
 // happen; progress (unless quiet) is labelled with `label` when there is one.
@@ -76,11 +58,7 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
 
     Core core;
     core.setFileName(job.input);
-    VideoInfo info;
-    {
-        const QuietStandardOutput quiet(!options.verbose);
-        info = core.readFirstFrame();
-    }
+    const VideoInfo info = core.readFirstFrame();
     if (info.firstFrame.isNull()) {
         // FFmpeg also reads URLs, which name no file of their own.
         if (!NativePath::status(job.input).exists && !job.input.contains(QLatin1String("://")))
@@ -137,14 +115,13 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
         video = std::make_unique<FanVideo>(*panel);
         if (!video->open(options.videoPath, options.videoSize, job.input, true))
             return ending(ExitOutputUnwritable, video->errorString());
-        qInfo().noquote() << "Encoding with" << video->encoderName();
+        qCDebug(convertLog).noquote() << "Encoding with" << video->encoderName();
         core.outputFrameWritten = [&video](QVector<FanFrameRecord> fans) {
             video->add(std::move(fans));
         };
     }
     {
         const StoppableRun stoppable(&core);
-        const QuietStandardOutput quiet(!options.verbose);
         core.beginOutput(job.outputPath, panel);
     }
     // Another run writes the set: its files are not this run's to count.

@@ -1,5 +1,6 @@
 // rotavis-convert: the window's save, from the command line and without a display.
 #include "commands.h"
+#include "diagnostics.h"
 #include "exitstatus.h"
 #include "fanconfig.h"
 #include "messages.h"
@@ -18,14 +19,11 @@ extern "C" {
 
 namespace {
 
-bool showDiagnostics = false;
-
-// The converter's own messages go to standard error; the decoder's and converter's debug
-// lines only with --verbose.
-void filterMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+// Every message goes to standard error, standard output being kept for what the converter
+// is asked to print. The diagnostic lines come only when their categories are on: with
+// --verbose, or by QT_LOGGING_RULES.
+void printMessage(QtMsgType, const QMessageLogContext&, const QString& message)
 {
-    if ((type == QtDebugMsg || type == QtInfoMsg) && !showDiagnostics)
-        return;
     std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
@@ -34,7 +32,7 @@ void filterMessages(QtMsgType type, const QMessageLogContext&, const QString& me
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    qInstallMessageHandler(filterMessages);
+    qInstallMessageHandler(printMessage);
     // Beyond the file size limit a write fails with its own error, which the run reports and
     // cuts back to whole frames, instead of the signal ending the program mid-record.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -50,7 +48,8 @@ int main(int argc, char* argv[])
         complainAboutUsage(error);
         return ExitUsage;
     }
-    showDiagnostics = options.verbose;
+    if (options.verbose)
+        Diagnostics::enable();
     // FFmpeg's own chatter (the encoder's statistics) only with --verbose; its errors always.
     av_log_set_level(options.verbose ? AV_LOG_INFO : AV_LOG_ERROR);
 

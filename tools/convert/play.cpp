@@ -1,5 +1,6 @@
 // --play: a saved set rendered into a video of what the fans show.
 #include "commands.h"
+#include "diagnostics.h"
 #include "exitstatus.h"
 #include "fanvideo.h"
 #include "installation.h"
@@ -44,7 +45,7 @@ int playFanData(const Options& options)
         complain(video.errorString());
         return ExitOutputUnwritable;
     }
-    qInfo().noquote() << "Encoding with" << video.encoderName();
+    qCDebug(convertLog).noquote() << "Encoding with" << video.encoderName();
     const InterruptScope interruptible;
     const double rate = FanVideo::rateOf(*panel);
     ProgressReporter progress(stderr, isatty(fileno(stderr)), rate,
