@@ -8,4 +8,8 @@
 // taken out its own options. Of several files the first is taken: the window shows one.
 QString commandLineFile(int argc, char* argv[]);
 
+// What `rotavis --help` or `rotavis --version` prints instead of opening a window; empty for
+// every other command line. `version` is the program's.
+QString commandLineAnswer(int argc, char* argv[], const QString& version);
+
 #endif

@@ -4,9 +4,16 @@
 #include <QApplication>
 
 #include <csignal>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    // Answered before any window: help needs no display.
+    const QString answer = commandLineAnswer(argc, argv, QStringLiteral(ROTAVIS_VERSION));
+    if (!answer.isEmpty()) {
+        std::fputs(answer.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     // Beyond the file size limit a save's write fails with its own error, which the window
     // reports, instead of the signal ending the program mid-record.

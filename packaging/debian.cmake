@@ -27,9 +27,8 @@ endif()
 set(manDir ${CMAKE_CURRENT_BINARY_DIR}/man)
 file(MAKE_DIRECTORY ${manDir})
 # The programs whose --help makes their pages, each with its one-line summary and its own
-# sections (debian/PROGRAM.h2m); the package test checks each page. The window's program,
-# rotavis, joins the list once it answers --help instead of opening a window.
-set(ROTAVIS_MANUAL_PAGES rotavis-convert)
+# sections (debian/PROGRAM.h2m); the package test checks each page.
+set(ROTAVIS_MANUAL_PAGES rotavis rotavis-convert)
 set(ROTAVIS_MANUAL_PAGES ${ROTAVIS_MANUAL_PAGES} PARENT_SCOPE)
 set(whatis_rotavis "place, preview and save video for spinning LED fan displays")
 set(whatis_rotavis-convert "convert video into fan data files without a display")
