@@ -8,16 +8,19 @@
 #include "fandataset.h"
 #include "fanviewpicture.h"
 #include "fanviewworker.h"
+#include "frameestimate.h"
 #include "mediainput.h"
 #include "packets.h"
 #include "panel.h"
 #include "panelcopy.h"
 #include "panellimits.h"
+#include "seekbar.h"
 #include "setplayer.h"
 #include "setviewworker.h"
 #include "timeformat.h"
 #include "viewgeometry.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDebug>
 #include <QDir>
@@ -89,6 +92,16 @@ int clampedToInt(qint64 value)
     return int(qBound<qint64>(0, value, INT_MAX));
 }
 
+// A time that finds picture `index` of a run that started at `startUs`: half a picture before
+// its nominal time, so that a container's rounding of the picture's time still finds it, and
+// the picture before it does not.
+qint64 pictureTimeUs(qint64 startUs, int index, double fps)
+{
+    if (!usableRate(fps) || index <= 0)
+        return startUs;
+    return startUs + qint64(std::llround((index - 0.5) * 1e6 / fps));
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWindow)
@@ -158,6 +171,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
             [this](int index) { switchLanguage(index); });
     setUpShortcuts();
     setUpResizing();
+
+    seekTimer = new QTimer(this);
+    seekTimer->setSingleShot(true);
+    connect(seekTimer, &QTimer::timeout, this, &MainWindow::showPendingSeek);
+    connect(ui->progressBar, &SeekBar::seekRequested, this, &MainWindow::seekTo);
+    setUpClipActions();
+    updateCommands();
 }
 
 MainWindow::~MainWindow()
@@ -266,6 +286,157 @@ QRect MainWindow::frameOver(const QRectF& selection) const
                  qRound(selection.height() * view->scale));
 }
 
+// The in and out points and the choices for reading clips: keys I and O, and the context menu
+// of the picture and of the bar. The choices are remembered.
+void MainWindow::setUpClipActions()
+{
+    inAction = new QAction(this);
+    connect(inAction, &QAction::triggered, this, &MainWindow::setInPoint);
+    outAction = new QAction(this);
+    connect(outAction, &QAction::triggered, this, &MainWindow::setOutPoint);
+    // The keys as window shortcuts of their own, like the commands' keys.
+    for (QAction* action : {inAction, outAction}) {
+        const QKeySequence key(action == inAction ? Qt::Key_I : Qt::Key_O);
+        connect(new QShortcut(key, this), &QShortcut::activated, action, [action] {
+            if (action->isEnabled())
+                action->trigger();
+        });
+    }
+    clearPointsAction = new QAction(this);
+    connect(clearPointsAction, &QAction::triggered, this, &MainWindow::clearPoints);
+    autorotateAction = new QAction(this);
+    autorotateAction->setCheckable(true);
+    autorotateAction->setChecked(settings.autorotate());
+    connect(autorotateAction, &QAction::toggled, this, [this](bool on) {
+        settings.setAutorotate(on);
+        reloadClip();
+    });
+    exactTimingAction = new QAction(this);
+    exactTimingAction->setCheckable(true);
+    exactTimingAction->setChecked(settings.timing() == Timing::Exact);
+    connect(exactTimingAction, &QAction::toggled, this,
+            [this](bool on) { settings.setTiming(on ? Timing::Exact : Timing::Stepped); });
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    const QList<QAction*> actions{inAction,  outAction,        clearPointsAction,
+                                  separator, autorotateAction, exactTimingAction};
+    for (QWidget* widget :
+         {static_cast<QWidget*>(ui->graphicsView), static_cast<QWidget*>(ui->progressBar)}) {
+        widget->addActions(actions);
+        widget->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
+    retextCommands();
+}
+
+SourceOptions MainWindow::sourceOptions(const ClipRange& range) const
+{
+    SourceOptions options;
+    options.autorotate = autorotateAction->isChecked();
+    options.timing = exactTimingAction->isChecked() ? Timing::Exact : Timing::Stepped;
+    options.range = range;
+    return options;
+}
+
+// The bar seeks while a clip of known length is open and no job runs (a stopped preview
+// counts as paused).
+bool MainWindow::canSeek() const
+{
+    return state == JobState::Idle && pictureOpened && !playedSet && videoInfo.durationMs > 0;
+}
+
+// Pictures are read on the window's thread, the latest wish only: a drag asks faster than
+// pictures are found.
+void MainWindow::seekTo(int ms)
+{
+    if (!canSeek())
+        return;
+    // Short of the end, where a picture is still to be found.
+    const double lastPictureMs = usableRate(videoInfo.fps)
+                                     ? double(videoInfo.durationMs) - 1000 / videoInfo.fps
+                                     : double(videoInfo.durationMs);
+    pendingSeekUs = qint64(qBound(0.0, double(ms), qMax(0.0, lastPictureMs))) * 1000;
+    if (!seekTimer->isActive())
+        seekTimer->start(0);
+}
+
+void MainWindow::showPendingSeek()
+{
+    if (pendingSeekUs < 0 || !canSeek())
+        return;
+    const qint64 at = pendingSeekUs;
+    pendingSeekUs = -1;
+    core->sourceOptions = sourceOptions(ClipRange());
+    const VideoInfo seen = core->readFrameAt({at, ClipRange::noEnd});
+    if (seen.firstFrame.isNull())
+        return; // beyond the last picture: the picture before stays
+    positionUs = at;
+    positionShown = true;
+    previewReachedEnd = false;
+    display(seen.firstFrame);
+    updateProgress();
+}
+
+void MainWindow::setInPoint()
+{
+    if (state == JobState::Saving || !pictureOpened || playedSet)
+        return;
+    points.startUs = positionUs;
+    if (points.endUs <= points.startUs)
+        points.endUs = ClipRange::noEnd;
+    updateMarks();
+}
+
+void MainWindow::setOutPoint()
+{
+    if (state == JobState::Saving || !pictureOpened || playedSet)
+        return;
+    // An out point at the start would leave no picture.
+    if (positionUs <= 0)
+        return;
+    points.endUs = positionUs;
+    if (points.startUs >= points.endUs)
+        points.startUs = 0;
+    updateMarks();
+}
+
+void MainWindow::clearPoints()
+{
+    points = ClipRange();
+    updateMarks();
+}
+
+void MainWindow::updateMarks()
+{
+    const bool shown = pictureOpened && !playedSet && videoInfo.durationMs > 0;
+    const auto markOf = [](qint64 us) { return clampedToInt(us / 1000); };
+    ui->progressBar->setMarks(shown && points.startUs > 0 ? markOf(points.startUs) : -1,
+                              shown && points.endUs != ClipRange::noEnd ? markOf(points.endUs)
+                                                                        : -1);
+    if (clearPointsAction)
+        clearPointsAction->setEnabled(!points.isWhole());
+}
+
+// The rotation choice changed: the open clip is read again, turned or not, at its position.
+void MainWindow::reloadClip()
+{
+    if (!pictureOpened || playedSet || state != JobState::Idle)
+        return;
+    core->sourceOptions = sourceOptions(ClipRange());
+    videoInfo = core->readFirstFrame();
+    QImage picture = videoInfo.firstFrame;
+    if (positionUs > 0) {
+        const VideoInfo seen = core->readFrameAt({positionUs, ClipRange::noEnd});
+        if (!seen.firstFrame.isNull())
+            picture = seen.firstFrame;
+    }
+    if (picture.isNull())
+        return;
+    currentFrame = picture;
+    ui->graphicsView->fitPicture(picture.size());
+    resizeDragWidget();
+    refreshFanView();
+}
+
 // The stop ends the job in progress and any job still waiting in the worker's queue; the
 // thread is let go only after the run has finished, so data files are never cut off
 // mid-record.
@@ -311,6 +482,13 @@ void MainWindow::retextCommands()
     ui->pushButton_save->setText(state == JobState::Saving ? tr("stop") : tr("save"));
     ui->pushButton_preview->setText(state == JobState::Previewing ? tr("stop") : tr("preview"));
     ui->checkBox_fans->setText(tr("fans"));
+    if (!inAction)
+        return;
+    inAction->setText(tr("In point here (I)"));
+    outAction->setText(tr("Out point here (O)"));
+    clearPointsAction->setText(tr("Clear in and out points"));
+    autorotateAction->setText(tr("Turn clips as their rotation says"));
+    exactTimingAction->setText(tr("Keep the clip's length (exact timing)"));
 }
 
 void MainWindow::showNoPanelNotice(const QString& configPath)
@@ -393,6 +571,15 @@ void MainWindow::updateCommands()
         applySelectionMask();
     else
         ui->widget_2->clearMask();
+    ui->progressBar->setSeekable(canSeek());
+    if (inAction) {
+        const bool clip = pictureOpened && !playedSet && state != JobState::Saving;
+        inAction->setEnabled(clip);
+        outAction->setEnabled(clip);
+        autorotateAction->setEnabled(idle);
+        exactTimingAction->setEnabled(!job);
+    }
+    updateMarks();
     retextCommands();
 }
 
@@ -468,12 +655,15 @@ void MainWindow::openClip(const QString& path)
     }
     settings.setOpenFolder(QFileInfo(path).absolutePath());
     // The file is tried before anything is let go: one that gives no picture leaves the clip
-    // or set that was open as it was, with its selection and position.
+    // or set that was open as it was, with its selection, position and points.
     const QString previousFile = core->fileName;
+    const SourceOptions previousOptions = core->sourceOptions;
     core->setFileName(path);
+    core->sourceOptions = sourceOptions(ClipRange());
     const VideoInfo opened = core->readFirstFrame();
     if (opened.firstFrame.isNull()) {
         core->setFileName(previousFile);
+        core->sourceOptions = previousOptions;
         QMessageBox::warning(this, tr("Open File"),
                              tr("This file could not be read as a picture or video:\n%1")
                                  .arg(QDir::toNativeSeparators(path)));
@@ -481,6 +671,11 @@ void MainWindow::openClip(const QString& path)
     }
     leaveSet();
     fileName = path;
+    // The points and the position belong to the clip.
+    points = ClipRange();
+    positionUs = 0;
+    positionShown = true;
+    previewReachedEnd = false;
     videoInfo = opened;
     pictureOpened = true;
     currentFrame = videoInfo.firstFrame;
@@ -714,16 +909,27 @@ void MainWindow::on_pushButton_preview_clicked()
         toggleSetPreview();
         return;
     }
-    progressFrame = 0;
-    updateProgress();
+    // A stop pauses: the position stays where the preview stood.
     if (state == JobState::Previewing) {
         core->stopRequested.raise();
         endPreview();
+        positionShown = true;
+        updateProgress();
         return;
     }
     if (state != JobState::Idle || !pictureOpened || !selectedPanel)
         return;
 
+    // From the position; after a preview that played to the end, from the start again.
+    if (previewReachedEnd)
+        positionUs = 0;
+    previewReachedEnd = false;
+    previewStartUs = positionUs;
+    core->sourceOptions = sourceOptions({previewStartUs, ClipRange::noEnd});
+    progressBaseUs = previewStartUs;
+    positionShown = false;
+    progressFrame = 0;
+    updateProgress();
     playIndex = 0;
     setState(JobState::Previewing);
     startJob();
@@ -830,13 +1036,19 @@ void MainWindow::on_pushButton_save_clicked()
 
     selectedPanel->selection = selectionRect();
     qCDebug(windowLog) << selectedPanel->selection;
+    // From the in to the out point, as the converter's --start and --end; the estimate comes
+    // from the very rate conversion the run applies.
+    const SourceOptions options = sourceOptions(points);
+    core->sourceOptions = options;
     saveTarget.folder = directory;
     saveTarget.outputPath = outputPath;
     saveTarget.fanCount = selectedPanel->fans.size();
-    saveTarget.expectedFrames =
-        usableRate(selectedPanel->hz)
-            ? saturatedMs(std::round(videoInfo.durationMs / 1000.0 * selectedPanel->hz))
-            : 0;
+    saveTarget.range = points;
+    saveTarget.expectedFrames = clampedToInt(
+        expectedFrames(videoInfo.fps, videoInfo.durationMs, selectedPanel->hz, options));
+    progressBaseUs = points.startUs;
+    positionShown = false;
+    framesSaved = 0;
     framesWritten = 0;
     outputStopped = false;
     setState(JobState::Saving);
@@ -885,6 +1097,12 @@ QString MainWindow::savedSummary() const
         lines << tr("Files: %1 to %2 (%3 files)")
                      .arg(nameOf(0), nameOf(target.fanCount - 1))
                      .arg(target.fanCount);
+    if (!target.range.isWhole()) {
+        const QString end = target.range.endUs == ClipRange::noEnd
+                                ? tr("the end")
+                                : formatPreciseTime(target.range.endUs / 1000);
+        lines << tr("Range: %1 to %2").arg(formatPreciseTime(target.range.startUs / 1000), end);
+    }
     lines << tr("Frames in each file: %1").arg(framesWritten);
     if (outputStopped) {
         if (target.expectedFrames > 0)
@@ -900,6 +1118,7 @@ QString MainWindow::savedSummary() const
 void MainWindow::outputCompleted()
 {
     progressFrame = 0;
+    positionShown = true;
     // The box comes up on a window that stands as it will stay: the job is over.
     setState(workerRunning ? JobState::WaitingForWorker : JobState::Idle);
     updateProgress();
@@ -959,17 +1178,25 @@ void MainWindow::showVideo()
         return;
     }
     QImage frame;
+    int index = 0;
     {
         QMutexLocker locker(&core->frameLock);
-        if (playIndex < core->frames.size())
+        if (playIndex < core->frames.size()) {
             frame = core->frames.at(playIndex);
+            index = core->frameIndices.value(playIndex);
+        }
     }
     if (frame.isNull()) {
-        if (!workerRunning)
+        if (!workerRunning) {
+            previewReachedEnd = true;
             endPreview();
+        }
         return;
     }
     progressFrame += 1;
+    positionUs = pictureTimeUs(previewStartUs, index, videoInfo.fps);
+    progressBaseUs = previewStartUs;
+    positionShown = false;
     updateProgress();
     display(frame);
 
@@ -991,6 +1218,10 @@ void MainWindow::outputProgress(int frameIndex, QImage previewImg)
         progressFrame = int(hz / videoInfo.fps * frameIndex);
     else
         progressFrame = frameIndex;
+    progressBaseUs = saveTarget.range.startUs;
+    positionShown = false;
+    if (state == JobState::Saving)
+        framesSaved += outputProgressInterval;
     updateProgress();
     display(previewImg);
 }
@@ -1003,8 +1234,12 @@ void MainWindow::updateProgress()
         updateSetProgress();
         return;
     }
+    // A run in progress counts its frames at the panel's rate from where it started; otherwise
+    // the clip's position is shown.
     const double hz = selectedPanel ? selectedPanel->hz : 0.0;
-    const int ms = saturatedMs(usableRate(hz) ? progressFrame / hz * 1000 : 0.0);
+    const int ms = positionShown ? saturatedMs(positionUs / 1000.0)
+                                 : saturatedMs(progressBaseUs / 1000.0 +
+                                               (usableRate(hz) ? progressFrame / hz * 1000 : 0.0));
     const qint64 duration = videoInfo.durationMs;
     if (duration <= 0) {
         // A still picture or a stream of unknown length: only the position is known.
@@ -1017,8 +1252,16 @@ void MainWindow::updateProgress()
     ui->progressBar->setRange(0, durationMs);
     ui->progressBar->setValue(ms);
     QString text = formatTime(ms) + " / " + formatTime(durationMs);
-    if (state == JobState::Saving && ms > 0) {
-        const double done = qMin(1.0, double(ms) / durationMs);
+    // How far the save has come: its frames against the estimate of the same rate conversion,
+    // or, without an estimate, its position in the range.
+    const qint64 rangeStartMs = saveTarget.range.startUs / 1000;
+    const qint64 rangeEndMs = qMin<qint64>(durationMs, saveTarget.range.endUs / 1000);
+    double done = 0;
+    if (saveTarget.expectedFrames > 0)
+        done = qMin(1.0, double(framesSaved) / saveTarget.expectedFrames);
+    else if (ms > rangeStartMs && rangeEndMs > rangeStartMs)
+        done = qMin(1.0, double(ms - rangeStartMs) / double(rangeEndMs - rangeStartMs));
+    if (state == JobState::Saving && done > 0) {
         const double left = saveClock.elapsed() * (1 - done) / done;
         text += "  " + tr("%1% · %2 left").arg(int(done * 100)).arg(formatTime(saturatedMs(left)));
     }

@@ -2,6 +2,7 @@
 #define ROTAVIS_MAINWINDOW_H
 
 #include "loadedpanels.h"
+#include "sourceoptions.h"
 #include "videoinfo.h"
 #include "windowsettings.h"
 
@@ -19,6 +20,7 @@ class Core;
 class FanViewWorker;
 class Panel;
 class PanelCopy;
+class QAction;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
@@ -102,12 +104,23 @@ private:
         QString outputPath;
         int fanCount = 0;
         int expectedFrames = 0; // about; 0 when the clip's length is unknown
+        ClipRange range;        // of the clip
     };
 
     void setUpShortcuts();
     void setUpResizing();
     void viewResized();
     QRect frameOver(const QRectF& selection) const;
+    void setUpClipActions();
+    SourceOptions sourceOptions(const ClipRange& range) const;
+    bool canSeek() const;
+    void seekTo(int ms);
+    void showPendingSeek();
+    void setInPoint();
+    void setOutPoint();
+    void clearPoints();
+    void updateMarks();
+    void reloadClip();
     void selectPanel(int index);
     void choosePanel(int index);
     void refitFrame();
@@ -173,6 +186,23 @@ private:
     // does not let the frame drift by the rounding of each.
     QRect resizedFrame;
     QRectF resizedSelection;
+    // The clip's position: the time of the picture on the screen (or the first picture at or
+    // after it), counted from the clip's first picture. A preview runs from it, in and out
+    // points are set at it.
+    qint64 positionUs = 0;
+    qint64 previewStartUs = 0;      // where the preview in progress started
+    bool previewReachedEnd = false; // the last preview played to the end of the clip
+    bool positionShown = true;      // the label shows the position, not a run's progress
+    qint64 progressBaseUs = 0;      // where the run whose progress is shown started
+    qint64 framesSaved = 0;         // by the save in progress, as far as its progress has told
+    ClipRange points;               // the open clip's in and out points
+    qint64 pendingSeekUs = -1;      // a seek not yet shown; -1 for none
+    QTimer* seekTimer = nullptr;
+    QAction* inAction = nullptr;
+    QAction* outAction = nullptr;
+    QAction* clearPointsAction = nullptr;
+    QAction* autorotateAction = nullptr;
+    QAction* exactTimingAction = nullptr;
     FanViewWorker* fanViewer = nullptr;
     QThread* fanViewThread = nullptr;
     quint64 fanViewRequests = 0; // requests made so far

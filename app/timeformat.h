@@ -7,4 +7,7 @@
 // are dropped and milliseconds are not shown.
 QString formatTime(int ms);
 
+// A point of a clip to the millisecond, as the converter takes it: "0:01:02.500".
+QString formatPreciseTime(qint64 ms);
+
 #endif

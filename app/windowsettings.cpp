@@ -6,6 +6,8 @@ const QString panelIndexKey = QStringLiteral("panel/index");
 const QString panelModelKey = QStringLiteral("panel/model");
 const QString openFolderKey = QStringLiteral("folders/open");
 const QString saveFolderKey = QStringLiteral("folders/save");
+const QString autorotateKey = QStringLiteral("clips/autorotate");
+const QString timingKey = QStringLiteral("clips/timing");
 } // namespace
 
 WindowSettings::WindowSettings() : settings(QStringLiteral("Rotavis"), QStringLiteral("Rotavis")) {}
@@ -54,4 +56,26 @@ QString WindowSettings::saveFolder() const
 void WindowSettings::setSaveFolder(const QString& folder)
 {
     settings.setValue(saveFolderKey, folder);
+}
+
+bool WindowSettings::autorotate() const
+{
+    return settings.value(autorotateKey, true).toBool();
+}
+
+void WindowSettings::setAutorotate(bool on)
+{
+    settings.setValue(autorotateKey, on);
+}
+
+Timing WindowSettings::timing() const
+{
+    return settings.value(timingKey).toString() == QLatin1String("exact") ? Timing::Exact
+                                                                          : Timing::Stepped;
+}
+
+void WindowSettings::setTiming(Timing timing)
+{
+    settings.setValue(timingKey, timing == Timing::Exact ? QStringLiteral("exact")
+                                                         : QStringLiteral("stepped"));
 }

@@ -1,11 +1,14 @@
 #ifndef ROTAVIS_WINDOWSETTINGS_H
 #define ROTAVIS_WINDOWSETTINGS_H
 
+#include "sourceoptions.h"
+
 #include <QSettings>
 #include <QString>
 
-// What the window remembers between runs: the language, the panel, and the folders of the
-// open and save dialogs. Each is written as soon as the operator makes the choice.
+// What the window remembers between runs: the language, the panel, the folders of the
+// open and save dialogs, whether clips are turned by their rotation, and the timing. Each is
+// written as soon as the operator makes the choice.
 class WindowSettings
 {
 public:
@@ -22,6 +25,11 @@ public:
     void setOpenFolder(const QString& folder);
     QString saveFolder() const;
     void setSaveFolder(const QString& folder);
+
+    bool autorotate() const; // true when never chosen
+    void setAutorotate(bool on);
+    Timing timing() const; // stepped when never chosen
+    void setTiming(Timing timing);
 
 private:
     QSettings settings;

@@ -16,7 +16,16 @@ void Core::setFileName(const QString& name)
 
 VideoInfo Core::readFirstFrame()
 {
-    return decodeVideo(nullptr, this, 1, false);
+    return readFrameAt(ClipRange());
+}
+
+VideoInfo Core::readFrameAt(const ClipRange& range)
+{
+    FrameSource source(this, stopRequested.beginRun(), 1, false);
+    source.setRange(range);
+    const VideoInfo info = source.run(nullptr);
+    lastRunStopped = source.stopped();
+    return info;
 }
 
 VideoInfo Core::decodeVideo(const FrameCallback& callback, Core* core, qint64 limit,
@@ -32,6 +41,7 @@ void Core::clearPreviewFrames()
 {
     QMutexLocker locker(&frameLock);
     frames.clear();
+    frameIndices.clear();
     frameCount = 0;
     framesTaken.wakeAll();
 }
@@ -58,9 +68,9 @@ void Core::beginOutput(QString outputPath, Panel* panel)
 
 void collectFrame(QImage* frame, Core* core, int frameIndex)
 {
-    Q_UNUSED(frameIndex);
     // Kept as it is: the frame source writes the next picture into another buffer.
     QMutexLocker locker(&core->frameLock);
     core->frames.append(*frame);
+    core->frameIndices.append(frameIndex);
     core->frameCount += 1;
 }

@@ -2,6 +2,7 @@
 #define ROTAVIS_CORE_H
 
 #include "outputrun.h"
+#include "sourceoptions.h"
 #include "stoprequest.h"
 #include "videoinfo.h"
 
@@ -32,9 +33,13 @@ public:
     // it last emptied the list. Both are guarded by frameLock.
     QList<QImage> frames;
     int frameCount = 0;
+    // The picture index of each preview frame (see FrameCallback), beside it in frames.
+    QList<int> frameIndices;
     // Raised by the window to end the job it asked for, also one that has not started yet.
     StopRequest stopRequested;
     QString fileName;
+    // The orientation, timing and range of the runs to come; set while the worker is idle.
+    SourceOptions sourceOptions;
     Panel* panel = nullptr; // panel of the current or last run; not owned
     QMutex frameLock;       // the lock of frames and frameCount
     // Signalled when the window empties the preview list, which releases a waiting run.
@@ -49,7 +54,10 @@ public:
 
     // Called by the window while the worker is idle.
     void setFileName(const QString& name);
+    // The clip's first picture, whatever the range.
     VideoInfo readFirstFrame();
+    // The first picture of `range` (null when the range holds none), read by seeking.
+    VideoInfo readFrameAt(const ClipRange& range);
 
     // Empties the preview list (under its lock) and releases a run waiting for room.
     void clearPreviewFrames();

@@ -18,6 +18,9 @@
 
 namespace {
 
+// How often a run seeks further back for the start of its range before it reads the input
+// from its beginning.
+constexpr int lastSeekAttempt = 6;
 // The target rate of a first-frame read, which has no panel.
 constexpr double firstFrameRate = 18.0;
 // A preview run waits while more than this many frames are pending in the window.
@@ -99,12 +102,17 @@ struct FrameSource::Media
     };
     std::vector<RgbBuffer> rgbBuffers;
     int rgbRowBytes = 0;
+    // Where the scaler writes a picture that is turned before it is delivered.
+    std::vector<uchar> codedRgb;
+    int codedRowBytes = 0;
 
     // A buffer that only this holds; a new one if there is none. Null if out of memory.
     const RgbBuffer* freeRgbBuffer();
-    // The size of the run's frames: that of the first picture converted, 0 before it.
+    // The size of the run's pictures as coded: that of the first picture converted, 0 before
+    // it; and the size of the frames, as displayed.
     int width = 0;
     int height = 0;
+    QSize frameSize;
 };
 
 const FrameSource::Media::RgbBuffer* FrameSource::Media::freeRgbBuffer()
@@ -125,11 +133,11 @@ const FrameSource::Media::RgbBuffer* FrameSource::Media::freeRgbBuffer()
     if (free)
         return free;
     // The image owns the buffer, so a frame that a consumer keeps stays valid after the run.
-    auto* pixels = static_cast<uchar*>(av_malloc(size_t(rgbRowBytes) * size_t(height)));
+    auto* pixels = static_cast<uchar*>(av_malloc(size_t(rgbRowBytes) * size_t(frameSize.height())));
     if (!pixels)
         return nullptr;
-    QImage image(pixels, width, height, rgbRowBytes, QImage::Format_RGB888, releaseRgbBuffer,
-                 pixels);
+    QImage image(pixels, frameSize.width(), frameSize.height(), rgbRowBytes, QImage::Format_RGB888,
+                 releaseRgbBuffer, pixels);
     if (image.isNull()) {
         av_free(pixels);
         return nullptr;
@@ -140,7 +148,7 @@ const FrameSource::Media::RgbBuffer* FrameSource::Media::freeRgbBuffer()
 
 FrameSource::FrameSource(Core* core, quint64 job, qint64 limit, bool waitForWindow)
     : core(core), job(job), limit(limit), waitForWindow(waitForWindow),
-      media(std::make_unique<Media>())
+      options(core->sourceOptions), media(std::make_unique<Media>())
 {
 }
 
@@ -222,8 +230,14 @@ bool FrameSource::openStream(int stream)
     if (!media->picture || !media->packet)
         return false;
     const double targetRate = (firstFrameRead() || !core->panel) ? firstFrameRate : core->panel->hz;
-    rate = std::make_unique<RateConversion>(info.fps, targetRate);
+    rate = std::make_unique<RateConversion>(info.fps, targetRate, options.timing);
+    orientation = options.autorotate ? Orientation::ofStream(video) : Orientation();
     info.durationMs = durationInMs(media->context.get());
+    originKnown = video->start_time != AV_NOPTS_VALUE;
+    originTicks = originKnown ? video->start_time : 0;
+    seekAttempt = -1;
+    if (options.range.startUs > 0)
+        seekToRange(0);
     return true;
 }
 
@@ -242,10 +256,79 @@ void FrameSource::reportStreamChoice(int firstStream) const
             qWarning().noquote() << text;
         else
             qCDebug(decodeLog).noquote() << text;
-    } else if (index == 0 && firstStream >= 0 && !finished && !stoppedByRequest) {
+    } else if (index == 0 && firstStream >= 0 && !finished && !stoppedByRequest &&
+               options.range.isWhole()) {
+        // (A range may simply lie beyond the pictures: the caller says so.)
         qWarning().noquote()
             << QStringLiteral("%1: none of its video streams gives a picture").arg(file);
     }
+}
+
+// Goes to the key frame before the start of the range, so that a range late in a long clip is
+// not decoded from the beginning. An index may place a key frame before the start that is
+// not: when the first picture after the seek lies beyond the start, the run seeks again
+// further back (attempt 1, 2, ...), at last to the beginning of the input.
+void FrameSource::seekToRange(int attempt)
+{
+    const AVStream* video = media->context->streams[media->videoStream];
+    // 1, 4, 16, ... seconds further back with every attempt.
+    const qint64 backUs = attempt == 0 ? 0 : qint64(1000000) << (2 * (attempt - 1));
+    const qint64 targetUs =
+        attempt >= lastSeekAttempt ? 0 : qMax<qint64>(0, options.range.startUs - backUs);
+    const qint64 target = originTicks + av_rescale_q(targetUs, AV_TIME_BASE_Q, video->time_base);
+    avcodec_flush_buffers(media->decoder.get());
+    // Where the stream cannot seek, the whole input may; where neither can, the run decodes
+    // on from where the input stands (for the first seek, its beginning: exact, only slower).
+    if (av_seek_frame(media->context.get(), media->videoStream, target, AVSEEK_FLAG_BACKWARD) < 0)
+        av_seek_frame(media->context.get(), -1, INT64_MIN, AVSEEK_FLAG_BACKWARD);
+    seekAttempt = targetUs == 0 ? lastSeekAttempt : attempt;
+    seeksMade += 1;
+}
+
+// Where the picture just decoded lies against the run's range, from its presentation time
+// counted from the clip's first picture.
+FrameSource::Place FrameSource::placeInRange()
+{
+    if (options.range.isWhole())
+        return Place::Inside;
+    const AVStream* video = media->context->streams[media->videoStream];
+    qint64 ticks = media->picture->best_effort_timestamp;
+    if (ticks == AV_NOPTS_VALUE) {
+        // A picture without a time comes a frame after the one before it.
+        const AVRational frameTime = av_inv_q(video->r_frame_rate);
+        ticks = lastTicks + (frameTime.num > 0 && frameTime.den > 0
+                                 ? av_rescale_q(1, frameTime, video->time_base)
+                                 : 1);
+    }
+    lastTicks = ticks;
+    if (!originKnown) {
+        originKnown = true;
+        originTicks = ticks;
+    }
+    const qint64 sinceOrigin = ticks - originTicks;
+    const bool beforeStart =
+        options.range.startUs > 0 &&
+        av_compare_ts(sinceOrigin, video->time_base, options.range.startUs, AV_TIME_BASE_Q) < 0;
+    if (seekAttempt >= 0) {
+        // The first picture after a seek must not lie beyond the start, or pictures of the
+        // range may have been passed over.
+        const int attempt = seekAttempt;
+        seekAttempt = -1;
+        if (!beforeStart && sinceOrigin > 0 &&
+            av_compare_ts(sinceOrigin, video->time_base, options.range.startUs, AV_TIME_BASE_Q) >
+                0 &&
+            attempt < lastSeekAttempt) {
+            seekToRange(attempt + 1);
+            seekAgain = true;
+            return Place::Before;
+        }
+    }
+    if (beforeStart)
+        return Place::Before;
+    if (options.range.endUs != ClipRange::noEnd &&
+        av_compare_ts(sinceOrigin, video->time_base, options.range.endUs, AV_TIME_BASE_Q) >= 0)
+        return Place::After;
+    return Place::Inside;
 }
 
 void FrameSource::decodeAll()
@@ -253,10 +336,14 @@ void FrameSource::decodeAll()
     while (!shouldEnd()) {
         if (av_read_frame(media->context.get(), media->packet.get()) < 0) {
             qCDebug(decodeLog) << "break";
-            // The end of the input: the decoder hands out the pictures it still holds.
+            // The end of the input: the decoder hands out the pictures it still holds. Its
+            // first picture after a seek may send the run back for the range's start.
+            const int seeksBefore = seeksMade;
             if (sendPacket(true))
                 receivePictures();
-            return;
+            if (seeksMade == seeksBefore)
+                return;
+            continue;
         }
         const ffmpeg::PacketReference packetReference(media->packet.get());
         if (media->packet->stream_index != media->videoStream)
@@ -289,6 +376,23 @@ void FrameSource::receivePictures()
     while (!shouldEnd()) {
         if (avcodec_receive_frame(media->decoder.get(), media->picture.get()) < 0)
             return;
+        const Place place = placeInRange();
+        if (seekAgain) {
+            // The decoder was flushed for the new position: what it held is gone.
+            seekAgain = false;
+            av_frame_unref(media->picture.get());
+            return;
+        }
+        if (place == Place::Before) {
+            av_frame_unref(media->picture.get());
+            continue;
+        }
+        if (place == Place::After) {
+            // Pictures come in presentation order: none after this one is in the range.
+            av_frame_unref(media->picture.get());
+            finished = true;
+            return;
+        }
         if (!takePicture()) {
             // Skipped, as a packet that does not decode is: the picture never was.
             qCDebug(decodeLog) << "A picture of size" << media->picture->width << "x"
@@ -337,8 +441,14 @@ bool FrameSource::takePicture()
             return false;
         media->width = picture.width;
         media->height = picture.height;
-        // The scaler writes straight into the frame image, whose rows are padded for it.
-        media->rgbRowBytes = paddedRgbRowBytes(media->width);
+        media->frameSize = orientation.displayedSize(QSize(picture.width, picture.height));
+        // The scaler writes straight into the frame image, whose rows are padded for it, or,
+        // for a picture that is turned, into a buffer of its own.
+        media->rgbRowBytes = paddedRgbRowBytes(media->frameSize.width());
+        if (!orientation.isIdentity()) {
+            media->codedRowBytes = paddedRgbRowBytes(media->width);
+            media->codedRgb.resize(size_t(media->codedRowBytes) * size_t(media->height));
+        }
     }
     return media->scaler.prepare(picture, media->width, media->height);
 }
@@ -350,8 +460,15 @@ FrameSource::Conversion FrameSource::convertToRgb()
     if (!buffer)
         return Conversion::NoMemory;
     // Through the buffer's own address: writing through the image would detach it.
-    if (!media->scaler.convert(*media->picture, buffer->pixels, media->rgbRowBytes))
-        return Conversion::Refused;
+    if (orientation.isIdentity()) {
+        if (!media->scaler.convert(*media->picture, buffer->pixels, media->rgbRowBytes))
+            return Conversion::Refused;
+    } else {
+        if (!media->scaler.convert(*media->picture, media->codedRgb.data(), media->codedRowBytes))
+            return Conversion::Refused;
+        orientation.apply(media->codedRgb.data(), QSize(media->width, media->height),
+                          media->codedRowBytes, buffer->pixels, media->rgbRowBytes);
+    }
     frameImage = buffer->image;
     return Conversion::Done;
 }

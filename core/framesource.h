@@ -1,7 +1,9 @@
 #ifndef ROTAVIS_FRAMESOURCE_H
 #define ROTAVIS_FRAMESOURCE_H
 
+#include "orientation.h"
 #include "rateconversion.h"
+#include "sourceoptions.h"
 #include "videoinfo.h"
 
 #include <QImage>
@@ -15,9 +17,11 @@ class Core;
 // Decodes the worker's media file into RGB888 frames at the rate of the worker's panel and
 // hands each to a callback. One object is one run: open the file, decode every picture of
 // its first video stream that gives pictures (draining the decoder at the end of the input),
-// bring the pictures to the panel's rate, convert the delivered ones to RGB and call back,
-// then release everything. The frames have the size of the first picture; a stream that
-// changes its size midway is scaled to it, and a picture that cannot be converted is skipped.
+// keep those of the worker's clip range, bring them to the panel's rate with the worker's
+// timing, convert the delivered ones to RGB, turned as the stream is displayed (unless the
+// worker says otherwise), and call back, then release everything. The frames have the size of
+// the first picture; a stream that changes its size midway is scaled to it, and a picture
+// that cannot be converted is skipped.
 class FrameSource
 {
 public:
@@ -36,6 +40,9 @@ public:
     // Decoder threads: 0 lets the decoder choose (the default), 1 decodes on the calling
     // thread only. The pictures are the same either way.
     void setDecoderThreads(int count) { decoderThreads = count; }
+
+    // Reads `range` of the clip instead of the worker's range.
+    void setRange(const ClipRange& range) { options.range = range; }
 
     // Runs the whole decoding and returns what it learned of the file.
     VideoInfo run(const FrameCallback& callback);
@@ -64,6 +71,14 @@ private:
     bool sendPacket(bool endOfInput);
     void receivePictures();
     bool takePicture();
+    enum class Place
+    {
+        Before,
+        Inside,
+        After,
+    };
+    Place placeInRange();
+    void seekToRange(int attempt);
     bool deliver(int count);
     bool shouldEnd();
     bool waitForRoom();
@@ -75,6 +90,7 @@ private:
     quint64 job;
     qint64 limit;
     bool waitForWindow;
+    SourceOptions options;
     int decoderThreads = 0;
 
     FrameCallback callback;
@@ -88,6 +104,16 @@ private:
     std::unique_ptr<Media> media;
     QImage frameImage;
     std::unique_ptr<RateConversion> rate;
+    Orientation orientation;
+    // The clip's range, in the video stream's time base: its first picture's time (unknown
+    // until a picture tells when the stream does not), the last picture's time, and how many
+    // times the run has sought back for the start.
+    qint64 originTicks = 0;
+    bool originKnown = false;
+    qint64 lastTicks = 0;
+    int seekAttempt = -1; // -1: the run reads from the start of the input
+    bool seekAgain = false;
+    int seeksMade = 0;
     // Of the next decoded picture; wider than the callbacks' index, so that no clip counts
     // past its range.
     qint64 index = 0;

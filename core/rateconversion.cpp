@@ -19,13 +19,17 @@ double ticksBefore(qint64 index, double sourceFps, double targetRate)
 
 } // namespace
 
-RateConversion::RateConversion(double sourceFps, double targetRate)
+RateConversion::RateConversion(double sourceFps, double targetRate, Timing timing)
     : sourceFps(sourceFps), targetRate(targetRate)
 {
     // A stream without a usable rate (0/0, 0/n) or a panel rate that is no positive number:
     // nothing can be said about the ratio, so every picture is delivered once.
     if (!(finitePositive(sourceFps) && finitePositive(targetRate)))
         return;
+    if (timing == Timing::Exact) {
+        inProportion = true;
+        return;
+    }
 
     // The whole-number difference of the rates, kept in double so that absurd stream rates
     // cannot overflow it; for real rates this is exact integer arithmetic.
@@ -57,4 +61,15 @@ int RateConversion::deliveries(qint64 index) const
     if (stepLength == 0 || index == 0 || index % stepLength != 0)
         return 1;
     return repeat ? 2 : 0;
+}
+
+qint64 RateConversion::framesOf(qint64 pictures) const
+{
+    if (inProportion) // the ticks before the end of the last picture
+        return pictures > 0 ? qint64(ticksBefore(pictures, sourceFps, targetRate)) : 0;
+    if (pictures <= 0 || stepLength == 0)
+        return qMax<qint64>(pictures, 0);
+    // Pictures step, 2 step, ... before the last are dropped or repeated.
+    const qint64 stepped = (pictures - 1) / stepLength;
+    return repeat ? pictures + stepped : pictures - stepped;
 }

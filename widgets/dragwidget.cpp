@@ -86,7 +86,12 @@ void DragWidget::setPanel(Panel* panel)
 
 void DragWidget::fitInto(const QRect& r)
 {
-    const QRect fitted = ViewGeometry::fitFrame(size(), r);
+    // From the panel's own proportions: the frame's size, in whole pixels, has lost some of
+    // them to an earlier fit (a portrait picture makes it small).
+    QSize shape = size();
+    if (selectedPanel && sizeOf(selectedPanel->width) > 0 && sizeOf(selectedPanel->height) > 0)
+        shape = QSize(sizeOf(selectedPanel->width), sizeOf(selectedPanel->height));
+    const QRect fitted = ViewGeometry::fitFrame(shape, r);
     setFixedSize(fitted.size());
     move(fitted.topLeft());
 }

@@ -26,7 +26,8 @@ public:
 
     // Shows `panel` at one pixel per panel unit, centred in the parent.
     void setPanel(Panel* panel);
-    // Scales the frame, keeping its proportions, to the largest size inside `r`, centred in it.
+    // Scales the frame, with the panel's proportions (its own without a panel), to the largest
+    // size inside `r`, centred in it.
     void fitInto(const QRect& r);
     // The rectangle, in the parent's coordinates, that the operator's drags and wheel steps
     // keep the frame in touch with; null (the default) leaves them unbounded.

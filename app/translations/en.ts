@@ -315,6 +315,34 @@ Replace them?</translation>
 
 %1</translation>
     </message>
+    <message>
+        <source>In point here (I)</source>
+        <translation>In point here (I)</translation>
+    </message>
+    <message>
+        <source>Out point here (O)</source>
+        <translation>Out point here (O)</translation>
+    </message>
+    <message>
+        <source>Clear in and out points</source>
+        <translation>Clear in and out points</translation>
+    </message>
+    <message>
+        <source>Turn clips as their rotation says</source>
+        <translation>Turn clips as their rotation says</translation>
+    </message>
+    <message>
+        <source>Keep the clip's length (exact timing)</source>
+        <translation>Keep the clip's length (exact timing)</translation>
+    </message>
+    <message>
+        <source>the end</source>
+        <translation>the end</translation>
+    </message>
+    <message>
+        <source>Range: %1 to %2</source>
+        <translation>Range: %1 to %2</translation>
+    </message>
 </context>
 <context>
     <name>PanelLimits</name>

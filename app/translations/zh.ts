@@ -315,6 +315,34 @@ Replace them?</source>
 
 %1</translation>
     </message>
+    <message>
+        <source>In point here (I)</source>
+        <translation>在此设入点 (I)</translation>
+    </message>
+    <message>
+        <source>Out point here (O)</source>
+        <translation>在此设出点 (O)</translation>
+    </message>
+    <message>
+        <source>Clear in and out points</source>
+        <translation>清除入点和出点</translation>
+    </message>
+    <message>
+        <source>Turn clips as their rotation says</source>
+        <translation>按视频的旋转信息摆正画面</translation>
+    </message>
+    <message>
+        <source>Keep the clip's length (exact timing)</source>
+        <translation>保持视频时长（精确计时）</translation>
+    </message>
+    <message>
+        <source>the end</source>
+        <translation>结尾</translation>
+    </message>
+    <message>
+        <source>Range: %1 to %2</source>
+        <translation>范围：%1 到 %2</translation>
+    </message>
 </context>
 <context>
     <name>PanelLimits</name>

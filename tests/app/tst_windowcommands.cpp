@@ -9,12 +9,15 @@
 #include "inputevents.h"
 #include "messagecapture.h"
 #include "panel.h"
+#include "seekbar.h"
 #include "testfiles.h"
 #include "testmedia.h"
 #include "viewgeometry.h"
+#include "windowsettings.h"
 #include "windowtesting.h"
 #include "workerhold.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -130,6 +133,15 @@ QStringList stateProblems(const Parts& ui, State state)
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));                             \
     } while (false)
 
+// The window's action of this text, in the language loaded; null when there is none.
+QAction* actionNamed(const MainWindow& window, const char* text)
+{
+    for (QAction* action : window.findChildren<QAction*>())
+        if (action->text() == translated(text))
+            return action;
+    return nullptr;
+}
+
 int pending(Core* core)
 {
     QMutexLocker locker(&core->frameLock);
@@ -205,6 +217,12 @@ private slots:
         tall = writeHalves(media.filePath("tall.png"), QSize(400, 1100));
         small = writeHalves(media.filePath("small.png"), QSize(200, 100));
         QVERIFY(!wide.isEmpty() && !tall.isEmpty() && !small.isEmpty());
+        const QString lying = writeHalves(media.filePath("lying.png"), QSize(1100, 400));
+        QVERIFY(TestMedia::ffmpeg({"-i", lying, "-c:v", "png", media.filePath("lying.mov")}));
+        // The ffmpeg tool turns this matrix clockwise: the left half comes on top.
+        QVERIFY(
+            !TestMedia::rotatedClip(media.filePath("lying.mov"), media.filePath("phone.mov"), 270)
+                 .isEmpty());
         unreadable = media.filePath("notes.txt");
         QVERIFY(writeFile(unreadable, "not a picture\n"));
 
@@ -255,6 +273,9 @@ private slots:
             << "wide.png" << 0.5 << QRect(0, 50, 800, 450) << QRect(225, 90, 450, 450);
         QTest::newRow("portrait 400 x 1100")
             << "tall.png" << 0.5 << QRect(300, 0, 200, 550) << QRect(350, 215, 200, 200);
+        // Coded 1100 x 400 with a display matrix that turns it upright, as phones write.
+        QTest::newRow("a phone's portrait clip")
+            << "phone.mov" << 0.5 << QRect(300, 0, 200, 550) << QRect(350, 215, 200, 200);
         QTest::newRow("small 200 x 100, enlarged")
             << "small.png" << 4.0 << QRect(0, 75, 800, 400) << QRect(250, 115, 400, 400);
     }
@@ -283,6 +304,29 @@ private slots:
         QCOMPARE(QColor(shown.pixel(shown.width() - 2, shown.height() - 2)), QColor(Qt::blue));
         QCOMPARE(ui.frame->geometry(), frame);
         CHECK_STATE(ui, State::Idle);
+    }
+
+    // Without autorotate the open clip is read again as coded; the choice is remembered.
+    void rotationChoiceIsRemembered()
+    {
+        const QString phone = media.filePath("phone.mov");
+        {
+            MainWindow& w = newWindow();
+            Parts ui(w);
+            open(ui.open, *dialogs, phone);
+            QAction* turn = actionNamed(w, "Turn clips as their rotation says");
+            QVERIFY(turn && turn->isChecked());
+            turn->setChecked(false);
+            QCOMPARE(shownPicture(ui.view).size(), QSize(800, 290));
+            // The frame is fitted again, onto the picture now lying.
+            QVERIFY(ui.view->imageRect.translated(ui.view->pos()).contains(ui.frame->geometry()));
+        }
+        QCOMPARE(WindowSettings().autorotate(), false);
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        QVERIFY(!actionNamed(w, "Turn clips as their rotation says")->isChecked());
+        open(ui.open, *dialogs, phone);
+        QCOMPARE(shownPicture(ui.view).size(), QSize(800, 290));
     }
 
     void choosingAPanelFitsItsFrameOntoThePicture()
@@ -606,6 +650,84 @@ private slots:
         QCOMPARE(QDir(output->path()).entryList(QDir::Files),
                  QStringList({"clip__0.bin", "clip__1.bin"}));
         QCOMPARE(ui.progressBar->value(), 0);
+    }
+
+    // The bar seeks to the picture at its place, I and O set the points there, and a save
+    // converts from in to out with the remembered timing, and says so.
+    void seekPointsAndSaveTheRange()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, clip25);
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* bar = static_cast<SeekBar*>(ui.progressBar);
+        QVERIFY(bar->isSeekable());
+        const QByteArray pictures = TestMedia::rgbFrames(clip25);
+        const QSize size(16, 8);
+        // 25 fps: 1000 ms is picture 25, 1990 ms picture 50 (the first at or after it).
+        emit bar->seekRequested(1000);
+        QTRY_VERIFY(showsPicture(shownPicture(ui.view), clipPicture(pictures, size, 25), 50));
+        QCOMPARE(ui.label->text(), QString("0:0:1 / 0:0:4"));
+        QTest::keyClick(&w, Qt::Key_I);
+        emit bar->seekRequested(1990);
+        QTRY_VERIFY(showsPicture(shownPicture(ui.view), clipPicture(pictures, size, 50), 50));
+        QTest::keyClick(&w, Qt::Key_O);
+
+        QAction* exact = actionNamed(w, "Keep the clip's length (exact timing)");
+        QVERIFY(exact);
+        exact->setChecked(true);
+        QCOMPARE(WindowSettings().timing(), Timing::Exact);
+
+        dialogs->enterText("range");
+        dialogs->chooseDirectory(output->path());
+        dialogs->accept(); // the "Saved" box
+        ui.save->click();
+        QVERIFY(becomesIdle(ui));
+        // Pictures 25 to 49, exactly timed at 18 Hz: ceil(25 x 18 / 25) frames.
+        const QString saved = dialogs->seen().last().text;
+        QVERIFY2(saved.contains(translated("Range: %1 to %2").arg("0:00:01.000", "0:00:01.990")),
+                 qPrintable(saved));
+        QVERIFY2(saved.contains(translated("Frames in each file: %1").arg(18)), qPrintable(saved));
+        // Another clip has no points of its own.
+        open(ui.open, *dialogs, shortClip);
+        dialogs->enterText("whole");
+        dialogs->chooseDirectory(output->path());
+        dialogs->accept();
+        ui.save->click();
+        QVERIFY(becomesIdle(ui));
+        QVERIFY(
+            dialogs->seen().last().text.contains(translated("Frames in each file: %1").arg(10)));
+    }
+
+    // Space pauses the preview where it stands and resumes it from there.
+    void spacePausesAndResumes()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, longClip);
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_Space);
+        CHECK_STATE(ui, State::Previewing);
+        QTRY_VERIFY_WITH_TIMEOUT(ui.progressBar->value() >= 500, 10000);
+        QTest::keyClick(&w, Qt::Key_Space);
+        QVERIFY(becomesIdle(ui));
+        const QImage paused = shownPicture(ui.view);
+        const int position = ui.progressBar->value();
+        QVERIFY(position > 0);
+        QVERIFY(static_cast<SeekBar*>(ui.progressBar)->isSeekable());
+
+        QTest::keyClick(&w, Qt::Key_Space);
+        CHECK_STATE(ui, State::Previewing);
+        ui.timer->stop();
+        QTRY_VERIFY_WITH_TIMEOUT(pending(w.worker()) > 0, 10000);
+        w.showVideo();
+        QCOMPARE(shownPicture(ui.view), paused);
+        // One frame on at 18 Hz, give or take the rounding of both.
+        QVERIFY(qAbs(ui.progressBar->value() - (position + 1000 / 18)) <= 1);
+        ui.preview->click();
+        QVERIFY(becomesIdle(ui));
     }
 
     void previewMasksTheSelectionAndTicksAtThePanelRate_data()

@@ -116,7 +116,7 @@ private slots:
                                << "DragWidget"
                                << "widget_2" << QRect();
         QTest::newRow("progressBar") << "progressBar"
-                                     << "QProgressBar"
+                                     << "SeekBar"
                                      << "centralWidget" << QRect(170, 730, 561, 23);
         QTest::newRow("language") << "comboBox"
                                   << "QComboBox"

@@ -1,6 +1,7 @@
 #include "core.h"
 #include "framesource.h"
 #include "messagecapture.h"
+#include "orientation.h"
 #include "panel.h"
 #include "rgbscaler.h"
 #include "testfiles.h"
@@ -518,6 +519,163 @@ private slots:
         QCOMPARE(several.size(), single.size());
         for (int i = 0; i < single.size(); ++i)
             QVERIFY2(several.at(i) == single.at(i), qPrintable(QString("picture %1").arg(i)));
+    }
+
+    // A display matrix turns the pictures as the ffmpeg tool shows them, pixel for pixel;
+    // without autorotate they stay as coded. The size and the first frame follow.
+    void picturesAreTurnedAsDisplayed_data()
+    {
+        QTest::addColumn<int>("degrees");
+        QTest::addColumn<bool>("autorotate");
+        for (const int degrees : {90, 180, 270})
+            QTest::addRow("%d degrees", degrees) << degrees << true;
+        QTest::newRow("90 degrees kept as coded") << 90 << false;
+    }
+
+    void picturesAreTurnedAsDisplayed()
+    {
+        QFETCH(int, degrees);
+        QFETCH(bool, autorotate);
+        const QString plain = TestMedia::reusedClip(dir.path(), "turn.mkv", "18", 4, QSize(33, 20));
+        const QString turned = TestMedia::rotatedClip(
+            plain, dir.filePath(QString("turned-%1.mov").arg(degrees)), degrees);
+        QVERIFY(!turned.isEmpty());
+        const QByteArray reference = TestMedia::rgbFrames(
+            turned, {}, autorotate ? QStringList() : QStringList{"-noautorotate"});
+        const QSize size = autorotate && degrees != 180 ? QSize(20, 33) : QSize(33, 20);
+
+        MessageCapture messages;
+        Core core;
+        core.setFileName(turned);
+        core.panel = &panel18;
+        core.sourceOptions.autorotate = autorotate;
+        const VideoInfo info = core.readFirstFrame();
+        QCOMPARE(info.firstFrame.size(), size);
+        QVERIFY(rowsEqual(info.firstFrame, reference, 0));
+        Core::decodeVideo(delivery.recorder(), &core, 999999, false);
+        QCOMPARE(delivery.frames.size(), 4);
+        for (int i = 0; i < 4; ++i)
+            QVERIFY2(rowsEqual(delivery.frames.at(i), reference, i),
+                     qPrintable(QString::number(i)));
+    }
+
+    // Mirrored matrices, which the ffmpeg tool cannot write, move the pixels as the mirror
+    // says; a turn by another angle leaves the picture as coded.
+    void mirroredMatricesMovePixels_data()
+    {
+        QTest::addColumn<QList<int>>("matrix");
+        QTest::addColumn<QString>("expected");
+        constexpr int one = 65536;
+        QTest::newRow("mirrored left to right") << QList<int>{-one, 0, 0, 0, one, 0} << "h";
+        QTest::newRow("mirrored top to bottom") << QList<int>{one, 0, 0, 0, -one, 0} << "v";
+        QTest::newRow("transposed") << QList<int>{0, one, 0, one, 0, 0} << "t";
+        QTest::newRow("45 degrees") << QList<int>{46341, -46341, 0, 46341, 46341, 0} << "";
+    }
+
+    void mirroredMatricesMovePixels()
+    {
+        QFETCH(QList<int>, matrix);
+        QFETCH(QString, expected);
+        int32_t entries[9] = {0, 0, 0, 0, 0, 0, 0, 0, 1 << 30};
+        for (int i = 0; i < matrix.size(); ++i)
+            entries[i] = matrix.at(i);
+        QImage coded(5, 3, QImage::Format_RGB888);
+        for (int y = 0; y < coded.height(); ++y)
+            for (int x = 0; x < coded.width(); ++x)
+                coded.setPixel(x, y, qRgb(x * 50, y * 80, 7));
+        QImage want = coded;
+        if (expected == "h" || expected == "v")
+            want = coded.mirrored(expected == "h", expected == "v");
+        else if (expected == "t")
+            want = coded.transformed(QTransform().rotate(90)).mirrored(true, false);
+
+        const Orientation turn = Orientation::fromDisplayMatrix(entries);
+        QCOMPARE(turn.displayedSize(coded.size()), want.size());
+        QImage displayed(want.size(), QImage::Format_RGB888);
+        turn.apply(coded.constBits(), coded.size(), coded.bytesPerLine(), displayed.bits(),
+                   displayed.bytesPerLine());
+        QCOMPARE(displayed, want);
+    }
+
+    // A range starts at the key frame before it and delivers exactly the pictures whose
+    // times lie in it, as a full decode has them, counted from the first of them: onto, just
+    // before and just after key frames (every 50 pictures) of a clip with B-frames.
+    void rangeDeliversItsPicturesExactly_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("end"); // -1: to the end of the clip
+        QTest::newRow("from the start, up to a key frame") << 0 << 50;
+        QTest::newRow("onto a key frame") << 50 << 53;
+        QTest::newRow("just before a key frame") << 49 << 52;
+        QTest::newRow("just after a key frame") << 51 << 54;
+        QTest::newRow("just before the last key frame, to the end") << 99 << -1;
+        QTest::newRow("the last picture") << 119 << -1;
+    }
+
+    void rangeDeliversItsPicturesExactly()
+    {
+        QFETCH(int, first);
+        QFETCH(int, end);
+        const QString path =
+            TestMedia::reusedClip(dir.path(), "keyframes-h264.mp4", "25", 120, QSize(64, 48),
+                                  {"-c:v", "libx264", "-bf", "3", "-g", "50", "-keyint_min", "50",
+                                   "-sc_threshold", "0", "-pix_fmt", "yuv420p"});
+        QVERIFY(!path.isEmpty());
+        Panel sameRate;
+        sameRate.hz = 25;
+        MessageCapture messages;
+        decode(path, &sameRate);
+        const QList<QImage> whole = delivery.frames;
+        QCOMPARE(whole.size(), 120);
+
+        delivery = Delivery();
+        Core core;
+        core.setFileName(path);
+        core.panel = &sameRate;
+        // Times from the clip's first picture, given to the microsecond as a user would.
+        core.sourceOptions.range.startUs = qint64(first) * 40000;
+        if (end >= 0)
+            core.sourceOptions.range.endUs = qint64(end) * 40000;
+        const int last = end >= 0 ? end : 120;
+        QVERIFY(core.readFrameAt(core.sourceOptions.range).firstFrame == whole.at(first));
+        Core::decodeVideo(delivery.recorder(), &core, 999999, false);
+        QCOMPARE(delivery.indices, range(0, last - first - 1));
+        for (int i = 0; i < delivery.frames.size(); ++i)
+            QVERIFY2(delivery.frames.at(i) == whole.at(first + i),
+                     qPrintable(QString("picture %1").arg(first + i)));
+    }
+
+    // The rate conversion counts from the range's first picture, with the worker's timing.
+    void rangeAndTimingShapeTheDeliveries_data()
+    {
+        QTest::addColumn<int>("timing");
+        QTest::addColumn<qint64>("startUs");
+        QTest::addColumn<QList<int>>("indices");
+        // 25 fps at 18 Hz, pictures 10 to 19: stepped drops every third from the range's
+        // start, exact delivers ceil((i + 1) x 18 / 25) - ceil(i x 18 / 25) times.
+        QTest::newRow("stepped") << int(Timing::Stepped) << qint64(400000)
+                                 << QList<int>{0, 1, 2, 4, 5, 7, 8};
+        QTest::newRow("exact") << int(Timing::Exact) << qint64(400000)
+                               << QList<int>{0, 1, 2, 4, 5, 6, 8, 9};
+        QTest::newRow("exact, from the start")
+            << int(Timing::Exact) << qint64(0) << QList<int>{0, 1, 2, 4, 5, 6, 8, 9};
+    }
+
+    void rangeAndTimingShapeTheDeliveries()
+    {
+        QFETCH(int, timing);
+        QFETCH(qint64, startUs);
+        QFETCH(QList<int>, indices);
+        const QString path = TestMedia::reusedClip(dir.path(), "rate-25-long.mkv", "25", 20);
+        QVERIFY(!path.isEmpty());
+        MessageCapture messages;
+        Core core;
+        core.setFileName(path);
+        core.panel = &panel18;
+        core.sourceOptions.timing = Timing(timing);
+        core.sourceOptions.range = {startUs, startUs + 400000};
+        Core::decodeVideo(delivery.recorder(), &core, 999999, false);
+        QCOMPARE(delivery.indices, indices);
     }
 
     // A consumer may keep the delivered image itself: the next picture goes to another buffer.

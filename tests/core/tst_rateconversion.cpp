@@ -1,3 +1,4 @@
+#include "frameestimate.h"
 #include "rateconversion.h"
 
 #include <QtTest>
@@ -144,6 +145,82 @@ private slots:
         for (const int index : pictures)
             delivered << rate.deliveries(index);
         QCOMPARE(delivered, deliveries);
+    }
+
+    // The frames of a 10 s clip on an 18 Hz panel: framesOf agrees with the deliveries one
+    // by one, and exact timing keeps the clip's length at every rate.
+    void framesOfTenSeconds_data()
+    {
+        QTest::addColumn<double>("fps");
+        QTest::addColumn<int>("timing");
+        QTest::addColumn<qint64>("frames");
+        const int stepped = int(Timing::Stepped);
+        const int exact = int(Timing::Exact);
+        QTest::newRow("24 fps stepped") << 24.0 << stepped << qint64(181);
+        QTest::newRow("25 fps stepped") << 25.0 << stepped << qint64(167);
+        QTest::newRow("30 fps stepped") << 30.0 << stepped << qint64(151);
+        QTest::newRow("12 fps stepped") << 12.0 << stepped << qint64(179);
+        QTest::newRow("60 fps stepped") << 60.0 << stepped << qint64(180);
+        for (const double fps : {12.0, 24.0, 25.0, 30.0, 50.0, 60.0})
+            QTest::addRow("%g fps exact", fps) << fps << exact << qint64(180);
+    }
+
+    void framesOfTenSeconds()
+    {
+        QFETCH(double, fps);
+        QFETCH(int, timing);
+        QFETCH(qint64, frames);
+        const RateConversion rate(fps, 18.0, Timing(timing));
+        const qint64 pictures = qint64(std::ceil(10 * fps - 1e-9));
+        qint64 delivered = 0;
+        for (qint64 index = 0; index < pictures; ++index)
+            delivered += rate.deliveries(index);
+        QCOMPARE(rate.framesOf(pictures), delivered);
+        QCOMPARE(delivered, frames);
+    }
+
+    // A save's estimate from the clip's rate and length, with its range and timing applied.
+    void estimateOfASave_data()
+    {
+        QTest::addColumn<double>("fps");
+        QTest::addColumn<qint64>("durationMs");
+        QTest::addColumn<int>("timing");
+        QTest::addColumn<qint64>("startUs");
+        QTest::addColumn<qint64>("endUs");
+        QTest::addColumn<qint64>("frames");
+        const int stepped = int(Timing::Stepped);
+        const int exact = int(Timing::Exact);
+        const qint64 none = ClipRange::noEnd;
+        QTest::newRow("60 s at 30 fps")
+            << 30.0 << qint64(60000) << stepped << qint64(0) << none << qint64(901);
+        QTest::newRow("60 s at 30 fps, exact")
+            << 30.0 << qint64(60000) << exact << qint64(0) << none << qint64(1080);
+        // Pictures 300 to 659: 360 pictures, counted from the first of them.
+        QTest::newRow("12 s of it") << 30.0 << qint64(60000) << stepped << qint64(10000000)
+                                    << qint64(22000000) << qint64(181);
+        QTest::newRow("an end beyond the clip")
+            << 30.0 << qint64(60000) << stepped << qint64(50000000) << qint64(90000000)
+            << qint64(151);
+        QTest::newRow("a start beyond the clip")
+            << 30.0 << qint64(60000) << stepped << qint64(70000000) << none << qint64(0);
+        QTest::newRow("unknown length")
+            << 30.0 << qint64(0) << stepped << qint64(0) << none << qint64(-1);
+        QTest::newRow("unknown rate")
+            << 0.0 << qint64(60000) << stepped << qint64(0) << none << qint64(-1);
+    }
+
+    void estimateOfASave()
+    {
+        QFETCH(double, fps);
+        QFETCH(qint64, durationMs);
+        QFETCH(int, timing);
+        QFETCH(qint64, startUs);
+        QFETCH(qint64, endUs);
+        QFETCH(qint64, frames);
+        SourceOptions options;
+        options.timing = Timing(timing);
+        options.range = {startUs, endUs};
+        QCOMPARE(expectedFrames(fps, durationMs, 18.0, options), frames);
     }
 };
 

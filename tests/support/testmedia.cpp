@@ -81,15 +81,33 @@ QString reusedClip(const QString& directory, const QString& name, const QString&
     return testPattern(path, rate, frames, size, codec);
 }
 
-QByteArray rgbFrames(const QString& path, const QStringList& extraArguments)
+QByteArray rgbFrames(const QString& path, const QStringList& extraArguments,
+                     const QStringList& inputArguments)
 {
     QByteArray output;
-    QStringList arguments{"-i", path};
+    QStringList arguments = inputArguments + QStringList{"-i", path};
     arguments << extraArguments
               << QStringList{"-f", "rawvideo", "-pix_fmt", "rgb24", "-vsync", "passthrough", "-"};
     if (!runFfmpeg(arguments, &output, nullptr))
         return QByteArray();
     return output;
+}
+
+QString rotatedClip(const QString& source, const QString& path, int degrees)
+{
+    if (!ffmpeg({"-i", source, "-c", "copy", "-metadata:s:v:0",
+                 QStringLiteral("rotate=%1").arg(degrees), path}))
+        return QString();
+    return path;
+}
+
+QString filteredClip(const QString& source, const QString& path, const QString& filters,
+                     const QStringList& codec)
+{
+    if (!ffmpeg(QStringList{"-noautorotate", "-i", source, "-vf", filters} + codec +
+                QStringList{path}))
+        return QString();
+    return path;
 }
 
 } // namespace TestMedia

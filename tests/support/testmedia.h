@@ -27,8 +27,24 @@ QString reusedClip(const QString& directory, const QString& name, const QString&
                    const QSize& size = QSize(33, 24), const QStringList& codec = {});
 
 // Every picture of a media file as the ffmpeg tool converts it to packed RGB24 at its own
-// size, one after the other (no rate conversion).
-QByteArray rgbFrames(const QString& path, const QStringList& extraArguments = {});
+// size, one after the other (no rate conversion); `inputArguments` go before the input
+// (such as {"-noautorotate"}).
+QByteArray rgbFrames(const QString& path, const QStringList& extraArguments = {},
+                     const QStringList& inputArguments = {});
+
+// The clip `source` copied as it is into a QuickTime file `path` whose video stream carries a
+// display matrix of `degrees` (a multiple of 90), as phones write their portrait clips. Returns
+// the path, or an empty string when ffmpeg failed.
+QString rotatedClip(const QString& source, const QString& path, int degrees);
+
+// The pictures of `source` as coded (its display matrix ignored), run through the ffmpeg
+// filters `filters` and coded losslessly (RGB in PNG, or `codec` such as FFV1 in the source's
+// own pixel format) in Matroska: a clip that holds the pictures themselves as they were
+// filtered, such as physically turned with "transpose=clock" or cut to pictures 12 to 26 with
+// "trim=start_frame=12:end_frame=27,setpts=PTS-STARTPTS". Returns the path, or an empty string
+// when ffmpeg failed.
+QString filteredClip(const QString& source, const QString& path, const QString& filters,
+                     const QStringList& codec = {"-c:v", "png", "-pix_fmt", "rgb24"});
 
 } // namespace TestMedia
 

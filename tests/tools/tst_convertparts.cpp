@@ -107,6 +107,37 @@ private slots:
         QCOMPARE(options.pngPath, QString("a.png"));
     }
 
+    // Clip times: seconds with decimals or H:MM:SS.mmm, nothing else.
+    void clipTimes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("us"); // -1: refused
+        QTest::newRow("seconds") << "12" << qint64(12000000);
+        QTest::newRow("decimals") << "0.88" << qint64(880000);
+        QTest::newRow("leading point") << ".5" << qint64(500000);
+        QTest::newRow("minutes") << "1:02.5" << qint64(62500000);
+        QTest::newRow("hours") << "1:00:00.001" << qint64(3600001000);
+        QTest::newRow("negative") << "-1" << qint64(-1);
+        QTest::newRow("exponent") << "1e3" << qint64(-1);
+        QTest::newRow("decimal comma") << "0,5" << qint64(-1);
+        QTest::newRow("decimal minutes") << "1.5:00" << qint64(-1);
+        QTest::newRow("four parts") << "1:1:1:1" << qint64(-1);
+        QTest::newRow("empty part") << "1::00" << qint64(-1);
+        QTest::newRow("empty") << "" << qint64(-1);
+        QTest::newRow("beyond any clip") << "99999999999" << qint64(-1);
+    }
+
+    void clipTimes()
+    {
+        QFETCH(QString, text);
+        QFETCH(qint64, us);
+        qint64 parsed = -1;
+        const bool ok = parseClipTime(text, &parsed);
+        QCOMPARE(ok, us >= 0);
+        if (ok)
+            QCOMPARE(parsed, us);
+    }
+
     void badUsage_data()
     {
         QTest::addColumn<QStringList>("arguments");

@@ -167,10 +167,29 @@ private slots:
     {
         const Result help = run({"--help"});
         QCOMPARE(help.status, 0);
-        for (const char* word :
-             {"--config", "--panel", "--input", "--output", "--overwrite", "--selection",
-              "--list-panels", "--check-config", "--fan-view", "--quiet", "--inspect", "--frame",
-              "--png", "--repair", "--version", "Exit status", "130", "143", "129"})
+        for (const char* word : {"--config",
+                                 "--panel",
+                                 "--input",
+                                 "--output",
+                                 "--overwrite",
+                                 "--selection",
+                                 "--list-panels",
+                                 "--check-config",
+                                 "--fan-view",
+                                 "--quiet",
+                                 "--inspect",
+                                 "--frame",
+                                 "--png",
+                                 "--repair",
+                                 "--version",
+                                 "--start",
+                                 "--end",
+                                 "--timing",
+                                 "--no-autorotate",
+                                 "Exit status",
+                                 "130",
+                                 "143",
+                                 "129"})
             QVERIFY2(help.out.contains(word), word);
     }
 
@@ -211,6 +230,20 @@ private slots:
         QTest::newRow("fan view beyond the clip")
             << conversion("0", {"--input", clip, "--output", out, "--fan-view", "8"}) << 2
             << "no frame 8 for --fan-view: " + clip + " gives about 8 frames";
+        const auto ranged = [&](const QStringList& more) {
+            return conversion("0", QStringList{"--input", clip, "--output", out} + more);
+        };
+        QTest::newRow("a start after the end") << ranged({"--start", "0.4", "--end", "0.2"}) << 2
+                                               << "--start 0.4 is not before --end 0.2";
+        QTest::newRow("a negative time")
+            << ranged({"--start", "-1"}) << 2 << "--start '-1' is no time";
+        QTest::newRow("a time that is no number")
+            << ranged({"--end", "1:xx"}) << 2 << "--end '1:xx' is no time";
+        QTest::newRow("an unknown timing")
+            << ranged({"--timing", "smooth"}) << 2 << "--timing 'smooth' is unknown";
+        QTest::newRow("a range without pictures")
+            << ranged({"--start", "0:00:01.5"}) << 2
+            << clip + " holds no picture from 1.5s to its end";
         QTest::newRow("no such index")
             << conversion("9", {"--input", clip, "--output", out}) << 3 << "no panel '9'";
         QTest::newRow("no such model")
@@ -520,6 +553,63 @@ private slots:
             const QByteArray fromWindow = contentsOf(windowDir + "/" + name);
             QVERIFY(!fromWindow.isEmpty());
             QVERIFY2(fromWindow == contentsOf(toolDir + "/" + name), qPrintable(name));
+        }
+    }
+
+    // A clip converts byte for byte like the clip of the pictures the options ask for, made
+    // with the ffmpeg tool: a phone's portrait clip like its pictures physically turned, a
+    // range like the clip cut to it.
+    void convertsLikeTheEquivalentClip_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("equivalent");
+        const QString turned = TestMedia::rotatedClip(clip, dir.filePath("portrait.mov"), 90);
+        QVERIFY(!turned.isEmpty());
+        // The ffmpeg tool shows this matrix turned counter-clockwise.
+        QCOMPARE(TestMedia::rgbFrames(turned),
+                 TestMedia::rgbFrames(clip, {"-vf", "transpose=cclock"}));
+        QTest::newRow("upright") << turned << QStringList()
+                                 << TestMedia::filteredClip(turned, dir.filePath("upright.mkv"),
+                                                            "transpose=cclock");
+        QTest::newRow("kept as coded") << turned << QStringList{"--no-autorotate"} << clip;
+        const QString h264 = TestMedia::reusedClip(
+            dir.path(), "range-h264.mp4", "25", 60, QSize(96, 64),
+            {"-c:v", "libx264", "-bf", "3", "-g", "20", "-pix_fmt", "yuv420p"});
+        QVERIFY(!h264.isEmpty());
+        QTest::newRow("pictures 22 to 46")
+            << h264 << QStringList{"--start", "0.88", "--end", "0:00:01.880"}
+            << TestMedia::filteredClip(h264, dir.filePath("cut.mkv"),
+                                       "trim=start_frame=22:end_frame=47,setpts=PTS-STARTPTS",
+                                       {"-c:v", "ffv1", "-pix_fmt", "yuv420p"});
+        QTest::newRow("timing of the range")
+            << h264 << QStringList{"--start", "0.88", "--end", "1.88", "--timing", "exact"}
+            << TestMedia::filteredClip(h264, dir.filePath("cut.mkv"),
+                                       "trim=start_frame=22:end_frame=47,setpts=PTS-STARTPTS",
+                                       {"-c:v", "ffv1", "-pix_fmt", "yuv420p"}) +
+                   "|exact";
+    }
+
+    void convertsLikeTheEquivalentClip()
+    {
+        QFETCH(QString, input);
+        QFETCH(QStringList, options);
+        QFETCH(QString, equivalent);
+        QStringList equivalentOptions{"--quiet"};
+        if (equivalent.endsWith("|exact")) {
+            equivalent.chop(6);
+            equivalentOptions << "--timing"
+                              << "exact";
+        }
+        QVERIFY(!equivalent.isEmpty());
+        const QString folder = outputDir(QString("equivalent-%1").arg(QTest::currentDataTag()));
+        QCOMPARE(convert("pair", input, folder + "/asked", options + QStringList{"--quiet"}).status,
+                 0);
+        QCOMPARE(convert("pair", equivalent, folder + "/made", equivalentOptions).status, 0);
+        for (const QString fan : {"__0.bin", "__1.bin"}) {
+            const QByteArray made = contentsOf(folder + "/made" + fan);
+            QVERIFY(!made.isEmpty());
+            QVERIFY2(contentsOf(folder + "/asked" + fan) == made, qPrintable(fan));
         }
     }
 

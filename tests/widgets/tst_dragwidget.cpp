@@ -124,6 +124,10 @@ private slots:
         scene.frame->setPanel(&wide.panel);
         scene.frame->fitInto(QRect(350, 40, 200, 550));
         QCOMPARE(scene.frame->geometry(), QRect(350, 282, 200, 66));
+        // Back onto a landscape picture with the panel's own 3:1, not the 200 x 66 of the
+        // portrait one (which would give 800 x 264).
+        scene.frame->fitInto(QRect(50, 90, 800, 450));
+        QCOMPARE(scene.frame->geometry(), QRect(50, 182, 800, 266));
     }
 
     void wheelStepsSixPixelsAroundTheCentre()

@@ -7,13 +7,10 @@
 #include "options.h"
 #include "packets.h"
 #include "panel.h"
-#include "rateconversion.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-
-#include <cmath>
 
 namespace {
 
@@ -130,20 +127,4 @@ QString firstExistingOutput(const ClipPlan& plan, const Panel& panel, bool fanVi
         }
     }
     return QString();
-}
-
-qint64 expectedFrames(double fps, qint64 durationMs, double hz)
-{
-    if (!(std::isfinite(fps) && fps > 0 && durationMs > 0))
-        return -1;
-    // Containers give their duration to the millisecond, so the picture count is rounded.
-    const double pictures = std::round(double(durationMs) * fps / 1000);
-    if (!(pictures < 1e8))
-        return -1;
-    // The worker drops or repeats pictures to reach the panel's rate.
-    const RateConversion rate(fps, hz);
-    qint64 frames = 0;
-    for (int index = 0; index < int(pictures); ++index)
-        frames += rate.deliveries(index);
-    return frames;
 }

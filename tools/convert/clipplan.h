@@ -39,8 +39,4 @@ QStringList clipOutputFiles(const QString& outputPath, const Panel& panel, bool 
 // an older set of a name that a clip's run replaces; empty when none.
 QString firstExistingOutput(const ClipPlan& plan, const Panel& panel, bool fanViews);
 
-// How many pictures a clip gives at the panel's rate `hz`, from what the start of the clip
-// tells (its stream rate and duration); -1 when they do not tell.
-qint64 expectedFrames(double fps, qint64 durationMs, double hz);
-
 #endif

@@ -17,6 +17,7 @@
 #include "diagnostics.h"
 #include "fan.h"
 #include "fandataset.h"
+#include "frameestimate.h"
 #include "mediainput.h"
 #include "nativepath.h"
 #include "packets.h"
@@ -32,6 +33,17 @@
 #include <unistd.h>
 
 namespace {
+
+// A time of the clip as the options take it: seconds with up to six decimals.
+QString clipTimeText(qint64 us)
+{
+    QString text = QString::number(double(us) / 1e6, 'f', 6);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text + QLatin1Char('s');
+}
 
 // Converts one clip for `panel` into the files of `outputPath`. Problems are reported as they
 // happen; progress (unless quiet) is labelled with `label` when there is one.
@@ -58,6 +70,7 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
 
     Core core;
     core.setFileName(job.input);
+    core.sourceOptions = options.source;
     const VideoInfo info = core.readFirstFrame();
     if (info.firstFrame.isNull()) {
         // FFmpeg also reads URLs, which name no file of their own.
@@ -69,8 +82,18 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
                                      "without pictures, or not readable)")
                           .arg(native(job.input)));
     }
+    const ClipRange& range = options.source.range;
+    if (!range.isWhole()) {
+        if (core.readFrameAt(range).firstFrame.isNull())
+            return ending(ExitUsage,
+                          QStringLiteral("%1 holds no picture from %2 to %3 (see --help)")
+                              .arg(native(job.input), clipTimeText(range.startUs),
+                                   range.endUs == ClipRange::noEnd ? QStringLiteral("its end")
+                                                                   : clipTimeText(range.endUs)));
+    }
     if (options.fanViewFrame >= 0) {
-        const qint64 expected = expectedFrames(info.fps, info.durationMs, panel->hz);
+        const qint64 expected =
+            expectedFrames(info.fps, info.durationMs, panel->hz, options.source);
         if (expected >= 0 && options.fanViewFrame >= expected)
             return ending(ExitUsage,
                           QStringLiteral("no frame %1 for --fan-view: %2 gives about "
@@ -95,7 +118,12 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
                           .arg(interruption(interruptSignal()), native(job.input)));
 
     const bool live = isatty(fileno(stderr));
-    ProgressReporter progress(stderr, live, info.fps, info.durationMs, label);
+    // The progress runs over the range: the frames' indices count from its start.
+    const qint64 rangeEndMs = range.endUs == ClipRange::noEnd
+                                  ? info.durationMs
+                                  : qMin(info.durationMs, range.endUs / 1000);
+    ProgressReporter progress(stderr, live, info.fps,
+                              qMax<qint64>(0, rangeEndMs - range.startUs / 1000), label);
     qint64 framesDone = 0; // a run may go on for more frames than int counts
     QString failure;
     QObject::connect(&core, &Core::outputProgress, &core, [&](int frameIndex, const QImage&) {

@@ -3,6 +3,7 @@
 #include "selectionchecks.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 #include <cmath>
 
@@ -39,7 +40,75 @@ bool parseSelection(const QString& text, QRectF* selection)
     return true;
 }
 
+// A non-negative decimal number without sign or exponent, as a count of microseconds.
+bool parseDecimalMicroseconds(const QString& text, double unitUs, double* us)
+{
+    static const QRegularExpression decimal(QStringLiteral("^[0-9]+(\\.[0-9]*)?$|^\\.[0-9]+$"));
+    if (!decimal.match(text).hasMatch())
+        return false;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return false;
+    *us = value * unitUs;
+    return true;
+}
+
+bool parseSourceOptions(const QCommandLineParser& parser, const QCommandLineOption& start,
+                        const QCommandLineOption& end, const QCommandLineOption& timing,
+                        SourceOptions* source, QString* error)
+{
+    const auto readTime = [&](const QCommandLineOption& option, qint64* us) {
+        if (!parser.isSet(option) || parseClipTime(parser.value(option), us))
+            return true;
+        *error = QStringLiteral("--%1 '%2' is no time: seconds from 0 (12.5) or H:MM:SS.mmm")
+                     .arg(option.names().first(), parser.value(option));
+        return false;
+    };
+    if (!readTime(start, &source->range.startUs) || !readTime(end, &source->range.endUs))
+        return false;
+    if (source->range.startUs >= source->range.endUs) {
+        *error = QStringLiteral("--start %1 is not before --end %2")
+                     .arg(parser.value(start), parser.value(end));
+        return false;
+    }
+    const QString timingName = parser.value(timing);
+    if (timingName == QLatin1String("exact")) {
+        source->timing = Timing::Exact;
+    } else if (parser.isSet(timing) && timingName != QLatin1String("stepped")) {
+        *error = QStringLiteral("--timing '%1' is unknown: stepped or exact").arg(timingName);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
+
+bool parseClipTime(const QString& text, qint64* us)
+{
+    const QStringList parts = text.trimmed().split(QLatin1Char(':'));
+    if (parts.size() > 3)
+        return false;
+    double total = 0;
+    double unitUs = 1e6;
+    // From the seconds leftwards: seconds, minutes, hours; only the seconds take decimals.
+    for (int i = parts.size() - 1; i >= 0; --i) {
+        const QString& part = parts.at(i);
+        const bool seconds = i == parts.size() - 1;
+        if (!seconds && (part.isEmpty() || part.contains(QLatin1Char('.'))))
+            return false;
+        double value = 0;
+        if (!parseDecimalMicroseconds(part, unitUs, &value))
+            return false;
+        total += value;
+        unitUs *= 60;
+    }
+    // Beyond a hundred years no clip reaches, and the count must fit.
+    if (!(total < 3.2e15))
+        return false;
+    *us = qint64(std::llround(total));
+    return true;
+}
 
 QString usageText()
 {
@@ -85,6 +154,18 @@ QString usageText()
         "  --video OUT.mp4      also renders what the fans show, frame by frame, into a\n"
         "                       video at the panel's rate (one clip only)\n"
         "  --video-size N       the video's longer side in pixels (default 1080)\n"
+        "  --start T, --end T   converts only the pictures shown from T (included) to T\n"
+        "                       (excluded), counted from the clip's first picture: seconds\n"
+        "                       with decimals (12.5) or H:MM:SS.mmm (0:01:02.500); either may\n"
+        "                       be left out. The pictures are converted as a clip holding\n"
+        "                       only them would be\n"
+        "  --timing stepped|exact\n"
+        "                       how the clip's rate is brought to the panel's: stepped (the\n"
+        "                       default) drops or repeats every n-th picture, so 25 and 30\n"
+        "                       fps clips play shorter on an 18 Hz panel; exact shows each\n"
+        "                       picture as long as it lasts in the clip, keeping its length\n"
+        "  --no-autorotate      keeps the pictures as coded, not turned as the clip's\n"
+        "                       rotation (a phone's display matrix) asks\n"
         "  --quiet              no progress\n"
         "  --verbose            also the decoder's and converter's diagnostic lines\n"
         "\n"
@@ -119,8 +200,9 @@ QString usageText()
         "\n"
         "Exit status: 0 done; 1 other failure; 2 bad usage (also: files exist without\n"
         "--overwrite, no frame N for --fan-view, a --panel name that fits several panels\n"
-        "in case only, a --selection outside the clip's picture, another run writing the\n"
-        "same set, a clip of a batch whose name gives no name for its files); 3 no such\n"
+        "in case only, a --selection outside the clip's picture, a --start/--end range\n"
+        "without pictures, another run writing the same set, a clip of a batch whose name\n"
+        "gives no name for its files); 3 no such\n"
         "panel (or the configuration cannot be read, or the panel has values no conversion\n"
         "can work with, such as a rate above 1000 Hz; with --check-config: something was\n"
         "found); 4 the input gives no picture, or is a pipe that can be read only once; 5 an\n"
@@ -156,9 +238,14 @@ bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath
     const QCommandLineOption play("play", "play", "DIR/NAME");
     const QCommandLineOption video("video", "video", "OUT.mp4");
     const QCommandLineOption videoSize("video-size", "video size", "N");
-    parser.addOptions({help,      version,    config,      panel,   input, output,   overwrite,
-                       selection, listPanels, checkConfig, fanView, quiet, verbose,  inspect,
-                       frame,     png,        repair,      play,    video, videoSize});
+    const QCommandLineOption start("start", "start", "T");
+    const QCommandLineOption end("end", "end", "T");
+    const QCommandLineOption timing("timing", "timing", "stepped|exact");
+    const QCommandLineOption noAutorotate("no-autorotate", "no autorotate");
+    parser.addOptions({help,      version,   config,     panel,       input,   output,
+                       overwrite, selection, listPanels, checkConfig, fanView, quiet,
+                       verbose,   inspect,   frame,      png,         repair,  play,
+                       video,     videoSize, start,      end,         timing,  noAutorotate});
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -248,6 +335,15 @@ bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath
         }
         if (parser.isSet(fanView) && !parseCount(parser.value(fanView), &result.fanViewFrame)) {
             *error = QStringLiteral("--fan-view takes a frame number from 0");
+            return false;
+        }
+        if (!parseSourceOptions(parser, start, end, timing, &result.source, error))
+            return false;
+        result.source.autorotate = !parser.isSet(noAutorotate);
+    }
+    for (const QCommandLineOption* option : {&start, &end, &timing, &noAutorotate}) {
+        if (result.mode != Options::Mode::Convert && parser.isSet(*option)) {
+            *error = QStringLiteral("--%1 goes with a conversion").arg(option->names().first());
             return false;
         }
     }

@@ -1,6 +1,8 @@
 #ifndef ROTAVIS_OPTIONS_H
 #define ROTAVIS_OPTIONS_H
 
+#include "sourceoptions.h"
+
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -29,6 +31,7 @@ struct Options
     bool hasSelection = false;
     QRectF selection;
     int fanViewFrame = -1; // -1: no fan views
+    SourceOptions source;  // --start/--end, --timing, --no-autorotate
     QString inspectPath;
     int inspectFrame = 0;
     QString pngPath;
@@ -44,6 +47,10 @@ struct Options
 // in *error.
 bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath, Options* options,
                   QString* error);
+
+// A time of a clip in microseconds: seconds with decimals ("12.5") or H:MM:SS.mmm ("0:01:02.5",
+// also M:SS); false for anything else, negative times included.
+bool parseClipTime(const QString& text, qint64* us);
 
 // The --help text.
 QString usageText();
