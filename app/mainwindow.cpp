@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "adjustmentstage.h"
 #include "core.h"
 #include "fan.h"
 #include "fandataset.h"
@@ -11,6 +12,7 @@
 #include "panel.h"
 #include "panelcopy.h"
 #include "panellimits.h"
+#include "picturedialog.h"
 #include "setplayer.h"
 #include "setviewworker.h"
 #include "timeformat.h"
@@ -153,6 +155,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
     connect(ui->comboBox, QOverload<int>::of(&QComboBox::activated), this,
             [this](int index) { switchLanguage(index); });
     setUpShortcuts();
+
+    adjustments = settings.adjustments();
+    pictureDialog = new PictureDialog(this);
+    pictureDialog->setValues(adjustments);
+    connect(pictureDialog, &PictureDialog::changed, this, &MainWindow::adjustPicture);
+    updateCommands();
 }
 
 MainWindow::~MainWindow()
@@ -233,6 +241,7 @@ void MainWindow::retextCommands()
     ui->pushButton_save->setText(state == JobState::Saving ? tr("stop") : tr("save"));
     ui->pushButton_preview->setText(state == JobState::Previewing ? tr("stop") : tr("preview"));
     ui->checkBox_fans->setText(tr("fans"));
+    ui->pushButton_picture->setText(tr("picture"));
 }
 
 void MainWindow::showNoPanelNotice(const QString& configPath)
@@ -310,6 +319,10 @@ void MainWindow::updateCommands()
     ui->checkBox_fans->setEnabled(!playedSet);
     ui->comboBox_panels->setEnabled(!job);
     ui->widget->setEnabled(!job);
+    // A job keeps the values it started with; a saved set is shown as it was saved.
+    ui->pushButton_picture->setEnabled(!playedSet);
+    if (pictureDialog)
+        pictureDialog->setEnabled(idle && !playedSet);
     ui->widget->setVisible(state != JobState::Saving && !fanViewShown());
     if (job)
         applySelectionMask();
@@ -337,6 +350,7 @@ void MainWindow::startJob()
 {
     workerRunning = true;
     outputError.clear();
+    core->adjustments = adjustments;
     core->stopRequested.announceJob();
 }
 
@@ -392,7 +406,9 @@ void MainWindow::openClip(const QString& path)
     fileName = path;
     settings.setOpenFolder(QFileInfo(path).absolutePath());
     core->setFileName(fileName);
-    videoInfo = core->readFirstFrame();
+    videoInfo = core->readPlainFirstFrame();
+    plainFirstFrame = videoInfo.firstFrame;
+    videoInfo.firstFrame = AdjustmentStage::adjusted(plainFirstFrame, adjustments);
     pictureOpened = !videoInfo.firstFrame.isNull();
     currentFrame = videoInfo.firstFrame;
     updateCommands();
@@ -484,6 +500,7 @@ void MainWindow::playSet(std::shared_ptr<SetPlayer> set)
     setFrame = 0;
     pictureOpened = false;
     currentFrame = QImage();
+    plainFirstFrame = QImage();
     ui->graphicsView->clearPicture();
     {
         const QSignalBlocker quiet(ui->checkBox_fans);
@@ -757,6 +774,7 @@ void MainWindow::on_pushButton_save_clicked()
     saveTarget.folder = directory;
     saveTarget.outputPath = outputPath;
     saveTarget.fanCount = selectedPanel->fans.size();
+    saveTarget.adjustments = adjustments;
     saveTarget.expectedFrames =
         usableRate(selectedPanel->hz)
             ? saturatedMs(std::round(videoInfo.durationMs / 1000.0 * selectedPanel->hz))
@@ -810,6 +828,8 @@ QString MainWindow::savedSummary() const
                      .arg(nameOf(0), nameOf(target.fanCount - 1))
                      .arg(target.fanCount);
     lines << tr("Frames in each file: %1").arg(framesWritten);
+    if (!target.adjustments.unchanged())
+        lines << tr("Picture: %1").arg(adjustmentSummary(target.adjustments));
     if (outputStopped) {
         if (target.expectedFrames > 0)
             lines << tr("Stopped after %1 of about %2 frames.")
@@ -961,6 +981,62 @@ void MainWindow::applySelectionMask()
     }
     const bool severalFans = selectedPanel && selectedPanel->fans.size() > 1;
     ui->widget_2->setMask(severalFans ? QRegion(region) : QRegion(region, QRegion::Ellipse));
+}
+
+// The values that are not neutral, as the picture dialog names them.
+QString MainWindow::adjustmentSummary(const PictureAdjustments& values) const
+{
+    QStringList changed;
+    const auto colour = [&](const char* name, double value, double neutral) {
+        if (value != neutral)
+            changed << QStringLiteral("%1 %2").arg(tr(name)).arg(value, 0, 'f', 2);
+    };
+    colour(QT_TR_NOOP("brightness"), values.brightness,
+           PictureAdjustments::brightnessRange.neutral);
+    colour(QT_TR_NOOP("contrast"), values.contrast, PictureAdjustments::contrastRange.neutral);
+    colour(QT_TR_NOOP("saturation"), values.saturation,
+           PictureAdjustments::saturationRange.neutral);
+    colour(QT_TR_NOOP("gamma"), values.gamma, PictureAdjustments::gammaRange.neutral);
+    if (values.rotation != 0)
+        changed << tr("rotated %1°").arg(values.rotation);
+    if (values.mirror)
+        changed << tr("mirrored");
+    return changed.join(", ");
+}
+
+void MainWindow::on_pushButton_picture_clicked()
+{
+    pictureDialog->show();
+    pictureDialog->raise();
+    pictureDialog->activateWindow();
+}
+
+// The picture dialog changed a value: the picture, the selection frame and the fan view follow
+// at once, from the clip's first picture. A turn that changes the picture's proportions fits
+// the frame onto the turned picture.
+void MainWindow::adjustPicture(const PictureAdjustments& values)
+{
+    if (state != JobState::Idle || playedSet || values == adjustments)
+        return;
+    adjustments = values;
+    settings.setAdjustments(values);
+    if (!pictureOpened)
+        return;
+    const QSize before = currentFrame.size();
+    videoInfo.firstFrame = AdjustmentStage::adjusted(plainFirstFrame, adjustments);
+    currentFrame = videoInfo.firstFrame;
+    progressFrame = 0;
+    updateProgress();
+    if (currentFrame.size() != before) {
+        // As on opening a clip of that size: the frame is fitted afresh.
+        ui->graphicsView->fitPicture(currentFrame.size());
+        if (selectedPanel) {
+            selectPanel(panels.list().indexOf(selectedPanel)); // also refreshes the fan view
+            return;
+        }
+        resizeDragWidget();
+    }
+    refreshFanView();
 }
 
 QRectF MainWindow::selectionRect() const

@@ -2,6 +2,7 @@
 #define ROTAVIS_MAINWINDOW_H
 
 #include "loadedpanels.h"
+#include "pictureadjustments.h"
 #include "videoinfo.h"
 #include "windowsettings.h"
 
@@ -19,6 +20,7 @@ class Core;
 class FanViewWorker;
 class Panel;
 class PanelCopy;
+class PictureDialog;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
@@ -75,6 +77,7 @@ private slots:
     void on_pushButton_open_clicked();
     void on_pushButton_preview_clicked();
     void on_pushButton_save_clicked();
+    void on_pushButton_picture_clicked();
 
 public slots:
     void outputCompleted();
@@ -88,6 +91,7 @@ private slots:
     void outputWritten(int frames, bool stopped);
     void workerIdle();
     void showFanView(const QImage& picture, quint64 id);
+    void adjustPicture(const PictureAdjustments& values);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -102,6 +106,7 @@ private:
         QString outputPath;
         int fanCount = 0;
         int expectedFrames = 0; // about; 0 when the clip's length is unknown
+        PictureAdjustments adjustments;
     };
 
     void setUpShortcuts();
@@ -139,6 +144,7 @@ private:
     QString nameProblem(const QString& name) const;
     bool confirmReplacing(const QString& outputPath);
     QString savedSummary() const;
+    QString adjustmentSummary(const PictureAdjustments& values) const;
 
     Ui::MainWindow* ui;
     QTimer* timer;
@@ -164,6 +170,10 @@ private:
     QElapsedTimer saveClock;
 
     QImage currentFrame; // the picture at the current position, at its own size
+    // The clip's first picture before the adjustments, which follow the picture dialog live.
+    QImage plainFirstFrame;
+    PictureAdjustments adjustments;
+    PictureDialog* pictureDialog = nullptr;
     FanViewWorker* fanViewer = nullptr;
     QThread* fanViewThread = nullptr;
     quint64 fanViewRequests = 0; // requests made so far

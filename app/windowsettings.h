@@ -1,11 +1,14 @@
 #ifndef ROTAVIS_WINDOWSETTINGS_H
 #define ROTAVIS_WINDOWSETTINGS_H
 
+#include "pictureadjustments.h"
+
 #include <QSettings>
 #include <QString>
 
-// What the window remembers between runs: the language, the panel, and the folders of the
-// open and save dialogs. Each is written as soon as the operator makes the choice.
+// What the window remembers between runs: the language, the panel, the folders of the open
+// and save dialogs, and the picture adjustments. Each is written as soon as the operator
+// makes the choice.
 class WindowSettings
 {
 public:
@@ -22,6 +25,10 @@ public:
     void setOpenFolder(const QString& folder);
     QString saveFolder() const;
     void setSaveFolder(const QString& folder);
+
+    // Neutral when never set, or when what is stored is not a set of usable values.
+    PictureAdjustments adjustments() const;
+    void setAdjustments(const PictureAdjustments& values);
 
 private:
     QSettings settings;

@@ -19,6 +19,15 @@ VideoInfo Core::readFirstFrame()
     return decodeVideo(nullptr, this, 1, false);
 }
 
+VideoInfo Core::readPlainFirstFrame()
+{
+    FrameSource source(this, stopRequested.beginRun(), 1, false);
+    source.setAdjustments(PictureAdjustments());
+    const VideoInfo info = source.run(nullptr);
+    lastRunStopped = source.stopped();
+    return info;
+}
+
 VideoInfo Core::decodeVideo(const FrameCallback& callback, Core* core, qint64 limit,
                             bool waitForWindow)
 {

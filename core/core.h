@@ -2,6 +2,7 @@
 #define ROTAVIS_CORE_H
 
 #include "outputrun.h"
+#include "pictureadjustments.h"
 #include "stoprequest.h"
 #include "videoinfo.h"
 
@@ -35,6 +36,9 @@ public:
     // Raised by the window to end the job it asked for, also one that has not started yet.
     StopRequest stopRequested;
     QString fileName;
+    // What the runs do to every decoded picture before anything reads it; set while the
+    // worker is idle.
+    PictureAdjustments adjustments;
     Panel* panel = nullptr; // panel of the current or last run; not owned
     QMutex frameLock;       // the lock of frames and frameCount
     // Signalled when the window empties the preview list, which releases a waiting run.
@@ -50,6 +54,8 @@ public:
     // Called by the window while the worker is idle.
     void setFileName(const QString& name);
     VideoInfo readFirstFrame();
+    // The first frame as decoded, before the picture adjustments.
+    VideoInfo readPlainFirstFrame();
 
     // Empties the preview list (under its lock) and releases a run waiting for room.
     void clearPreviewFrames();

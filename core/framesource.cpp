@@ -140,7 +140,7 @@ const FrameSource::Media::RgbBuffer* FrameSource::Media::freeRgbBuffer()
 
 FrameSource::FrameSource(Core* core, quint64 job, qint64 limit, bool waitForWindow)
     : core(core), job(job), limit(limit), waitForWindow(waitForWindow),
-      media(std::make_unique<Media>())
+      media(std::make_unique<Media>()), adjustment(core->adjustments)
 {
 }
 
@@ -352,8 +352,8 @@ FrameSource::Conversion FrameSource::convertToRgb()
     // Through the buffer's own address: writing through the image would detach it.
     if (!media->scaler.convert(*media->picture, buffer->pixels, media->rgbRowBytes))
         return Conversion::Refused;
-    frameImage = buffer->image;
-    return Conversion::Done;
+    frameImage = adjustment.apply(buffer->image);
+    return frameImage.isNull() ? Conversion::NoMemory : Conversion::Done;
 }
 
 bool FrameSource::deliver(int count)

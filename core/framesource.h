@@ -1,6 +1,7 @@
 #ifndef ROTAVIS_FRAMESOURCE_H
 #define ROTAVIS_FRAMESOURCE_H
 
+#include "adjustmentstage.h"
 #include "rateconversion.h"
 #include "videoinfo.h"
 
@@ -36,6 +37,11 @@ public:
     // Decoder threads: 0 lets the decoder choose (the default), 1 decodes on the calling
     // thread only. The pictures are the same either way.
     void setDecoderThreads(int count) { decoderThreads = count; }
+
+    // The picture adjustments of the run's frames; by default the worker's.
+    void setAdjustments(const PictureAdjustments& values) { adjustment = AdjustmentStage(values); }
+    // Only this part of the frames is read (see AdjustmentStage::setReadRegion).
+    void setReadRegion(const QRect& region) { adjustment.setReadRegion(region); }
 
     // Runs the whole decoding and returns what it learned of the file.
     VideoInfo run(const FrameCallback& callback);
@@ -87,6 +93,7 @@ private:
     struct Media; // the FFmpeg objects of the run
     std::unique_ptr<Media> media;
     QImage frameImage;
+    AdjustmentStage adjustment; // what every converted picture goes through before delivery
     std::unique_ptr<RateConversion> rate;
     // Of the next decoded picture; wider than the callbacks' index, so that no clip counts
     // past its range.

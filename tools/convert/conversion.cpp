@@ -76,6 +76,7 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
 
     Core core;
     core.setFileName(job.input);
+    core.adjustments = options.adjustments;
     VideoInfo info;
     {
         const QuietStandardOutput quiet(!options.verbose);

@@ -1,6 +1,8 @@
 #ifndef ROTAVIS_OPTIONS_H
 #define ROTAVIS_OPTIONS_H
 
+#include "pictureadjustments.h"
+
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -28,7 +30,8 @@ struct Options
     bool overwrite = false;
     bool hasSelection = false;
     QRectF selection;
-    int fanViewFrame = -1; // -1: no fan views
+    PictureAdjustments adjustments; // for every clip of the conversion
+    int fanViewFrame = -1;          // -1: no fan views
     QString inspectPath;
     int inspectFrame = 0;
     QString pngPath;
