@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "adjustmentstage.h"
 #include "core.h"
 #include "diagnostics.h"
 #include "edgeanchors.h"
@@ -15,6 +16,7 @@
 #include "panelcopy.h"
 #include "panellimits.h"
 #include "seekbar.h"
+#include "picturedialog.h"
 #include "setplayer.h"
 #include "setviewworker.h"
 #include "timeformat.h"
@@ -177,6 +179,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
     connect(seekTimer, &QTimer::timeout, this, &MainWindow::showPendingSeek);
     connect(ui->progressBar, &SeekBar::seekRequested, this, &MainWindow::seekTo);
     setUpClipActions();
+
+    adjustments = settings.adjustments();
+    pictureDialog = new PictureDialog(this);
+    pictureDialog->setValues(adjustments);
+    connect(pictureDialog, &PictureDialog::changed, this, &MainWindow::adjustPicture);
     updateCommands();
 }
 
@@ -366,13 +373,15 @@ void MainWindow::showPendingSeek()
     const qint64 at = pendingSeekUs;
     pendingSeekUs = -1;
     core->sourceOptions = sourceOptions(ClipRange());
-    const VideoInfo seen = core->readFrameAt({at, ClipRange::noEnd});
+    const VideoInfo seen = core->readPlainFrame({at, ClipRange::noEnd});
     if (seen.firstFrame.isNull())
         return; // beyond the last picture: the picture before stays
     positionUs = at;
     positionShown = true;
     previewReachedEnd = false;
-    display(seen.firstFrame);
+    plainFrame = seen.firstFrame;
+    plainFrameUs = at;
+    display(AdjustmentStage::adjusted(plainFrame, adjustments));
     updateProgress();
 }
 
@@ -422,17 +431,22 @@ void MainWindow::reloadClip()
     if (!pictureOpened || playedSet || state != JobState::Idle)
         return;
     core->sourceOptions = sourceOptions(ClipRange());
-    videoInfo = core->readFirstFrame();
-    QImage picture = videoInfo.firstFrame;
+    videoInfo = core->readPlainFrame(ClipRange());
+    plainFirstFrame = videoInfo.firstFrame;
+    videoInfo.firstFrame = AdjustmentStage::adjusted(plainFirstFrame, adjustments);
+    plainFrame = plainFirstFrame;
+    plainFrameUs = 0;
     if (positionUs > 0) {
-        const VideoInfo seen = core->readFrameAt({positionUs, ClipRange::noEnd});
-        if (!seen.firstFrame.isNull())
-            picture = seen.firstFrame;
+        const VideoInfo seen = core->readPlainFrame({positionUs, ClipRange::noEnd});
+        if (!seen.firstFrame.isNull()) {
+            plainFrame = seen.firstFrame;
+            plainFrameUs = positionUs;
+        }
     }
-    if (picture.isNull())
+    if (plainFrame.isNull())
         return;
-    currentFrame = picture;
-    ui->graphicsView->fitPicture(picture.size());
+    currentFrame = AdjustmentStage::adjusted(plainFrame, adjustments);
+    ui->graphicsView->fitPicture(currentFrame.size());
     resizeDragWidget();
     refreshFanView();
 }
@@ -482,6 +496,7 @@ void MainWindow::retextCommands()
     ui->pushButton_save->setText(state == JobState::Saving ? tr("stop") : tr("save"));
     ui->pushButton_preview->setText(state == JobState::Previewing ? tr("stop") : tr("preview"));
     ui->checkBox_fans->setText(tr("fans"));
+    ui->pushButton_picture->setText(tr("picture"));
     if (!inAction)
         return;
     inAction->setText(tr("In point here (I)"));
@@ -566,6 +581,10 @@ void MainWindow::updateCommands()
     ui->checkBox_fans->setEnabled(!playedSet);
     ui->comboBox_panels->setEnabled(!job);
     ui->widget->setEnabled(!job);
+    // A job keeps the values it started with; a saved set is shown as it was saved.
+    ui->pushButton_picture->setEnabled(!playedSet);
+    if (pictureDialog)
+        pictureDialog->setEnabled(idle && !playedSet);
     ui->widget->setVisible(state != JobState::Saving && !fanViewShown());
     if (job)
         applySelectionMask();
@@ -602,6 +621,7 @@ void MainWindow::startJob()
 {
     workerRunning = true;
     outputError.clear();
+    core->adjustments = adjustments;
     core->stopRequested.announceJob();
 }
 
@@ -660,7 +680,7 @@ void MainWindow::openClip(const QString& path)
     const SourceOptions previousOptions = core->sourceOptions;
     core->setFileName(path);
     core->sourceOptions = sourceOptions(ClipRange());
-    const VideoInfo opened = core->readFirstFrame();
+    const VideoInfo opened = core->readPlainFrame(ClipRange());
     if (opened.firstFrame.isNull()) {
         core->setFileName(previousFile);
         core->sourceOptions = previousOptions;
@@ -677,6 +697,10 @@ void MainWindow::openClip(const QString& path)
     positionShown = true;
     previewReachedEnd = false;
     videoInfo = opened;
+    plainFirstFrame = opened.firstFrame;
+    plainFrame = plainFirstFrame;
+    plainFrameUs = 0;
+    videoInfo.firstFrame = AdjustmentStage::adjusted(plainFirstFrame, adjustments);
     pictureOpened = true;
     currentFrame = videoInfo.firstFrame;
     progressFrame = 0;
@@ -757,6 +781,9 @@ void MainWindow::playSet(std::shared_ptr<SetPlayer> set)
     setFrame = 0;
     pictureOpened = false;
     currentFrame = QImage();
+    plainFirstFrame = QImage();
+    plainFrame = QImage();
+    plainFrameUs = -1;
     ui->graphicsView->clearPicture();
     {
         const QSignalBlocker quiet(ui->checkBox_fans);
@@ -1044,6 +1071,7 @@ void MainWindow::on_pushButton_save_clicked()
     saveTarget.outputPath = outputPath;
     saveTarget.fanCount = selectedPanel->fans.size();
     saveTarget.range = points;
+    saveTarget.adjustments = adjustments;
     saveTarget.expectedFrames = clampedToInt(
         expectedFrames(videoInfo.fps, videoInfo.durationMs, selectedPanel->hz, options));
     progressBaseUs = points.startUs;
@@ -1104,6 +1132,8 @@ QString MainWindow::savedSummary() const
         lines << tr("Range: %1 to %2").arg(formatPreciseTime(target.range.startUs / 1000), end);
     }
     lines << tr("Frames in each file: %1").arg(framesWritten);
+    if (!target.adjustments.unchanged())
+        lines << tr("Picture: %1").arg(adjustmentSummary(target.adjustments));
     if (outputStopped) {
         if (target.expectedFrames > 0)
             lines << tr("Stopped after %1 of about %2 frames.")
@@ -1280,6 +1310,67 @@ void MainWindow::applySelectionMask()
     }
     const bool severalFans = selectedPanel && selectedPanel->fans.size() > 1;
     ui->widget_2->setMask(severalFans ? QRegion(region) : QRegion(region, QRegion::Ellipse));
+}
+
+// The values that are not neutral, as the picture dialog names them.
+QString MainWindow::adjustmentSummary(const PictureAdjustments& values) const
+{
+    QStringList changed;
+    const auto colour = [&](const char* name, double value, double neutral) {
+        if (value != neutral)
+            changed << QStringLiteral("%1 %2").arg(tr(name)).arg(value, 0, 'f', 2);
+    };
+    colour(QT_TR_NOOP("brightness"), values.brightness,
+           PictureAdjustments::brightnessRange.neutral);
+    colour(QT_TR_NOOP("contrast"), values.contrast, PictureAdjustments::contrastRange.neutral);
+    colour(QT_TR_NOOP("saturation"), values.saturation,
+           PictureAdjustments::saturationRange.neutral);
+    colour(QT_TR_NOOP("gamma"), values.gamma, PictureAdjustments::gammaRange.neutral);
+    if (values.rotation != 0)
+        changed << tr("rotated %1°").arg(values.rotation);
+    if (values.mirror)
+        changed << tr("mirrored");
+    return changed.join(", ");
+}
+
+void MainWindow::on_pushButton_picture_clicked()
+{
+    pictureDialog->show();
+    pictureDialog->raise();
+    pictureDialog->activateWindow();
+}
+
+// The picture dialog changed a value: the picture, the selection frame and the fan view follow
+// at once, from the clip's first picture. A turn that changes the picture's proportions fits
+// the frame onto the turned picture.
+void MainWindow::adjustPicture(const PictureAdjustments& values)
+{
+    if (state != JobState::Idle || playedSet || values == adjustments)
+        return;
+    adjustments = values;
+    settings.setAdjustments(values);
+    if (!pictureOpened)
+        return;
+    const QSize before = currentFrame.size();
+    videoInfo.firstFrame = AdjustmentStage::adjusted(plainFirstFrame, adjustments);
+    // The picture at the position the clip stands at (a preview may have left it anywhere).
+    if (plainFrameUs != positionUs) {
+        core->sourceOptions = sourceOptions(ClipRange());
+        const VideoInfo seen = core->readPlainFrame({positionUs, ClipRange::noEnd});
+        plainFrame = seen.firstFrame.isNull() ? plainFirstFrame : seen.firstFrame;
+        plainFrameUs = positionUs;
+    }
+    currentFrame = AdjustmentStage::adjusted(plainFrame, adjustments);
+    if (currentFrame.size() != before) {
+        // As on opening a clip of that size: the frame is fitted afresh.
+        ui->graphicsView->fitPicture(currentFrame.size());
+        if (selectedPanel) {
+            selectPanel(panels.list().indexOf(selectedPanel)); // also refreshes the fan view
+            return;
+        }
+        resizeDragWidget();
+    }
+    refreshFanView();
 }
 
 QRectF MainWindow::selectionRect() const

@@ -3,6 +3,7 @@
 
 #include "loadedpanels.h"
 #include "sourceoptions.h"
+#include "pictureadjustments.h"
 #include "videoinfo.h"
 #include "windowsettings.h"
 
@@ -21,6 +22,7 @@ class FanViewWorker;
 class Panel;
 class PanelCopy;
 class QAction;
+class PictureDialog;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
@@ -77,6 +79,7 @@ private slots:
     void on_pushButton_open_clicked();
     void on_pushButton_preview_clicked();
     void on_pushButton_save_clicked();
+    void on_pushButton_picture_clicked();
 
 public slots:
     void outputCompleted();
@@ -90,6 +93,7 @@ private slots:
     void outputWritten(int frames, bool stopped);
     void workerIdle();
     void showFanView(const QImage& picture, quint64 id);
+    void adjustPicture(const PictureAdjustments& values);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -105,6 +109,7 @@ private:
         int fanCount = 0;
         int expectedFrames = 0; // about; 0 when the clip's length is unknown
         ClipRange range;        // of the clip
+        PictureAdjustments adjustments;
     };
 
     void setUpShortcuts();
@@ -155,6 +160,7 @@ private:
     QString nameProblem(const QString& name) const;
     bool confirmReplacing(const QString& outputPath);
     QString savedSummary() const;
+    QString adjustmentSummary(const PictureAdjustments& values) const;
 
     Ui::MainWindow* ui;
     QTimer* timer;
@@ -203,6 +209,13 @@ private:
     QAction* clearPointsAction = nullptr;
     QAction* autorotateAction = nullptr;
     QAction* exactTimingAction = nullptr;
+    // The clip's first picture before the adjustments, which follow the picture dialog live.
+    QImage plainFirstFrame;
+    // The picture at plainFrameUs before the adjustments (-1: none).
+    QImage plainFrame;
+    qint64 plainFrameUs = -1;
+    PictureAdjustments adjustments;
+    PictureDialog* pictureDialog = nullptr;
     FanViewWorker* fanViewer = nullptr;
     QThread* fanViewThread = nullptr;
     quint64 fanViewRequests = 0; // requests made so far

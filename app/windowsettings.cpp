@@ -8,6 +8,12 @@ const QString openFolderKey = QStringLiteral("folders/open");
 const QString saveFolderKey = QStringLiteral("folders/save");
 const QString autorotateKey = QStringLiteral("clips/autorotate");
 const QString timingKey = QStringLiteral("clips/timing");
+const QString brightnessKey = QStringLiteral("picture/brightness");
+const QString contrastKey = QStringLiteral("picture/contrast");
+const QString saturationKey = QStringLiteral("picture/saturation");
+const QString gammaKey = QStringLiteral("picture/gamma");
+const QString rotationKey = QStringLiteral("picture/rotation");
+const QString mirrorKey = QStringLiteral("picture/mirror");
 } // namespace
 
 WindowSettings::WindowSettings() : settings(QStringLiteral("Rotavis"), QStringLiteral("Rotavis")) {}
@@ -78,4 +84,35 @@ void WindowSettings::setTiming(Timing timing)
 {
     settings.setValue(timingKey, timing == Timing::Exact ? QStringLiteral("exact")
                                                          : QStringLiteral("stepped"));
+}
+
+PictureAdjustments WindowSettings::adjustments() const
+{
+    PictureAdjustments values;
+    const auto number = [this](const QString& key, double fallback, bool* ok) {
+        if (!settings.contains(key))
+            return fallback;
+        bool valid = false;
+        const double value = settings.value(key).toDouble(&valid);
+        *ok = *ok && valid;
+        return value;
+    };
+    bool ok = true;
+    values.brightness = number(brightnessKey, values.brightness, &ok);
+    values.contrast = number(contrastKey, values.contrast, &ok);
+    values.saturation = number(saturationKey, values.saturation, &ok);
+    values.gamma = number(gammaKey, values.gamma, &ok);
+    values.rotation = settings.value(rotationKey, 0).toInt();
+    values.mirror = settings.value(mirrorKey, false).toBool();
+    return ok && values.problem().isEmpty() ? values : PictureAdjustments();
+}
+
+void WindowSettings::setAdjustments(const PictureAdjustments& values)
+{
+    settings.setValue(brightnessKey, values.brightness);
+    settings.setValue(contrastKey, values.contrast);
+    settings.setValue(saturationKey, values.saturation);
+    settings.setValue(gammaKey, values.gamma);
+    settings.setValue(rotationKey, values.rotation);
+    settings.setValue(mirrorKey, values.mirror);
 }

@@ -2,13 +2,14 @@
 #define ROTAVIS_WINDOWSETTINGS_H
 
 #include "sourceoptions.h"
+#include "pictureadjustments.h"
 
 #include <QSettings>
 #include <QString>
 
 // What the window remembers between runs: the language, the panel, the folders of the
-// open and save dialogs, whether clips are turned by their rotation, and the timing. Each is
-// written as soon as the operator makes the choice.
+// open and save dialogs, whether clips are turned by their rotation, the timing, and the
+// picture adjustments. Each is written as soon as the operator makes the choice.
 class WindowSettings
 {
 public:
@@ -30,6 +31,9 @@ public:
     void setAutorotate(bool on);
     Timing timing() const; // stepped when never chosen
     void setTiming(Timing timing);
+    // Neutral when never set, or when what is stored is not a set of usable values.
+    PictureAdjustments adjustments() const;
+    void setAdjustments(const PictureAdjustments& values);
 
 private:
     QSettings settings;

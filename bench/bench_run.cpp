@@ -3,9 +3,11 @@
 // decode-only run that also writes as many bytes per picture and fan as the conversion does
 // (zeros; what a run costs before any sample is read). Prints the wall time of the run, the
 // frames delivered or converted, the process's peak resident memory and the processor time
-// of all its threads (user and system).
+// of all its threads (user and system). "adjusted" is the conversion with all four colour
+// values of the picture adjustments changed, "tables" with all but the saturation changed
+// (one table per channel).
 //
-//   bench_run decode|convert|write CONFIG PANEL INPUT [OUTPUT_PREFIX]
+//   bench_run decode|convert|adjusted|tables|write CONFIG PANEL INPUT [OUTPUT_PREFIX]
 
 #include "core.h"
 #include "defaultselection.h"
@@ -67,8 +69,10 @@ int main(int argc, char** argv)
     QLoggingCategory::setFilterRules("default.debug=false");
     const QStringList args = app.arguments();
     const QString mode = args.value(1);
-    if (args.size() < 5 || (mode != "decode" && mode != "convert" && mode != "write")) {
-        std::fprintf(stderr, "usage: bench_run decode|convert|write CONFIG PANEL INPUT [OUTPUT]\n");
+    const QStringList modes{"decode", "convert", "adjusted", "tables", "write"};
+    if (args.size() < 5 || !modes.contains(mode)) {
+        std::fprintf(stderr, "usage: bench_run decode|convert|adjusted|tables|write CONFIG PANEL "
+                             "INPUT [OUTPUT]\n");
         return 2;
     }
     Installation installation;
@@ -87,6 +91,13 @@ int main(int argc, char** argv)
     Core core;
     core.setFileName(args.at(4));
     core.panel = panel;
+    if (mode == "adjusted" || mode == "tables") {
+        core.adjustments.brightness = 0.1;
+        core.adjustments.contrast = 1.2;
+        core.adjustments.gamma = 1.8;
+        if (mode == "adjusted")
+            core.adjustments.saturation = 1.4;
+    }
     QElapsedTimer timer;
     qint64 ms = 0;
     const QString output = args.size() > 5 ? args.at(5) : QStringLiteral("/tmp/bench_run");

@@ -13,8 +13,8 @@ build=${BUILD_DIR:-$root/build}
 repeats=${REPEATS:-3}
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target bench_convert bench_run bench_videowriter rotavis-convert \
-    >/dev/null
+cmake --build "$build" -j2 --target bench_convert bench_run bench_videowriter bench_adjust \
+    rotavis-convert >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -99,6 +99,35 @@ for row in "${rows[@]}"; do
             'BEGIN { printf "| %s | %s | %d | %d | %d | %.2f | %.2f | %.2f |\n", n, l, d, w, v, w / d, v / d, vc / dc }'
     done
 done
+echo
+echo "## Picture adjustments, Four large fans 18 Hz, 1080p30 (median of $repeats alternating rounds)"
+echo
+echo "\"three values\" changes brightness, contrast and gamma (one table per channel), \"all four\""
+echo "also the saturation (the pixel-wise path)."
+echo
+echo "| values | wall ms | wall ratio | processor ms | processor time ratio |"
+echo "|---|---|---|---|---|"
+declare -A adjustWall adjustCpu
+for ((r = 0; r < repeats; ++r)); do
+    for mode in convert tables adjusted; do
+        read -r wall _ _ cpu <<<"$(one "$mode" "$extra" 0 c1080)"
+        adjustWall[$mode]+="$wall "
+        adjustCpu[$mode]+="$cpu "
+    done
+done
+baseWall=$(printf '%s\n' ${adjustWall[convert]} | median)
+baseCpu=$(printf '%s\n' ${adjustCpu[convert]} | median)
+for mode in convert tables adjusted; do
+    w=$(printf '%s\n' ${adjustWall[$mode]} | median)
+    c=$(printf '%s\n' ${adjustCpu[$mode]} | median)
+    label=$([ "$mode" = convert ] && echo "unchanged" || ([ "$mode" = tables ] && echo "three values" || echo "all four"))
+    awk -v l="$label" -v w="$w" -v c="$c" -v bw="$baseWall" -v bc="$baseCpu" \
+        'BEGIN { printf "| %s | %d | %.2f | %d | %.2f |\n", l, w, w / bw, c, c / bc }'
+done
+echo
+echo "The colour steps alone on one 1920 x 1080 frame (one thread):"
+echo
+"$build/bench/bench_adjust"
 echo
 echo "## Peak resident memory, Four large fans 18 Hz, 1080p30 (fan data written to $scratch)"
 echo

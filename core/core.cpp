@@ -28,6 +28,16 @@ VideoInfo Core::readFrameAt(const ClipRange& range)
     return info;
 }
 
+VideoInfo Core::readPlainFrame(const ClipRange& range)
+{
+    FrameSource source(this, stopRequested.beginRun(), 1, false);
+    source.setRange(range);
+    source.setAdjustments(PictureAdjustments());
+    const VideoInfo info = source.run(nullptr);
+    lastRunStopped = source.stopped();
+    return info;
+}
+
 VideoInfo Core::decodeVideo(const FrameCallback& callback, Core* core, qint64 limit,
                             bool waitForWindow)
 {

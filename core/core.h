@@ -3,6 +3,7 @@
 
 #include "outputrun.h"
 #include "sourceoptions.h"
+#include "pictureadjustments.h"
 #include "stoprequest.h"
 #include "videoinfo.h"
 
@@ -40,6 +41,9 @@ public:
     QString fileName;
     // The orientation, timing and range of the runs to come; set while the worker is idle.
     SourceOptions sourceOptions;
+    // What the runs do to every decoded picture before anything reads it; set while the
+    // worker is idle.
+    PictureAdjustments adjustments;
     Panel* panel = nullptr; // panel of the current or last run; not owned
     QMutex frameLock;       // the lock of frames and frameCount
     // Signalled when the window empties the preview list, which releases a waiting run.
@@ -58,6 +62,10 @@ public:
     VideoInfo readFirstFrame();
     // The first picture of `range` (null when the range holds none), read by seeking.
     VideoInfo readFrameAt(const ClipRange& range);
+
+    // The first picture of `range` as decoded, before the picture adjustments: the window
+    // adjusts what it shows itself, live.
+    VideoInfo readPlainFrame(const ClipRange& range);
 
     // Empties the preview list (under its lock) and releases a run waiting for room.
     void clearPreviewFrames();

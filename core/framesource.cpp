@@ -148,7 +148,8 @@ const FrameSource::Media::RgbBuffer* FrameSource::Media::freeRgbBuffer()
 
 FrameSource::FrameSource(Core* core, quint64 job, qint64 limit, bool waitForWindow)
     : core(core), job(job), limit(limit), waitForWindow(waitForWindow),
-      options(core->sourceOptions), media(std::make_unique<Media>())
+      options(core->sourceOptions), media(std::make_unique<Media>()),
+      adjustment(core->adjustments)
 {
 }
 
@@ -469,8 +470,8 @@ FrameSource::Conversion FrameSource::convertToRgb()
         orientation.apply(media->codedRgb.data(), QSize(media->width, media->height),
                           media->codedRowBytes, buffer->pixels, media->rgbRowBytes);
     }
-    frameImage = buffer->image;
-    return Conversion::Done;
+    frameImage = adjustment.apply(buffer->image);
+    return frameImage.isNull() ? Conversion::NoMemory : Conversion::Done;
 }
 
 bool FrameSource::deliver(int count)

@@ -2,6 +2,7 @@
 #define ROTAVIS_FRAMESOURCE_H
 
 #include "orientation.h"
+#include "adjustmentstage.h"
 #include "rateconversion.h"
 #include "sourceoptions.h"
 #include "videoinfo.h"
@@ -43,6 +44,10 @@ public:
 
     // Reads `range` of the clip instead of the worker's range.
     void setRange(const ClipRange& range) { options.range = range; }
+    // The picture adjustments of the run's frames; by default the worker's.
+    void setAdjustments(const PictureAdjustments& values) { adjustment = AdjustmentStage(values); }
+    // Only this part of the frames is read (see AdjustmentStage::setReadRegion).
+    void setReadRegion(const QRect& region) { adjustment.setReadRegion(region); }
 
     // Runs the whole decoding and returns what it learned of the file.
     VideoInfo run(const FrameCallback& callback);
@@ -103,6 +108,7 @@ private:
     struct Media; // the FFmpeg objects of the run
     std::unique_ptr<Media> media;
     QImage frameImage;
+    AdjustmentStage adjustment; // what every converted picture goes through before delivery
     std::unique_ptr<RateConversion> rate;
     Orientation orientation;
     // The clip's range, in the video stream's time base: its first picture's time (unknown

@@ -2,7 +2,9 @@
 
 #include "core.h"
 #include "framesource.h"
+#include "panel.h"
 #include "panellimits.h"
+#include "sampling.h"
 
 #include <QDir>
 
@@ -26,6 +28,10 @@ QString OutputJob::run(const QString& outputPath, Panel* panel)
 
     // Every picture of the clip, however long it is.
     FrameSource source(core, job, FrameSource::noLimit, false);
+    // The conversion reads the selected region only; the rest of the frame need not be
+    // adjusted.
+    if (panel)
+        source.setReadRegion(selectedRegion(panel->selection));
     source.run([this, &source](QImage* frame, Core*, int frameIndex) {
         convertFrame(*frame, frameIndex, source);
     });

@@ -343,6 +343,58 @@ Replace them?</translation>
         <source>Range: %1 to %2</source>
         <translation>Range: %1 to %2</translation>
     </message>
+    <message>
+        <source>picture</source>
+        <translation>picture</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>Picture</translation>
+    </message>
+    <message>
+        <source>brightness</source>
+        <translation>brightness</translation>
+    </message>
+    <message>
+        <source>contrast</source>
+        <translation>contrast</translation>
+    </message>
+    <message>
+        <source>saturation</source>
+        <translation>saturation</translation>
+    </message>
+    <message>
+        <source>gamma</source>
+        <translation>gamma</translation>
+    </message>
+    <message>
+        <source>rotation</source>
+        <translation>rotation</translation>
+    </message>
+    <message>
+        <source>mirror</source>
+        <translation>mirror</translation>
+    </message>
+    <message>
+        <source>reset</source>
+        <translation>reset</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>close</translation>
+    </message>
+    <message>
+        <source>Picture: %1</source>
+        <translation>Picture: %1</translation>
+    </message>
+    <message>
+        <source>rotated %1°</source>
+        <translation>rotated %1°</translation>
+    </message>
+    <message>
+        <source>mirrored</source>
+        <translation>mirrored</translation>
+    </message>
 </context>
 <context>
     <name>PanelLimits</name>

@@ -343,6 +343,58 @@ Replace them?</source>
         <source>Range: %1 to %2</source>
         <translation>范围：%1 到 %2</translation>
     </message>
+    <message>
+        <source>picture</source>
+        <translation>画面</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>画面调整</translation>
+    </message>
+    <message>
+        <source>brightness</source>
+        <translation>亮度</translation>
+    </message>
+    <message>
+        <source>contrast</source>
+        <translation>对比度</translation>
+    </message>
+    <message>
+        <source>saturation</source>
+        <translation>饱和度</translation>
+    </message>
+    <message>
+        <source>gamma</source>
+        <translation>伽马</translation>
+    </message>
+    <message>
+        <source>rotation</source>
+        <translation>旋转</translation>
+    </message>
+    <message>
+        <source>mirror</source>
+        <translation>镜像</translation>
+    </message>
+    <message>
+        <source>reset</source>
+        <translation>复位</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Picture: %1</source>
+        <translation>画面：%1</translation>
+    </message>
+    <message>
+        <source>rotated %1°</source>
+        <translation>旋转 %1°</translation>
+    </message>
+    <message>
+        <source>mirrored</source>
+        <translation>镜像</translation>
+    </message>
 </context>
 <context>
     <name>PanelLimits</name>

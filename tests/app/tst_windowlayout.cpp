@@ -124,6 +124,9 @@ private slots:
         QTest::newRow("fans") << "checkBox_fans"
                               << "QCheckBox"
                               << "centralWidget" << QRect(20, 280, 111, 22);
+        QTest::newRow("picture") << "pushButton_picture"
+                                 << "QPushButton"
+                                 << "centralWidget" << QRect(20, 320, 111, 32);
     }
 
     void widgetsHaveTheirClassParentAndPlace()

@@ -1,3 +1,4 @@
+#include "adjustmentformula.h"
 #include "core.h"
 #include "dialoganswerer.h"
 #include "filledimage.h"
@@ -186,6 +187,12 @@ private slots:
                                  "--end",
                                  "--timing",
                                  "--no-autorotate",
+                                 "--brightness",
+                                 "--contrast",
+                                 "--saturation",
+                                 "--gamma",
+                                 "--rotate",
+                                 "--mirror",
                                  "Exit status",
                                  "130",
                                  "143",
@@ -283,6 +290,22 @@ private slots:
         QTest::newRow("a selection outside the picture")
             << selection("96,0,64,64") << 2
             << "--selection 96,0,64,64 lies wholly outside the 96 x 64 picture of " + clip;
+        const auto adjusted = [&](const QString& option, const QString& value) {
+            return conversion("0", {"--input", clip, "--output", out, option, value});
+        };
+        QTest::newRow("a gamma beyond its range")
+            << adjusted("--gamma", "5.01") << 2
+            << "--gamma takes a number from 0.2 to 5, not '5.01'";
+        QTest::newRow("a brightness that is no number")
+            << adjusted("--brightness", "bright") << 2 << "--brightness takes a number";
+        QTest::newRow("a saturation that is not a number")
+            << adjusted("--saturation", "nan") << 2 << "--saturation takes a number";
+        QTest::newRow("a negative contrast") << adjusted("--contrast", "-1") << 2 << "--contrast";
+        QTest::newRow("a rotation by other than quarter turns")
+            << adjusted("--rotate", "45") << 2 << "--rotate takes 0, 90, 180 or 270, not '45'";
+        QTest::newRow("an adjustment without a conversion")
+            << QStringList{"--inspect", config, "--mirror"} << 2
+            << "--mirror goes with a conversion";
         QTest::newRow("unreadable media")
             << conversion("0", {"--input", config, "--output", out}) << 4 << "gives no picture";
         const QString fifo = dir.filePath("fifo");
@@ -643,6 +666,69 @@ private slots:
         QCOMPARE(stretched.err.count('\n'), 1);
         QVERIFY2(stretched.err.contains("--selection 10.5,4,60,30 is 2:1"),
                  qPrintable(stretched.err));
+    }
+
+    // A conversion with picture adjustments gives the files of the same clip adjusted
+    // beforehand, frame by frame by the formula, into a lossless RGB clip.
+    void adjustmentsEqualAClipAdjustedBeforehand_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("common"); // given to both conversions
+        QTest::addColumn<double>("brightness");
+        QTest::addColumn<double>("contrast");
+        QTest::addColumn<double>("saturation");
+        QTest::addColumn<double>("gamma");
+        QTest::addColumn<int>("rotation");
+        QTest::addColumn<bool>("mirror");
+        QTest::newRow("colours, saturation unchanged")
+            << QStringList{"--brightness", "-0.1", "--contrast", "1.4", "--gamma", "2.2"}
+            << QStringList() << -0.1 << 1.4 << 1.0 << 2.2 << 0 << false;
+        QTest::newRow("all four colours, turned and mirrored")
+            << QStringList{"--brightness", "0.05", "--contrast", "0.8", "--saturation", "1.7",
+                           "--gamma",      "0.6",  "--rotate",   "90",  "--mirror"}
+            << QStringList() << 0.05 << 0.8 << 1.7 << 0.6 << 90 << true;
+        QTest::newRow("half a turn, a selection across the edge")
+            << QStringList{"--rotate", "180", "--saturation", "2"}
+            << QStringList{"--selection", "-10,20,80,40"} << 0.0 << 1.0 << 2.0 << 1.0 << 180
+            << false;
+    }
+
+    void adjustmentsEqualAClipAdjustedBeforehand()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, common);
+        TestAdjustments::Values values;
+        QFETCH(double, brightness);
+        QFETCH(double, contrast);
+        QFETCH(double, saturation);
+        QFETCH(double, gamma);
+        QFETCH(int, rotation);
+        QFETCH(bool, mirror);
+        values = {brightness, contrast, saturation, gamma, rotation, mirror};
+
+        const QString folder = outputDir(QString("adjusted %1").arg(QTest::currentDataTag()));
+        const QByteArray raw = TestMedia::rgbFrames(clip);
+        const int frameBytes = 96 * 64 * 3;
+        QCOMPARE(raw.size(), 8 * frameBytes);
+        for (int f = 0; f < 8; ++f) {
+            const QImage frame(reinterpret_cast<const uchar*>(raw.constData()) + f * frameBytes, 96,
+                               64, 96 * 3, QImage::Format_RGB888);
+            QVERIFY(TestAdjustments::adjusted(frame, values)
+                        .save(folder + QString("/frame%1.png").arg(f)));
+        }
+        const QString beforehand = folder + "/beforehand.mkv";
+        QVERIFY(TestMedia::ffmpeg({"-framerate", "18", "-i", folder + "/frame%d.png", "-c:v", "png",
+                                   "-pix_fmt", "rgb24", beforehand}));
+
+        common << "--quiet";
+        QCOMPARE(convert("pair", clip, folder + "/adjusted", options + common).status, 0);
+        QCOMPARE(convert("pair", beforehand, folder + "/reference", common).status, 0);
+        for (const QString fan : {"__0.bin", "__1.bin"}) {
+            const QByteArray expected = contentsOf(folder + "/reference" + fan);
+            QCOMPARE(expected.size(), contentsOf(folder + "/adjusted" + fan).size());
+            QVERIFY(!expected.isEmpty());
+            QVERIFY2(contentsOf(folder + "/adjusted" + fan) == expected, qPrintable(fan));
+        }
     }
 
     void progressIsPlainOffATerminalAndSilencedByQuiet()

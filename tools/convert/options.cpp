@@ -82,6 +82,24 @@ bool parseSourceOptions(const QCommandLineParser& parser, const QCommandLineOpti
     return true;
 }
 
+// A colour value of the picture adjustments: a number with a decimal point within its range.
+bool parseAdjustment(const QString& text, const PictureAdjustments::Range& range, double* value,
+                     QString* error)
+{
+    bool ok = false;
+    const double number = text.trimmed().toDouble(&ok);
+    if (!ok || !PictureAdjustments::inRange(range, number)) {
+        *error = QStringLiteral("--%1 takes a number from %2 to %3, not '%4'")
+                     .arg(QLatin1String(range.name))
+                     .arg(range.low)
+                     .arg(range.high)
+                     .arg(text);
+        return false;
+    }
+    *value = number;
+    return true;
+}
+
 } // namespace
 
 bool parseClipTime(const QString& text, qint64* us)
@@ -148,6 +166,15 @@ QString usageText()
         "                       number within 1000000 of 0, and the region must cover some\n"
         "                       of the picture; other proportions than the panel's are\n"
         "                       converted stretched, with a warning\n"
+        "  --brightness B       picture adjustments for every clip, applied to each decoded\n"
+        "  --contrast K         picture before the selection: saturation S (0 to 3, default\n"
+        "  --saturation S       1), then contrast K (0 to 3, default 1) and brightness B (-1\n"
+        "  --gamma G            to 1, default 0) as (c - 127.5) * K + 127.5 + 255 * B, then\n"
+        "                       gamma G (0.2 to 5, default 1) as 255 * (c / 255)^(1/G)\n"
+        "  --rotate 0|90|180|270\n"
+        "                       turns the picture clockwise (also before the selection, whose\n"
+        "                       numbers are in the turned picture)\n"
+        "  --mirror             flips the (turned) picture left to right\n"
         "  --config FILE        the installation (default: fanconfig.xml beside this program)\n"
         "  --fan-view N         also writes, for converted frame N (from 0), a picture of\n"
         "                       what each fan shows: DIR/NAME.view.png or DIR/NAME__i.view.png\n"
@@ -242,10 +269,17 @@ bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath
     const QCommandLineOption end("end", "end", "T");
     const QCommandLineOption timing("timing", "timing", "stepped|exact");
     const QCommandLineOption noAutorotate("no-autorotate", "no autorotate");
+    const QCommandLineOption brightness("brightness", "brightness", "B");
+    const QCommandLineOption contrast("contrast", "contrast", "K");
+    const QCommandLineOption saturation("saturation", "saturation", "S");
+    const QCommandLineOption gamma("gamma", "gamma", "G");
+    const QCommandLineOption rotate("rotate", "rotate", "DEGREES");
+    const QCommandLineOption mirror("mirror", "mirror");
     parser.addOptions({help,      version,   config,     panel,       input,   output,
                        overwrite, selection, listPanels, checkConfig, fanView, quiet,
                        verbose,   inspect,   frame,      png,         repair,  play,
                        video,     videoSize, start,      end,         timing,  noAutorotate});
+    parser.addOptions({brightness, contrast, saturation, gamma, rotate, mirror});
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -340,8 +374,36 @@ bool parseOptions(const QStringList& arguments, const QString& defaultConfigPath
         if (!parseSourceOptions(parser, start, end, timing, &result.source, error))
             return false;
         result.source.autorotate = !parser.isSet(noAutorotate);
+        const std::pair<const QCommandLineOption*,
+                        std::pair<const PictureAdjustments::Range*, double*>>
+            colourOptions[] = {
+                {&brightness,
+                 {&PictureAdjustments::brightnessRange, &result.adjustments.brightness}},
+                {&contrast, {&PictureAdjustments::contrastRange, &result.adjustments.contrast}},
+                {&saturation,
+                 {&PictureAdjustments::saturationRange, &result.adjustments.saturation}},
+                {&gamma, {&PictureAdjustments::gammaRange, &result.adjustments.gamma}},
+            };
+        for (const auto& option : colourOptions) {
+            if (parser.isSet(*option.first) &&
+                !parseAdjustment(parser.value(*option.first), *option.second.first,
+                                 option.second.second, error))
+                return false;
+        }
+        if (parser.isSet(rotate)) {
+            bool ok = false;
+            const int degrees = parser.value(rotate).trimmed().toInt(&ok);
+            if (!ok || !PictureAdjustments::validRotation(degrees)) {
+                *error = QStringLiteral("--rotate takes 0, 90, 180 or 270, not '%1'")
+                             .arg(parser.value(rotate));
+                return false;
+            }
+            result.adjustments.rotation = degrees;
+        }
+        result.adjustments.mirror = parser.isSet(mirror);
     }
-    for (const QCommandLineOption* option : {&start, &end, &timing, &noAutorotate}) {
+    for (const QCommandLineOption* option : {&start, &end, &timing, &noAutorotate, &brightness,
+                                             &contrast, &saturation, &gamma, &rotate, &mirror}) {
         if (result.mode != Options::Mode::Convert && parser.isSet(*option)) {
             *error = QStringLiteral("--%1 goes with a conversion").arg(option->names().first());
             return false;

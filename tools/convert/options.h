@@ -2,6 +2,7 @@
 #define ROTAVIS_OPTIONS_H
 
 #include "sourceoptions.h"
+#include "pictureadjustments.h"
 
 #include <QRectF>
 #include <QString>
@@ -30,8 +31,9 @@ struct Options
     bool overwrite = false;
     bool hasSelection = false;
     QRectF selection;
-    int fanViewFrame = -1; // -1: no fan views
-    SourceOptions source;  // --start/--end, --timing, --no-autorotate
+    PictureAdjustments adjustments; // for every clip of the conversion
+    int fanViewFrame = -1;          // -1: no fan views
+    SourceOptions source;           // --start/--end, --timing, --no-autorotate
     QString inspectPath;
     int inspectFrame = 0;
     QString pngPath;

@@ -1,0 +1,161 @@
+// The pixel-wise colour steps eight pixels at a time, in single precision with the doubtful
+// values again in double. This file alone is compiled for AVX2; it is called only where the
+// processor has it.
+#include "colouradjustment.h"
+
+#ifdef ROTAVIS_AVX2_KERNELS
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Bytes 0, 3, 6, 9 (+ channel) of sixteen, each widened to 32 bits.
+__attribute__((target("avx2"))) inline __m128i channelOfFour(__m128i pixels, int channel)
+{
+    const char z = char(0x80);
+    const char c = char(channel);
+    return _mm_shuffle_epi8(pixels, _mm_setr_epi8(c, z, z, z, char(c + 3), z, z, z, char(c + 6), z,
+                                                  z, z, char(c + 9), z, z, z));
+}
+
+// One channel of eight pixels (four from each of two loads) as floats.
+__attribute__((target("avx2"))) inline __m256 channelOfEight(__m128i low, __m128i high, int channel)
+{
+    return _mm256_cvtepi32_ps(
+        _mm256_set_m128i(channelOfFour(high, channel), channelOfFour(low, channel)));
+}
+
+// The first three bytes of each 32-bit lane, packed into twelve bytes.
+__attribute__((target("avx2"))) inline void storeTwelve(uchar* out, __m128i words)
+{
+    const __m128i packed = _mm_shuffle_epi8(
+        words, _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
+    const int last = _mm_extract_epi32(packed, 2);
+    std::memcpy(out + 8, &last, 4);
+}
+
+// The byte of one channel of the pixel `rgb` by the formula, in double precision.
+quint8 exactByte(const uchar* rgb, int channel, const ColourAdjustment::PixelSteps& steps,
+                 const GammaSteps& gamma)
+{
+    using namespace AdjustmentFormula;
+    const double y = luma(rgb[0], rgb[1], rgb[2]);
+    double value = saturated(rgb[channel], y, steps.saturation);
+    if (steps.contrastStep)
+        value = contrasted(value, steps.contrast, steps.brightness);
+    return gamma.byteOf(std::min(std::max(value, 0.0), 255.0));
+}
+
+// What the loop over a row works with, in registers.
+struct FloatConstants
+{
+    __m256 lumaR, lumaG, lumaB;
+    __m256 channelFactor, lumaFactor, offset;
+    __m256 lowest, highest, perUnit, firstStretch;
+    __m256 margin, absMask, fixedUnit;
+    __m256i crowded, byteMask;
+    const int* stretches;
+};
+
+// Eight pixels: their bytes (three in each lane) and which of them are doubtful.
+struct Block
+{
+    __m256i words;
+    int doubtfulLanes;
+};
+
+__attribute__((target("avx2,fma"))) inline Block adjustBlock(const uchar* pixels,
+                                                             const FloatConstants& k)
+{
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 12));
+    __m256 rgb[3];
+    for (int c = 0; c < 3; ++c)
+        rgb[c] = channelOfEight(low, high, c);
+    const __m256 y = _mm256_fmadd_ps(
+        k.lumaB, rgb[2], _mm256_fmadd_ps(k.lumaG, rgb[1], _mm256_mul_ps(k.lumaR, rgb[0])));
+    const __m256 lumaTerm = _mm256_fmadd_ps(k.lumaFactor, y, k.offset);
+    __m256i bytes[3];
+    __m256i doubtful = _mm256_setzero_si256();
+    for (int c = 0; c < 3; ++c) {
+        __m256 value = _mm256_fmadd_ps(k.channelFactor, rgb[c], lumaTerm);
+        value = _mm256_min_ps(_mm256_max_ps(value, k.lowest), k.highest);
+        const __m256i stretch =
+            _mm256_cvttps_epi32(_mm256_fmadd_ps(value, k.perUnit, k.firstStretch));
+        const __m256i entry = _mm256_i32gather_epi32(k.stretches, stretch, 4);
+        const __m256i nextFixed = _mm256_srli_epi32(entry, 8);
+        const __m256 next = _mm256_mul_ps(_mm256_cvtepi32_ps(nextFixed), k.fixedUnit);
+        const __m256 reached = _mm256_cmp_ps(value, next, _CMP_GE_OQ);
+        bytes[c] =
+            _mm256_sub_epi32(_mm256_and_si256(entry, k.byteMask), _mm256_castps_si256(reached));
+        const __m256 near = _mm256_cmp_ps(_mm256_and_ps(_mm256_sub_ps(value, next), k.absMask),
+                                          k.margin, _CMP_LT_OQ);
+        doubtful =
+            _mm256_or_si256(doubtful, _mm256_or_si256(_mm256_castps_si256(near),
+                                                      _mm256_cmpeq_epi32(nextFixed, k.crowded)));
+    }
+    const __m256i words = _mm256_or_si256(
+        bytes[0], _mm256_or_si256(_mm256_slli_epi32(bytes[1], 8), _mm256_slli_epi32(bytes[2], 16)));
+    return Block{words, _mm256_movemask_ps(_mm256_castsi256_ps(doubtful))};
+}
+
+// Stores a block's bytes; its doubtful pixels are worked out again from `original`.
+__attribute__((target("avx2"))) inline void storeBlock(uchar* pixels, const Block& done,
+                                                       const uchar* original,
+                                                       const ColourAdjustment::PixelSteps& steps,
+                                                       const GammaSteps& gamma)
+{
+    storeTwelve(pixels, _mm256_castsi256_si128(done.words));
+    storeTwelve(pixels + 12, _mm256_extracti128_si256(done.words, 1));
+    for (int lanes = done.doubtfulLanes; lanes != 0; lanes &= lanes - 1) {
+        const int p = __builtin_ctz(unsigned(lanes));
+        for (int c = 0; c < 3; ++c)
+            pixels[p * 3 + c] = exactByte(original + p * 3, c, steps, gamma);
+    }
+}
+
+} // namespace
+
+__attribute__((target("avx2,fma"))) void adjustRowAvx2(uchar* row, int width,
+                                                       const ColourAdjustment::PixelSteps& steps,
+                                                       const GammaSteps& gamma,
+                                                       const FloatSteps& floatSteps)
+{
+    FloatConstants k;
+    k.lumaR = _mm256_set1_ps(0.299f);
+    k.lumaG = _mm256_set1_ps(0.587f);
+    k.lumaB = _mm256_set1_ps(0.114f);
+    k.channelFactor = _mm256_set1_ps(floatSteps.channelFactor);
+    k.lumaFactor = _mm256_set1_ps(floatSteps.lumaFactor);
+    k.offset = _mm256_set1_ps(floatSteps.offset);
+    k.lowest = _mm256_set1_ps(FloatSteps::lowest);
+    k.highest = _mm256_set1_ps(FloatSteps::highest);
+    k.perUnit = _mm256_set1_ps(float(FloatSteps::stretchesPerUnit));
+    k.firstStretch = _mm256_set1_ps(-FloatSteps::lowest * FloatSteps::stretchesPerUnit);
+    k.margin = _mm256_set1_ps(floatSteps.margin);
+    k.absMask = _mm256_castsi256_ps(_mm256_set1_epi32(0x7fffffff));
+    k.fixedUnit = _mm256_set1_ps(std::ldexp(1.0f, -FloatSteps::fractionBits));
+    k.crowded = _mm256_set1_epi32(FloatSteps::crowded);
+    k.byteMask = _mm256_set1_epi32(0xff);
+    k.stretches = floatSteps.stretches.data();
+
+    int x = 0;
+    // The last load of a block reads sixteen bytes from its fifth pixel: the last pixels of a
+    // row are left to the portable loop.
+    for (; x + 10 <= width; x += 8) {
+        uchar* pixels = row + size_t(x) * 3;
+        const Block only = adjustBlock(pixels, k);
+        uchar original[24];
+        if (only.doubtfulLanes != 0)
+            std::memcpy(original, pixels, sizeof original);
+        storeBlock(pixels, only, original, steps, gamma);
+    }
+    adjustRowPortable(row + size_t(x) * 3, width - x, steps, gamma);
+}
+
+#endif
