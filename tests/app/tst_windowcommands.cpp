@@ -9,6 +9,7 @@
 #include "inputevents.h"
 #include "messagecapture.h"
 #include "panel.h"
+#include "picturedialog.h"
 #include "seekbar.h"
 #include "testfiles.h"
 #include "testmedia.h"
@@ -698,6 +699,21 @@ private slots:
         QVERIFY(becomesIdle(ui));
         QVERIFY(
             dialogs->seen().last().text.contains(translated("Frames in each file: %1").arg(10)));
+    }
+
+    // The picture dialog acts on the picture the clip stands at, not on its first one.
+    void adjustmentsActOnThePictureShown()
+    {
+        MainWindow& w = newWindow();
+        Parts ui(w);
+        open(ui.open, *dialogs, clip25);
+        const QByteArray pictures = TestMedia::rgbFrames(clip25);
+        const QImage picture = clipPicture(pictures, QSize(16, 8), 25);
+        emit static_cast<SeekBar*>(ui.progressBar)->seekRequested(1000);
+        QTRY_VERIFY(showsPicture(shownPicture(ui.view), picture, 50));
+        w.findChild<PictureDialog*>()->findChild<QCheckBox*>("checkBox_mirror")->setChecked(true);
+        QTRY_VERIFY(showsPicture(shownPicture(ui.view), picture.mirrored(true, false), 50));
+        QCOMPARE(ui.label->text(), QString("0:0:1 / 0:0:4"));
     }
 
     // Space pauses the preview where it stands and resumes it from there.
