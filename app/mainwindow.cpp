@@ -82,7 +82,7 @@ QString startFolder(const QString& remembered)
 
 int clampedToInt(qint64 value)
 {
-    return int(qBound<qint64>(0, value, INT_MAX));
+    return int(qBound(qint64(0), value, qint64(INT_MAX)));
 }
 
 } // namespace
@@ -181,9 +181,9 @@ Core* MainWindow::worker() const
 void MainWindow::setUpShortcuts()
 {
     const QList<QPair<QKeySequence, QPushButton*>> keys{
-        {QKeySequence(Qt::CTRL + Qt::Key_O), ui->pushButton_open},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), ui->pushButton_open},
         {QKeySequence(Qt::Key_Space), ui->pushButton_preview},
-        {QKeySequence(Qt::CTRL + Qt::Key_S), ui->pushButton_save},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), ui->pushButton_save},
     };
     for (const auto& key : keys) {
         QPushButton* button = key.second;
