@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "mainwindow.h"
+#include "vectorkernel.h"
 
 #include <QApplication>
 
@@ -15,6 +16,11 @@ int main(int argc, char* argv[])
         return 0;
     }
     QApplication app(argc, argv);
+    // ROTAVIS_KERNEL is set from a shell, where this message is read.
+    if (!kernelChoiceError().isEmpty()) {
+        std::fprintf(stderr, "rotavis: %s\n", qPrintable(kernelChoiceError()));
+        return 2;
+    }
     // Beyond the file size limit a save's write fails with its own error, which the window
     // reports, instead of the signal ending the program mid-record.
     std::signal(SIGXFSZ, SIG_IGN);

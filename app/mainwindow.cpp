@@ -91,7 +91,7 @@ QString startFolder(const QString& remembered)
 
 int clampedToInt(qint64 value)
 {
-    return int(qBound<qint64>(0, value, INT_MAX));
+    return int(qBound(qint64(0), value, qint64(INT_MAX)));
 }
 
 // A time that finds picture `index` of a run that started at `startUs`: half a picture before
@@ -214,9 +214,9 @@ Core* MainWindow::worker() const
 void MainWindow::setUpShortcuts()
 {
     const QList<QPair<QKeySequence, QPushButton*>> keys{
-        {QKeySequence(Qt::CTRL + Qt::Key_O), ui->pushButton_open},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), ui->pushButton_open},
         {QKeySequence(Qt::Key_Space), ui->pushButton_preview},
-        {QKeySequence(Qt::CTRL + Qt::Key_S), ui->pushButton_save},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), ui->pushButton_save},
     };
     for (const auto& key : keys) {
         QPushButton* button = key.second;
@@ -462,6 +462,20 @@ void MainWindow::stopWorker()
     workerThread->wait();
 }
 
+namespace {
+
+// Where Qt's own catalogues are installed.
+QString qtTranslationsPath()
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#else
+    return QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+#endif
+}
+
+} // namespace
+
 void MainWindow::setLanguage(QString lang)
 {
     const QString name = QCoreApplication::applicationDirPath() + "/" + lang + ".ts";
@@ -472,7 +486,7 @@ void MainWindow::setLanguage(QString lang)
     QCoreApplication::removeTranslator(&qtTranslator);
     if (loaded && lang == "zh" &&
         qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), "qt", "_",
-                          QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+                          qtTranslationsPath()))
         QCoreApplication::installTranslator(&qtTranslator);
     // Without its catalogue the window speaks the English of its source texts.
     ui->comboBox->setCurrentIndex(loaded && lang == "zh" ? 0 : 1);

@@ -79,7 +79,7 @@ double fourLargeFansMapMs(const QImage& frame, int repeats)
     }
     panel.selection = defaultSelection(frame.size(), panel);
     return medianMs(repeats, [&] {
-        SampleMap map(panel, frame.size(), frame.bytesPerLine(), nullptr, fastestVectorKernel());
+        SampleMap map(panel, frame.size(), frame.bytesPerLine(), nullptr, selectedVectorKernel());
     });
 }
 

@@ -1,5 +1,6 @@
 #include "frontfanlayers.h"
 
+#include "kernels/frontfanblendkernels.h"
 #include "samplemap.h"
 
 #include <QImage>
@@ -8,79 +9,7 @@
 #include <new>
 #include <sys/mman.h>
 
-#ifdef ROTAVIS_AVX2_KERNELS
-#include <immintrin.h>
-#endif
-
 namespace {
-
-// The raster engine's product of a byte and an 8-bit alpha (its BYTE_MUL, per channel).
-inline uchar byteMul(unsigned value, unsigned alpha)
-{
-    const unsigned t = value * alpha;
-    return uchar((t + (t >> 8) + 0x80) >> 8);
-}
-
-// The learned blending of one pixel: each channel becomes s + d (255 - a) / 255 (`blend`
-// holds s and 255 - a), d the frame's byte, 0 where the pixel lies outside the frame
-// (offset < 0).
-inline void blendPixel(std::int32_t offset, const uchar* blend, const uchar* frame, uchar* out)
-{
-    const unsigned rest = blend[3];
-    for (int c = 0; c < 3; ++c) {
-        const unsigned d = offset >= 0 ? frame[offset + c] : 0;
-        out[c] = uchar(blend[c] + byteMul(d, rest));
-    }
-}
-
-#ifdef ROTAVIS_AVX2_KERNELS
-// byteMul in 16-bit lanes.
-__attribute__((target("avx2"))) inline __m256i byteMuls(__m256i values, __m256i alphas)
-{
-    const __m256i t = _mm256_mullo_epi16(values, alphas);
-    return _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), _mm256_set1_epi16(0x80)), 8);
-}
-
-// blendPixel for eight pixels at a time, from the first; each pixel is read as 4 bytes, so
-// none may lie in the frame's last 3 bytes. Returns the pixels it did.
-__attribute__((target("avx2"))) size_t blendPixelsAvx2(size_t count, const std::int32_t* offsets,
-                                                       const uchar* blend, const uchar* frame,
-                                                       uchar* out)
-{
-    const __m256i zero = _mm256_setzero_si256();
-    // 255 - a into all four bytes of its pixel; R, G, B of the four pixels of each half.
-    const __m256i spreadRest =
-        _mm256_setr_epi8(3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15, 3, 3, 3, 3, 7, 7,
-                         7, 7, 11, 11, 11, 11, 15, 15, 15, 15);
-    const __m256i rgb = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0,
-                                         1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-    size_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        const __m256i where = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offsets + i));
-        const __m256i inside = _mm256_cmpgt_epi32(where, _mm256_set1_epi32(-1));
-        const __m256i d = _mm256_mask_i32gather_epi32(zero, reinterpret_cast<const int*>(frame),
-                                                      where, inside, 1);
-        const __m256i sRest = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(blend + 4 * i));
-        const __m256i rest = _mm256_shuffle_epi8(sRest, spreadRest);
-        const __m256i low =
-            byteMuls(_mm256_unpacklo_epi8(d, zero), _mm256_unpacklo_epi8(rest, zero));
-        const __m256i high =
-            byteMuls(_mm256_unpackhi_epi8(d, zero), _mm256_unpackhi_epi8(rest, zero));
-        const __m256i blended =
-            _mm256_shuffle_epi8(_mm256_add_epi8(sRest, _mm256_packus_epi16(low, high)), rgb);
-        uchar* target = out + 3 * i;
-        for (const __m128i part :
-             {_mm256_castsi256_si128(blended), _mm256_extracti128_si256(blended, 1)}) {
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(target), part);
-            const std::uint32_t last = std::uint32_t(_mm_extract_epi32(part, 2));
-            std::memcpy(target + 8, &last, 4);
-            target += 12;
-        }
-    }
-    return i;
-}
-#endif
 
 void release(uchar*& bits, std::size_t bytes)
 {
@@ -228,12 +157,11 @@ void FrontFanLayers::paint(const uchar* frame)
         uchar* out = m_painted[layer].data();
         const std::vector<std::int32_t>& offsets = m_blendOffsets[layer];
         size_t done = 0;
-#ifdef ROTAVIS_AVX2_KERNELS
+#ifdef ROTAVIS_X86_KERNELS
         if (usesAvx2(m_map.kernel()))
             done = blendPixelsAvx2(offsets.size(), offsets.data(), blend, frame, out);
 #endif
-        for (size_t i = done; i < offsets.size(); ++i)
-            blendPixel(offsets[i], blend + 4 * i, frame, out + 3 * i);
+        blendPixelsScalar(done, offsets.size(), offsets.data(), blend, frame, out);
         // The pixels at the very end of the frame, left out above.
         const auto& pixels = m_map.paintedPixels(layer);
         for (const size_t i : m_blendedAtEnd[layer])

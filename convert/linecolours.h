@@ -17,7 +17,7 @@ class LineColours
 public:
     // For lines of `lineBytes` bytes (the processing is chosen by the length, as processLine
     // does), by `kernel` where the processor runs it.
-    explicit LineColours(int lineBytes, VectorKernel kernel = fastestVectorKernel());
+    explicit LineColours(int lineBytes, VectorKernel kernel = selectedVectorKernel());
 
     // Bytes the line buffer must hold (768 for packed lines).
     int bufferSize() const { return m_bufferSize; }
@@ -45,6 +45,6 @@ private:
 // Packs like packBitPlanes, by a transpose of the bit planes. Only the first `inBytes` of
 // `in` are read; the rest read as zeros.
 void packBitPlanesFast(uchar* out, const uchar* in, int channels, bool swapped,
-                       VectorKernel kernel = fastestVectorKernel(), int inBytes = packedLineSize);
+                       VectorKernel kernel = selectedVectorKernel(), int inBytes = packedLineSize);
 
 #endif

@@ -34,7 +34,7 @@ public:
     // The samples are gathered and their LED colours processed by `kernel` where the
     // processor runs it.
     explicit PanelConversion(const Panel& panel, int threads = 2,
-                             VectorKernel kernel = fastestVectorKernel());
+                             VectorKernel kernel = selectedVectorKernel());
     ~PanelConversion();
     PanelConversion(const PanelConversion&) = delete;
     PanelConversion& operator=(const PanelConversion&) = delete;

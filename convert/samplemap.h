@@ -32,7 +32,7 @@ public:
     // `workers`, if given, work out the fans in parallel. The samples are gathered by
     // `kernel` where the processor runs it, else by the portable one.
     SampleMap(const Panel& panel, QSize frameSize, int frameBytesPerLine,
-              FanWorkers* workers = nullptr, VectorKernel kernel = fastestVectorKernel());
+              FanWorkers* workers = nullptr, VectorKernel kernel = selectedVectorKernel());
 
     // W x H of the layer images for frames of `frameSize`; empty when they come out null.
     static QSize layerSizeFor(const Panel& panel, QSize frameSize);

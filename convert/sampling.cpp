@@ -6,6 +6,7 @@
 #include "ledprocessing.h"
 #include "packets.h"
 #include "panel.h"
+#include "scalemap.h"
 
 #include <cmath>
 
@@ -21,7 +22,14 @@ QSize layerImageSize(const Panel& panel)
 
 QRect selectedRegion(const QRectF& selection)
 {
-    QRect region = selection.toRect();
+    // QRectF::toRect() of Qt 5.15, whose rounding takes halves up also below zero: Qt 6
+    // rounds them away from zero and its corners differently.
+    const auto roundHalfUp = [](double d) {
+        return d >= 0.0 ? int(d + 0.5) : int(d - double(int(d - 1)) + 0.5) + int(d - 1);
+    };
+    QRect region(QPoint(roundHalfUp(selection.x()), roundHalfUp(selection.y())),
+                 QPoint(roundHalfUp(selection.x() + selection.width()) - 1,
+                        roundHalfUp(selection.y() + selection.height()) - 1));
     if (region.isNull())
         return region;
     if (region.width() < 1)
@@ -43,8 +51,8 @@ LayerImages buildLayerImages(const QImage& frame, const Panel& panel)
     const QSize size = layerImageSize(panel);
 
     LayerImages layers;
-    layers.frameImage_z0 = selected.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    layers.frameImage_z1 = selected.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    layers.frameImage_z0 = nearestScaled(selected, size);
+    layers.frameImage_z1 = layers.frameImage_z0.copy();
     return layers;
 }
 

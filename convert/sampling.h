@@ -36,10 +36,10 @@ struct LayerImages
 // W x H of the layer images: trunc(3 x width) by trunc(height x 3).
 QSize layerImageSize(const Panel& panel);
 
-// The panel's selection in whole pixels: rounded like QRectF::toRect(), but at least one pixel
-// wide and high, so that a sliver of a selection still shows what it covers. A selection that
-// rounds to nothing in both directions (the all-zero selection of a panel never saved) stays
-// the null rectangle, which stands for the whole frame.
+// The panel's selection in whole pixels: rounded like Qt 5.15's QRectF::toRect(), but at least
+// one pixel wide and high, so that a sliver of a selection still shows what it covers. A
+// selection that rounds to nothing in both directions (the all-zero selection of a panel never
+// saved) stays the null rectangle, which stands for the whole frame.
 QRect selectedRegion(const QRectF& selection);
 
 // Cuts the panel's selected region out of the frame, black where it leaves the frame, and

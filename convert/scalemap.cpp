@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -120,4 +121,22 @@ NearestScaleMap::NearestScaleMap(QSize source, QSize target)
                 ? clampTo(int((inv.m22 * cy + inv.m12 * anyColumn + inv.dy) * fixedScale) >> 16, h)
                 : 0;
     }
+}
+
+QImage nearestScaled(const QImage& image, QSize size)
+{
+    if (image.isNull() || image.format() != QImage::Format_RGB888 || size.isEmpty() ||
+        image.size() == size)
+        return image.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QImage scaled(size, QImage::Format_RGB888);
+    if (scaled.isNull())
+        return scaled;
+    std::memset(scaled.bits(), 0, size_t(scaled.sizeInBytes())); // what is not painted: black
+    const NearestScaleMap map(image.size(), size);
+    for (int y = 0; y < size.height(); ++y) {
+        uchar* out = scaled.scanLine(y);
+        for (int x = 0; x < size.width() && map.covers(x, y); ++x)
+            std::memcpy(out + 3 * x, image.constScanLine(map.row(x, y)) + 3 * map.column(x, y), 3);
+    }
+    return scaled;
 }

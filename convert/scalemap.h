@@ -1,6 +1,7 @@
 #ifndef ROTAVIS_SCALEMAP_H
 #define ROTAVIS_SCALEMAP_H
 
+#include <QImage>
 #include <QSize>
 
 #include <cstdint>
@@ -57,5 +58,11 @@ private:
     std::vector<int> m_floatRows;
     std::vector<std::uint8_t> m_fixedPieces; // per row and piece: whether fixed point ran
 };
+
+// The RGB888 `image` scaled to `size` as NearestScaleMap maps it: the pixels Qt 5.15's
+// QImage::scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation) gives, whichever Qt
+// this is built with (Qt 6 steps differently where fixed point does not fit). An empty image
+// or size is left to scaled().
+QImage nearestScaled(const QImage& image, QSize size);
 
 #endif

@@ -50,7 +50,8 @@ void appendLineRecord(QByteArray& record, const QByteArray& lineData, int lineIn
         record.append(header, packetHeaderSize);
         // A line always holds at least 3 x ledpcs bytes; should it not, the packet keeps its
         // length so that the records stay in step.
-        const int available = std::clamp(lineData.size() - start, 0, blade.chunkBytes);
+        const int available =
+            int(std::clamp<qsizetype>(lineData.size() - start, 0, blade.chunkBytes));
         record.append(lineData.constData() + start, available);
         if (available < blade.chunkBytes)
             record.append(blade.chunkBytes - available, '\0');

@@ -144,6 +144,7 @@ private slots:
     void recordsEqualTheReference_data()
     {
         QTest::addColumn<VectorKernel>("kernel");
+        QTest::newRow("scalar") << VectorKernel::Scalar;
         QTest::newRow("portable") << VectorKernel::Portable;
         QTest::newRow("avx2") << VectorKernel::Avx2;
         QTest::newRow("avx2+gfni") << VectorKernel::Avx2Gfni;

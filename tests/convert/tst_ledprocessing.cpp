@@ -224,6 +224,7 @@ private slots:
         QTest::addColumn<int>("leds");
         QTest::addColumn<VectorKernel>("kernel");
         for (int leds : {1088, 704, 512, 320, 256, 224, 192, 352, 99, 1, 0, 17}) {
+            QTest::addRow("%d LEDs, scalar", leds) << leds << VectorKernel::Scalar;
             QTest::addRow("%d LEDs, portable", leds) << leds << VectorKernel::Portable;
             QTest::addRow("%d LEDs, avx2", leds) << leds << VectorKernel::Avx2;
             QTest::addRow("%d LEDs, avx2+gfni", leds) << leds << VectorKernel::Avx2Gfni;
@@ -257,6 +258,7 @@ private slots:
     void fastPackingPacksLikePackBitPlanes_data()
     {
         QTest::addColumn<VectorKernel>("kernel");
+        QTest::newRow("scalar") << VectorKernel::Scalar;
         QTest::newRow("portable") << VectorKernel::Portable;
         QTest::newRow("avx2") << VectorKernel::Avx2;
         QTest::newRow("avx2+gfni") << VectorKernel::Avx2Gfni;

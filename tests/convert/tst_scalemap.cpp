@@ -64,6 +64,12 @@ private slots:
     {
         QFETCH(QSize, source);
         QFETCH(QSize, target);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        // The map keeps Qt 5.15's steps; Qt 6 takes pieces beyond fixed point differently.
+        // tst_recordedrecords holds such a case to the Qt 5 build's bytes.
+        if (source.width() > 32767)
+            QSKIP("Qt 6 scales pieces beyond fixed point differently from Qt 5.15");
+#endif
         const QImage scaled =
             coordinateImage(source).scaled(target, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         QCOMPARE(scaled.size(), target);

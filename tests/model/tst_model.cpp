@@ -62,7 +62,11 @@ private slots:
     void panelPointerTravelsThroughQueuedConnections()
     {
         Panel panel;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        const int id = QMetaType::fromName("Panel*").id();
+#else
         const int id = QMetaType::type("Panel*");
+#endif
         QVERIFY(id != QMetaType::UnknownType);
         QCOMPARE(id, qMetaTypeId<Panel*>());
         const QVariant carried = QVariant::fromValue(&panel);

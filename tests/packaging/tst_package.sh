@@ -6,10 +6,10 @@
 # converts a folder of clips with the installed converter. A plain `cmake --install` into a
 # prefix of its own and an upgrade of either keep an edited fanconfig.xml.
 #
-#   tst_package.sh CPACK BUILD_DIR THEMEICON APP_ID HOMEPAGE PROGRAM_WITH_MANUAL_PAGE...
+#   tst_package.sh CPACK BUILD_DIR THEMEICON APP_ID HOMEPAGE QT_MAJOR PROGRAM_WITH_MANUAL_PAGE...
 set -euo pipefail
-cpack=$1 build=$2 themeicon=$3 appId=$4 homepage=$5
-manualPages=("${@:6}")
+cpack=$1 build=$2 themeicon=$3 appId=$4 homepage=$5 qt=${6:-5}
+manualPages=("${@:7}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() {
@@ -26,7 +26,10 @@ expect_link() { # PATH TARGET
 deb=$(echo "$work"/package/rotavis_*_*.deb)
 [ -f "$deb" ] || fail "no package in $work/package"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt5widgets5 libqt5gui5 libavcodec libavformat libswscale libpugixml libqt5svg5 qttranslations5-l10n; do
+translations=qttranslations5-l10n
+[ "$qt" = 6 ] && translations=qt6-translations-l10n
+for needed in "libqt${qt}widgets$qt" "libqt${qt}gui$qt" libavcodec libavformat libswscale libpugixml \
+    "libqt${qt}svg$qt" "$translations"; do
     [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
 conffiles=$(dpkg-deb --ctrl-tarfile "$deb" | tar -xOf - ./conffiles)

@@ -12,6 +12,7 @@
 #include "testfiles.h"
 #include "testmedia.h"
 #include "usersettings.h"
+#include "vectorkernel.h"
 
 #include <QComboBox>
 #include <QProcess>
@@ -112,6 +113,15 @@ private:
     Result run(const QStringList& arguments)
     {
         QProcess process;
+        return finish(process, ROTAVIS_CONVERT, arguments);
+    }
+
+    Result runWithKernel(const QString& kernel, const QStringList& arguments)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("ROTAVIS_KERNEL", kernel);
+        process.setProcessEnvironment(environment);
         return finish(process, ROTAVIS_CONVERT, arguments);
     }
 
@@ -633,6 +643,39 @@ private slots:
             const QByteArray made = contentsOf(folder + "/made" + fan);
             QVERIFY(!made.isEmpty());
             QVERIFY2(contentsOf(folder + "/asked" + fan) == made, qPrintable(fan));
+        }
+    }
+
+    // Each kernel ROTAVIS_KERNEL forces writes the files of the default one, blending and
+    // every blade type included; one this processor cannot run, or that does not exist, is
+    // refused before anything is written.
+    void forcedKernelsWriteTheSameFiles()
+    {
+        const QStringList panels = {"pair", "every blade"};
+        const QString reference = outputDir("kernel default");
+        for (const QString& panel : panels)
+            QCOMPARE(convert(panel, clip, reference + "/" + panel).status, 0);
+        for (const QString name : {"scalar", "sse2", "avx2", "gfni", "neon"}) {
+            const QString folder = outputDir("kernel " + name);
+            const KernelChoice choice = chooseKernel(name);
+            for (const QString& panel : panels) {
+                const Result result =
+                    runWithKernel(name, {"--config", config, "--panel", panel, "--input", clip,
+                                         "--output", folder + "/" + panel});
+                if (!choice.error.isEmpty()) {
+                    QCOMPARE(result.status, 2);
+                    QVERIFY2(result.err.contains("ROTAVIS_KERNEL=" + name), qPrintable(result.err));
+                    QVERIFY(QDir(folder).isEmpty());
+                    continue;
+                }
+                QCOMPARE(result.status, 0);
+                const QStringList files = QDir(reference).entryList({panel + "__*.bin"});
+                QVERIFY(!files.isEmpty());
+                for (const QString& file : files) {
+                    QVERIFY2(contentsOf(folder + "/" + file) == contentsOf(reference + "/" + file),
+                             qPrintable(name + ": " + file));
+                }
+            }
         }
     }
 

@@ -6,6 +6,7 @@
 #include "messages.h"
 #include "nativepath.h"
 #include "options.h"
+#include "vectorkernel.h"
 
 #include <QCoreApplication>
 
@@ -52,6 +53,15 @@ int main(int argc, char* argv[])
         Diagnostics::enable();
     // FFmpeg's own chatter (the encoder's statistics) only with --verbose; its errors always.
     av_log_set_level(options.verbose ? AV_LOG_INFO : AV_LOG_ERROR);
+
+    // A kernel forced by ROTAVIS_KERNEL that cannot run here is refused rather than
+    // quietly replaced: whoever set it wants to know which loops made the files.
+    const bool informationOnly =
+        options.mode == Options::Mode::Help || options.mode == Options::Mode::Version;
+    if (!informationOnly && !kernelChoiceError().isEmpty()) {
+        complain(kernelChoiceError());
+        return ExitUsage;
+    }
 
     switch (options.mode) {
     case Options::Mode::Help:
