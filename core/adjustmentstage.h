@@ -16,7 +16,7 @@ class AdjustmentStage
 {
 public:
     explicit AdjustmentStage(const PictureAdjustments& adjustments,
-                             VectorKernel kernel = fastestVectorKernel());
+                             VectorKernel kernel = selectedVectorKernel());
 
     const PictureAdjustments& values() const { return adjustments; }
 

@@ -142,7 +142,7 @@ void ColourAdjustment::applyRow(uchar* row, int width) const
             *byte = table[*byte];
         return;
     }
-#ifdef ROTAVIS_AVX2_KERNELS
+#ifdef ROTAVIS_X86_KERNELS
     if (floatPath) {
         adjustRowAvx2(row, width, steps, gamma, floatSteps);
         return;

@@ -84,7 +84,7 @@ class ColourAdjustment
 {
 public:
     explicit ColourAdjustment(const PictureAdjustments& adjustments,
-                              VectorKernel kernel = fastestVectorKernel());
+                              VectorKernel kernel = selectedVectorKernel());
 
     // Whether the colour steps leave every picture as it is.
     bool changesNothing() const { return unchanged; }
@@ -119,7 +119,7 @@ private:
 // compiled for AVX2).
 void adjustRowPortable(uchar* row, int width, const ColourAdjustment::PixelSteps& steps,
                        const GammaSteps& gamma);
-#ifdef ROTAVIS_AVX2_KERNELS
+#ifdef ROTAVIS_X86_KERNELS
 void adjustRowAvx2(uchar* row, int width, const ColourAdjustment::PixelSteps& steps,
                    const GammaSteps& gamma, const FloatSteps& floatSteps);
 #endif

@@ -3,7 +3,7 @@
 // processor has it.
 #include "colouradjustment.h"
 
-#ifdef ROTAVIS_AVX2_KERNELS
+#ifdef ROTAVIS_X86_KERNELS
 
 #include <immintrin.h>
 

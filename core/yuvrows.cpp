@@ -1,3 +1,4 @@
+#include "vectorkernel.h"
 #include "yuvrowskernel.h"
 
 void convertYuvRowPairPlain(const YuvRowPair& rows)
@@ -8,7 +9,8 @@ void convertYuvRowPairPlain(const YuvRowPair& rows)
 void convertYuvRowPair(const YuvRowPair& rows)
 {
 #if defined(__x86_64__) || defined(__i386__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
+    // The conversion's choice, so that ROTAVIS_KERNEL forces this loop too.
+    static const bool avx2 = usesAvx2(selectedVectorKernel());
     if (avx2)
         return convertYuvRowPairAvx2(rows);
 #endif
