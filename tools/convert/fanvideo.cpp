@@ -6,9 +6,10 @@
 
 namespace {
 
-// Frames that may wait for the encoder: enough to ride out an uneven frame, few enough that
-// a run's memory does not grow with a slow encoder.
-constexpr size_t mostWaiting = 3;
+// Frames that may wait for the encoder: enough to ride out the uneven pace of the encoder and
+// of the conversion (with 3, the conversion waited for the encoder measurably often), few
+// enough that a run's memory does not grow with a slow encoder.
+constexpr size_t mostWaiting = 12;
 
 } // namespace
 
