@@ -221,14 +221,9 @@ bool VideoWriter::openEncoder(const QSize& size, double rate)
 
 bool VideoWriter::write(const QImage& picture)
 {
-    if (!encoding) {
-        error = QStringLiteral("No video is open");
+    AVFrame* frame = nextFrame();
+    if (!frame)
         return false;
-    }
-    AVFrame* frame = encoding->frame.get();
-    // The encoder may still hold the last frame's buffers; the picture then goes to new ones.
-    if (av_frame_make_writable(frame) < 0)
-        return fail(QStringLiteral("Cannot write %1: out of memory").arg(encoding->shownName));
     if (!encoding->converter.convert(picture, frame))
         return fail(QStringLiteral("Cannot write %1: picture %2 (%3 x %4 pixels) cannot be "
                                    "converted for the video")
@@ -241,13 +236,9 @@ bool VideoWriter::write(const QImage& picture)
 
 bool VideoWriter::write(const std::function<void(const YuvPlanes&)>& fill)
 {
-    if (!encoding) {
-        error = QStringLiteral("No video is open");
+    AVFrame* frame = nextFrame();
+    if (!frame)
         return false;
-    }
-    AVFrame* frame = encoding->frame.get();
-    if (av_frame_make_writable(frame) < 0)
-        return fail(QStringLiteral("Cannot write %1: out of memory").arg(encoding->shownName));
     YuvPlanes planes;
     planes.size = QSize(frame->width, frame->height);
     planes.luma = frame->data[0];
@@ -257,6 +248,22 @@ bool VideoWriter::write(const std::function<void(const YuvPlanes&)>& fill)
     planes.chromaStride = frame->linesize[1];
     fill(planes);
     return encodeNext();
+}
+
+// The frame the next picture goes into, writable; null (with the reason) when there is none.
+AVFrame* VideoWriter::nextFrame()
+{
+    if (!encoding) {
+        error = QStringLiteral("No video is open");
+        return nullptr;
+    }
+    AVFrame* frame = encoding->frame.get();
+    // The encoder may still hold the last frame's buffers; the picture then goes to new ones.
+    if (av_frame_make_writable(frame) < 0) {
+        fail(QStringLiteral("Cannot write %1: out of memory").arg(encoding->shownName));
+        return nullptr;
+    }
+    return frame;
 }
 
 bool VideoWriter::encodeNext()

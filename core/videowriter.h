@@ -1,16 +1,18 @@
 #ifndef ROTAVIS_VIDEOWRITER_H
 #define ROTAVIS_VIDEOWRITER_H
 
+#include "yuvplanes.h"
+
 #include <QImage>
 #include <QSize>
 #include <QSizeF>
 #include <QString>
 #include <QtGlobal>
 
-#include "yuvplanes.h"
-
 #include <functional>
 #include <memory>
+
+struct AVFrame;
 
 // Encodes pictures into an MP4 video that any player, browser or phone shows: H.264 where
 // the FFmpeg build has an encoder for it, MPEG-4 Part 2 otherwise, yuv420p, one frame per
@@ -81,6 +83,7 @@ public:
 private:
     bool fail(const QString& message);
     bool openEncoder(const QSize& size, double rate);
+    AVFrame* nextFrame();
     bool encodeNext();
     bool encode(bool drain);
     int writePacket();

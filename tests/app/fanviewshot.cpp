@@ -3,6 +3,7 @@
 // fans" panel, then with the fan view, during a preview with the fan view, during a save,
 // and the box at the end of the save.
 // Usage: fanviewshot OUT_PREFIX. Fails when a step does not come about.
+#include "screenshot.h"
 #include "testmedia.h"
 #include "usersettings.h"
 #include "windowtesting.h"
@@ -16,22 +17,8 @@
 
 namespace {
 
-bool grab(const QString& path)
-{
-    QTest::qWait(300); // let the window draw what it was just given
-    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-    if (shot.isNull() || !shot.save(path)) {
-        std::fprintf(stderr, "could not save %s\n", qPrintable(path));
-        return false;
-    }
-    return true;
-}
-
-bool fail(const char* what)
-{
-    std::fprintf(stderr, "%s\n", what);
-    return false;
-}
+using Screenshot::fail;
+using Screenshot::grab;
 
 bool run(const QString& prefix)
 {

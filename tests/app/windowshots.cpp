@@ -3,6 +3,7 @@
 // default size, enlarged and shrunk to fit a small laptop screen, the fans view of the square
 // panel, and the open dialog of the Chinese window.
 // Usage: windowshots OUT_PREFIX. Fails when a step does not come about.
+#include "screenshot.h"
 #include "testmedia.h"
 #include "usersettings.h"
 #include "windowtesting.h"
@@ -17,22 +18,8 @@
 
 namespace {
 
-bool grab(const QString& path)
-{
-    QTest::qWait(300); // let the window draw what it was just given
-    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-    if (shot.isNull() || !shot.save(path)) {
-        std::fprintf(stderr, "could not save %s\n", qPrintable(path));
-        return false;
-    }
-    return true;
-}
-
-bool fail(const char* what)
-{
-    std::fprintf(stderr, "%s\n", what);
-    return false;
-}
+using Screenshot::fail;
+using Screenshot::grab;
 
 bool resizedTo(QWidget& window, const QSize& size)
 {
