@@ -2,44 +2,103 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
+
+#include <cerrno>
+#include <csignal>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace TestMedia {
 
 namespace {
 
+// Started with posix_spawn rather than QProcess: under qemu-user (the ARM64 check) QProcess
+// cannot start the host's ffmpeg, while a plain spawn can.
 bool runFfmpeg(const QStringList& arguments, QByteArray* output, QString* error)
 {
-    QProcess process;
-    process.start("ffmpeg",
-                  QStringList{"-hide_banner", "-loglevel", "error", "-nostdin", "-y"} + arguments);
-    if (!process.waitForStarted(30000)) {
+    const QStringList all =
+        QStringList{"ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y"} + arguments;
+    std::vector<QByteArray> encoded;
+    for (const QString& argument : all)
+        encoded.push_back(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& argument : encoded)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    int out[2];
+    int err[2];
+    if (pipe2(out, O_CLOEXEC) != 0)
+        return false;
+    if (pipe2(err, O_CLOEXEC) != 0) {
+        close(out[0]);
+        close(out[1]);
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    pid_t pid = -1;
+    const int spawned = posix_spawnp(&pid, "ffmpeg", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    close(err[1]);
+    if (spawned != 0) {
+        close(out[0]);
+        close(err[0]);
         if (error)
             *error = "ffmpeg could not be started";
         return false;
     }
-    process.closeWriteChannel();
+
     // Media for a test takes seconds at most; a tool that hangs must not hang the test.
-    QByteArray collected;
+    QByteArray collected[2];
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     QElapsedTimer clock;
     clock.start();
-    while (process.state() != QProcess::NotRunning) {
+    bool timedOut = false;
+    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
         if (clock.hasExpired(120000)) {
-            process.kill();
-            process.waitForFinished();
-            if (error)
-                *error = "ffmpeg did not finish";
-            return false;
+            timedOut = true;
+            kill(pid, SIGKILL);
+            break;
         }
-        process.waitForReadyRead(1000);
-        collected += process.readAllStandardOutput();
+        if (poll(fds, 2, 1000) < 0 && errno != EINTR)
+            break;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            char buffer[65536];
+            const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
+            if (got > 0) {
+                collected[i].append(buffer, int(got));
+            } else if (got == 0 || errno != EINTR) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+            }
+        }
     }
-    collected += process.readAllStandardOutput();
-    const bool ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    for (const pollfd& fd : fds) {
+        if (fd.fd >= 0)
+            close(fd.fd);
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    const bool ok = !timedOut && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (!ok && error)
-        *error = QString::fromLocal8Bit(process.readAllStandardError());
+        *error = timedOut ? QString("ffmpeg did not finish") : QString::fromLocal8Bit(collected[1]);
     if (output)
-        *output = collected;
+        *output = collected[0];
     return ok;
 }
 
