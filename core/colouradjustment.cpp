@@ -77,8 +77,12 @@ ColourAdjustment::ColourAdjustment(const PictureAdjustments& adjustments, Vector
 // error of the luma is carried on by b.
 void ColourAdjustment::prepareFloatSteps()
 {
+#ifdef ROTAVIS_X86_KERNELS
     if (!__builtin_cpu_supports("fma"))
         return;
+#else
+    return; // no float loop to prepare for
+#endif
     const double k = steps.contrastStep ? steps.contrast : 1.0;
     const double b = steps.contrastStep ? steps.brightness : 0.0;
     const double s = steps.saturation;
