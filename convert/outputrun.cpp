@@ -96,6 +96,13 @@ bool OutputRun::open(const QString& outputPath, Panel* panel, const QString& inp
     return true;
 }
 
+PixelRuns OutputRun::framePixelsRead(QSize size, int bytesPerLine, int join)
+{
+    // The conversion thread works out the same map on its first frame: not meanwhile.
+    const std::unique_lock<std::mutex> lock = waitUntilIdle();
+    return m_conversion ? m_conversion->framePixelsRead(size, bytesPerLine, join) : PixelRuns();
+}
+
 bool OutputRun::convertFrame(const QImage& frame)
 {
     if (!m_panel) {

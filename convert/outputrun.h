@@ -3,6 +3,7 @@
 
 #include "fanframelines.h"
 #include "outputfiles.h"
+#include "pixelruns.h"
 
 #include <QImage>
 #include <QString>
@@ -51,6 +52,10 @@ public:
     // file is then cut back to its last whole frame record, errorString() names the file,
     // and nothing more is written.
     bool convertFrame(const QImage& frame);
+
+    // The pixels of frames of `size` and `bytesPerLine` that the conversion reads (see
+    // SampleMap::framePixelsRead); none while the run is not open.
+    PixelRuns framePixelsRead(QSize size, int bytesPerLine, int join);
 
     // What is told of each frame once its records are in every file: each fan's record, in
     // the panel's order. Called on the conversion thread: the next frame waits for it.

@@ -53,14 +53,19 @@ FanFrameRecord PanelConversion::viewRecord(int fan) const
             m_fans[size_t(fan)].firstTurn};
 }
 
-void PanelConversion::prepare(const QImage& frame)
+PixelRuns PanelConversion::framePixelsRead(QSize size, int bytesPerLine, int join)
 {
-    if (m_map && m_map->frameSize() == frame.size() &&
-        m_map->frameBytesPerLine() == frame.bytesPerLine())
+    prepare(size, bytesPerLine);
+    return m_map->framePixelsRead(join);
+}
+
+void PanelConversion::prepare(QSize frameSize, int bytesPerLine)
+{
+    if (m_map && m_map->frameSize() == frameSize && m_map->frameBytesPerLine() == bytesPerLine)
         return;
     m_layers.reset();
-    m_map = std::make_unique<SampleMap>(m_panel, frame.size(), frame.bytesPerLine(),
-                                        m_workers.get(), m_kernel);
+    m_map =
+        std::make_unique<SampleMap>(m_panel, frameSize, bytesPerLine, m_workers.get(), m_kernel);
     m_layers = std::make_unique<FrontFanLayers>(m_panel, *m_map);
     // Black samples are never written: they stay zero, and the colour processing of a line
     // in place keeps black LEDs black (packed lines are processed elsewhere).
@@ -95,7 +100,7 @@ void PanelConversion::convert(const QImage& input, BitPlaneTurn& turn, const Rec
     const QImage frame = input.format() == QImage::Format_RGB888 || input.isNull()
                              ? input
                              : input.convertToFormat(QImage::Format_RGB888);
-    prepare(frame);
+    prepare(frame.size(), int(frame.bytesPerLine()));
     const uchar* bits = frame.constBits();
     m_layers->paint(bits);
 

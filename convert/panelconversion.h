@@ -3,6 +3,7 @@
 
 #include "bitplanes.h"
 #include "fanframelines.h"
+#include "pixelruns.h"
 #include "vectorkernel.h"
 
 #include <QByteArray>
@@ -55,6 +56,10 @@ public:
     void convert(const QImage& frame, BitPlaneTurn& turn, const RecordDone& done = {});
 
     int fanCount() const { return int(m_fans.size()); }
+
+    // The pixels of frames of `size` and `bytesPerLine` that the conversion reads (see
+    // SampleMap::framePixelsRead).
+    PixelRuns framePixelsRead(QSize size, int bytesPerLine, int join);
     // The frame record of fan `fan` for the last converted frame, the bytes its file gets, as
     // the pieces in order. They point into buffers that this keeps for the next frame: they
     // are valid until the next convert().
@@ -83,7 +88,7 @@ private:
         BitPlaneTurn firstTurn;     // of the first line in the last converted frame
     };
 
-    void prepare(const QImage& frame);
+    void prepare(QSize frameSize, int bytesPerLine);
     void convertFan(int fan, const uchar* frame, BitPlaneTurn turn);
 
     const Panel& m_panel;

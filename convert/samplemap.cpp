@@ -515,6 +515,48 @@ void SampleMap::FanSamples::addBlocks(Blocks& blocks, int frameRows, int frameBy
     }
 }
 
+PixelRuns SampleMap::framePixelsRead(int join) const
+{
+    std::vector<std::uint8_t> marks(size_t(m_frameSize.width()) * size_t(m_frameSize.height()));
+    const int line = m_frameBytesPerLine;
+    auto mark = [&](std::int32_t offset) {
+        marks[size_t(offset / line) * size_t(m_frameSize.width()) + size_t(offset % line / 3)] = 1;
+    };
+    for (const FanSamples& samples : m_fans) {
+        // The entries lie group by group, in the order addBlocks() wrote them.
+        const std::int32_t* entry = samples.offsets.data();
+        const std::uint8_t* weight = samples.weights.data();
+        for (int group = onePixel; group < rows; ++group) {
+            const int entries = samples.groupSizes[size_t(group)] * entriesPerSample(group);
+            for (int e = 0; e < entries; ++e)
+                mark(*entry++);
+            weight += entries;
+        }
+        for (int pattern = 0; pattern < stepPatterns; ++pattern) {
+            const int rowSteps[3] = {0, secondStep(pattern), thirdStep(pattern)};
+            for (int s = 0; s < samples.groupSizes[size_t(rows + pattern)]; ++s) {
+                const int columnSteps[3] = {0, secondStep(*weight), thirdStep(*weight)};
+                for (const int down : rowSteps) {
+                    for (const int right : columnSteps)
+                        mark(*entry + down * line + 3 * right);
+                }
+                ++entry;
+                ++weight;
+            }
+        }
+        const std::vector<PaintedPixel>& painted = m_painted[samples.layer];
+        for (const std::uint8_t count : samples.irregularCounts) {
+            for (int e = 0; e < count; ++e, ++entry) {
+                const std::int32_t offset =
+                    *entry >= 0 ? *entry : painted[size_t(~*entry / 3)].frameOffset;
+                if (offset >= 0)
+                    mark(offset);
+            }
+        }
+    }
+    return pixelRunsOf(marks, m_frameSize, join);
+}
+
 int SampleMap::fanBytes(int fan) const
 {
     const FanSamples& samples = m_fans[size_t(fan)];

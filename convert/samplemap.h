@@ -1,6 +1,7 @@
 #ifndef ROTAVIS_SAMPLEMAP_H
 #define ROTAVIS_SAMPLEMAP_H
 
+#include "pixelruns.h"
 #include "vectorkernel.h"
 
 #include <QSize>
@@ -57,6 +58,11 @@ public:
     bool paintedOverAgain(int layer) const { return m_paintedOverAgain[layer]; }
 
     int layer(int fan) const { return m_fans[size_t(fan)].layer; }
+
+    // The pixels of the frame that some sample reads, directly or through a painted pixel,
+    // as runs (joined across gaps shorter than `join`): nothing else of a frame reaches the
+    // records.
+    PixelRuns framePixelsRead(int join) const;
 
     // Bytes gatherFan() writes for fan `fan`: 3 per sample, lines one after the other.
     int fanBytes(int fan) const;

@@ -20,17 +20,44 @@ QImage AdjustmentStage::apply(const QImage& picture)
         turn(picture, adjustments.rotation, adjustments.mirror, &adjusted);
     }
     if (!colours.changesNothing()) {
-        const QRect region =
-            readRegion.isNull() ? adjusted.rect() : readRegion.intersected(adjusted.rect());
-        if (region.isEmpty())
-            return adjusted;
         // Written through the constant pixels: a write through the image would detach it
         // from the holder of the buffer, which is the caller (or this stage).
-        uchar* pixels = const_cast<uchar*>(adjusted.constBits()) +
-                        region.top() * adjusted.bytesPerLine() + region.left() * 3;
-        colours.apply(pixels, region.width(), region.height(), adjusted.bytesPerLine());
+        uchar* pixels = const_cast<uchar*>(adjusted.constBits());
+        if (const PixelRuns* runs = runsFor(adjusted))
+            colours.applyRuns(pixels, adjusted.bytesPerLine(), *runs);
+        else
+            colours.apply(pixels, adjusted.width(), adjusted.height(), adjusted.bytesPerLine());
     }
     return adjusted;
+}
+
+void AdjustmentStage::setReadPixels(ReadPixels pixels)
+{
+    readPixels = std::move(pixels);
+    runsSize = QSize();
+}
+
+void AdjustmentStage::completePicture(const QImage& picture)
+{
+    if (colours.changesNothing() || !readPixels || picture.isNull())
+        return;
+    runsFor(picture);
+    // Written through the constant pixels, for the reason apply() gives.
+    colours.applyRuns(const_cast<uchar*>(picture.constBits()), picture.bytesPerLine(), otherRuns);
+}
+
+// The runs apply() adjusts in a picture like `picture`; null for the whole picture.
+const PixelRuns* AdjustmentStage::runsFor(const QImage& picture)
+{
+    if (!readPixels)
+        return nullptr;
+    if (picture.size() != runsSize || picture.bytesPerLine() != runsBytesPerLine) {
+        readRuns = readPixels(picture.size(), int(picture.bytesPerLine()));
+        otherRuns = pixelRunsOutside(readRuns, picture.size());
+        runsSize = picture.size();
+        runsBytesPerLine = int(picture.bytesPerLine());
+    }
+    return &readRuns;
 }
 
 QImage AdjustmentStage::adjusted(const QImage& picture, const PictureAdjustments& adjustments)

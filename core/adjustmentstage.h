@@ -4,8 +4,11 @@
 #include "colouradjustment.h"
 #include "pictureadjustments.h"
 
+#include "pixelruns.h"
+
 #include <QImage>
 
+#include <functional>
 #include <vector>
 
 // The picture adjustments as a stage of the data path: between the decoded RGB888 picture
@@ -20,9 +23,14 @@ public:
 
     const PictureAdjustments& values() const { return adjustments; }
 
-    // The part of the (turned) picture that its consumer reads; only there are the colours
-    // changed. A null rectangle (the default) stands for the whole picture.
-    void setReadRegion(const QRect& region) { readRegion = region; }
+    // The pixels of a (turned) picture of a size that its consumer reads: only there does
+    // apply() change the colours. By default, the whole picture.
+    using ReadPixels = std::function<PixelRuns(QSize size, int bytesPerLine)>;
+    void setReadPixels(ReadPixels readPixels);
+
+    // Changes the colours of the pixels of `picture`, a picture that apply() returned, that
+    // apply() left as they were: for a picture that is also shown whole.
+    void completePicture(const QImage& picture);
 
     // The adjusted picture. The pixels of `picture` are changed in place (the caller holds
     // every reference to them); with a turn the result is another image, taken from images
@@ -38,11 +46,17 @@ public:
 
 private:
     QImage freeTurnedImage(const QSize& size);
+    const PixelRuns* runsFor(const QImage& picture);
 
     PictureAdjustments adjustments;
     ColourAdjustment colours;
     std::vector<QImage> turnedImages;
-    QRect readRegion;
+    ReadPixels readPixels;
+    // The runs of the last size asked for, and those outside them.
+    QSize runsSize;
+    int runsBytesPerLine = 0;
+    PixelRuns readRuns;
+    PixelRuns otherRuns;
 };
 
 #endif

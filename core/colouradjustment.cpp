@@ -98,13 +98,16 @@ void ColourAdjustment::prepareFloatSteps()
     const double lumaTerm = l * 255 + c0;
     const double lumaTermError = l * lumaError + u * l * 255 + u * c0 + u * lumaTerm;
     const double valueError = lumaTermError + u * a * 255 + u * (a * 255 + lumaTerm);
-    // Twice that, the first values rounded to fixed point, and the double's own rounding.
-    const double margin = 2 * valueError + std::ldexp(1.0, -FloatSteps::fractionBits) + 1e-9;
+    // Twice that, the value and the first values rounded to fixed point, and the double's own
+    // rounding; in whole units of the fixed point, with one to spare.
+    const double fixedUnit = std::ldexp(1.0, -FloatSteps::fractionBits);
+    const double fixedMargin = std::ceil((2 * valueError + fixedUnit + 1e-9) / fixedUnit) + 1;
+    const double margin = fixedMargin * fixedUnit;
     // The margin must stay well inside a stretch.
     if (margin >= 0.5 / FloatSteps::stretchesPerUnit)
         return;
     floatPath = true;
-    floatSteps.margin = float(margin);
+    floatSteps.fixedMargin = qint32(fixedMargin);
     // The stretches run from the lowest value, which stands for all below 0, to the highest,
     // for all above 255; those beyond the range hold no first value of a byte.
     const int count =
@@ -120,13 +123,14 @@ void ColourAdjustment::prepareFloatSteps()
         int beginning = 0;
         while (below + beginning < 255 && gamma.firstValueOf(below + beginning + 1) < high)
             ++beginning;
-        qint32 next = FloatSteps::unreached;
+        quint32 entry = quint32(FloatSteps::unreached) << 8;
         if (beginning > 1)
-            next = FloatSteps::crowded;
+            entry = FloatSteps::crowded;
         else if (beginning == 1)
-            next = qint32(
-                std::lround(std::ldexp(gamma.firstValueOf(below + 1), FloatSteps::fractionBits)));
-        floatSteps.stretches[size_t(i)] = qint32(quint32(next) << 8) | below;
+            entry = quint32(std::lround(
+                        std::ldexp(gamma.firstValueOf(below + 1), FloatSteps::fractionBits)))
+                    << 8;
+        floatSteps.stretches[size_t(i)] = qint32(entry | quint32(below));
     }
 }
 
@@ -136,6 +140,14 @@ void ColourAdjustment::apply(uchar* pixels, int width, int height, qsizetype row
         return;
     for (int y = 0; y < height; ++y)
         applyRow(pixels + y * rowBytes, width);
+}
+
+void ColourAdjustment::applyRuns(uchar* pixels, qsizetype rowBytes, const PixelRuns& runs) const
+{
+    if (unchanged)
+        return;
+    for (const PixelRun& run : runs)
+        applyRow(pixels + run.row * rowBytes + run.begin * 3, run.end - run.begin);
 }
 
 void ColourAdjustment::applyRow(uchar* row, int width) const

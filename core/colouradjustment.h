@@ -2,6 +2,7 @@
 #define ROTAVIS_COLOURADJUSTMENT_H
 
 #include "pictureadjustments.h"
+#include "pixelruns.h"
 #include "vectorkernel.h"
 
 #include <QtGlobal>
@@ -54,21 +55,22 @@ private:
 struct FloatSteps
 {
     static constexpr int stretchesPerUnit = 64;
-    // The first values of the bytes are kept in fixed point, 15 bits after the point, so that
-    // `unreached` lies well beyond the highest value.
-    static constexpr int fractionBits = 15;
-    // Per stretch: the byte below the stretch's first value less the margin (low 8 bits) and
-    // the first value of the byte after it (the bits above), which is all that begins within
-    // the margin around the stretch. `crowded` above the byte where more bytes begin there,
-    // `unreached` where none does.
-    static constexpr qint32 crowded = 0xfffffe;
-    static constexpr qint32 unreached = 0xffffff;
+    // The values and the first values of the bytes are compared in fixed point, 14 bits after
+    // the point, so that the highest value takes 23 bits.
+    static constexpr int fractionBits = 14;
+    // Per stretch: the byte below the stretch's first value less the margin (bits 0 to 7) and
+    // the first value of the byte after it (bits 8 to 30), which is all that begins within
+    // the margin around the stretch; `unreached` where none does. The sign bit marks a
+    // `crowded` stretch, where more bytes begin.
+    static constexpr qint32 unreached = 0x7fffff;
+    static constexpr quint32 crowded = 0x80000000u;
     std::vector<qint32> stretches;
     // The values are clamped to this range, which holds [0, 255] with a stretch to spare on
     // either side, so that values clamped from beyond the range are never doubtful.
     static constexpr float lowest = -1;
     static constexpr float highest = 256;
-    float margin = 0;
+    // A value is doubtful nearer than this to a first value, in the fixed point's units.
+    qint32 fixedMargin = 0;
     // Steps 1 and 2 as value = channelFactor c + lumaFactor Y + offset.
     float channelFactor = 0;
     float lumaFactor = 0;
@@ -91,6 +93,8 @@ public:
 
     // Adjusts `height` rows of `width` pixels (three bytes each), `rowBytes` apart, in place.
     void apply(uchar* pixels, int width, int height, qsizetype rowBytes) const;
+    // Adjusts the pixels of `runs` in the picture at `pixels`, rows `rowBytes` apart.
+    void applyRuns(uchar* pixels, qsizetype rowBytes, const PixelRuns& runs) const;
 
     // The values of steps 1 and 2 that the pixel-wise path works with.
     struct PixelSteps

@@ -2,8 +2,8 @@
 #define ROTAVIS_CORE_H
 
 #include "outputrun.h"
-#include "sourceoptions.h"
 #include "pictureadjustments.h"
+#include "sourceoptions.h"
 #include "stoprequest.h"
 #include "videoinfo.h"
 
@@ -55,6 +55,9 @@ public:
     // Told of every frame an output run has written (see OutputRun::setFrameWritten); set
     // while the worker is idle, for a run that also renders what it writes.
     OutputRun::FrameWritten outputFrameWritten;
+    // Whether the frames of outputProgress() are shown, and so adjusted whole; otherwise they
+    // are adjusted only where the conversion reads them. Set while the worker is idle.
+    bool showsOutputFrames = true;
 
     // Called by the window while the worker is idle.
     void setFileName(const QString& name);

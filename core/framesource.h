@@ -1,8 +1,8 @@
 #ifndef ROTAVIS_FRAMESOURCE_H
 #define ROTAVIS_FRAMESOURCE_H
 
-#include "orientation.h"
 #include "adjustmentstage.h"
+#include "orientation.h"
 #include "rateconversion.h"
 #include "sourceoptions.h"
 #include "videoinfo.h"
@@ -46,8 +46,13 @@ public:
     void setRange(const ClipRange& range) { options.range = range; }
     // The picture adjustments of the run's frames; by default the worker's.
     void setAdjustments(const PictureAdjustments& values) { adjustment = AdjustmentStage(values); }
-    // Only this part of the frames is read (see AdjustmentStage::setReadRegion).
-    void setReadRegion(const QRect& region) { adjustment.setReadRegion(region); }
+    // Only these pixels of the frames are read (see AdjustmentStage::setReadPixels).
+    void setReadPixels(AdjustmentStage::ReadPixels pixels)
+    {
+        adjustment.setReadPixels(std::move(pixels));
+    }
+    // Adjusts the rest of a delivered frame (see AdjustmentStage::completePicture).
+    void completeAdjustment(const QImage& frame) { adjustment.completePicture(frame); }
 
     // Runs the whole decoding and returns what it learned of the file.
     VideoInfo run(const FrameCallback& callback);

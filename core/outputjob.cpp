@@ -4,7 +4,6 @@
 #include "framesource.h"
 #include "panel.h"
 #include "panellimits.h"
-#include "sampling.h"
 
 #include <QDir>
 
@@ -28,10 +27,14 @@ QString OutputJob::run(const QString& outputPath, Panel* panel)
 
     // Every picture of the clip, however long it is.
     FrameSource source(core, job, FrameSource::noLimit, false);
-    // The conversion reads the selected region only; the rest of the frame need not be
-    // adjusted.
-    if (panel)
-        source.setReadRegion(selectedRegion(panel->selection));
+    // The conversion reads some pixels of each frame only: the others need no adjustment,
+    // unless the frame is also shown. A gap shorter than a block of the adjustment's vector
+    // loop costs less adjusted than passed over.
+    if (panel) {
+        source.setReadPixels([this](QSize size, int bytesPerLine) {
+            return files.framePixelsRead(size, bytesPerLine, 8);
+        });
+    }
     source.run([this, &source](QImage* frame, Core*, int frameIndex) {
         convertFrame(*frame, frameIndex, source);
     });
@@ -53,11 +56,15 @@ QString OutputJob::run(const QString& outputPath, Panel* panel)
 void OutputJob::convertFrame(const QImage& frame, int frameIndex, FrameSource& source)
 {
     converted += 1;
+    const bool reported = converted % outputProgressInterval == 0;
+    // Before the conversion reads it: the rest is not read, but must not be written meanwhile.
+    if (reported && core->showsOutputFrames)
+        source.completeAdjustment(frame);
     if (!files.convertFrame(frame)) {
         // Nothing more can be written: the run ends after this picture.
         source.endRun();
         return;
     }
-    if (converted % outputProgressInterval == 0)
+    if (reported)
         emit core->outputProgress(frameIndex, frame);
 }

@@ -1,3 +1,4 @@
+#include "adjustmentstage.h"
 #include "core.h"
 #include "fan.h"
 #include "filesizelimit.h"
@@ -88,6 +89,41 @@ private slots:
         // The files are closed and forgotten at the end of the run.
         QCOMPARE(fans[0].file, nullptr);
         QCOMPARE(fans[0].stream, nullptr);
+    }
+
+    // The conversion's files need the pixels it reads adjusted; a frame that is shown needs
+    // all of them.
+    void shownFramesAreAdjustedWhole()
+    {
+        setFans(1);
+        MessageCapture messages;
+        auto reportedFrame = [&](const PictureAdjustments& adjustments, bool shown) {
+            Core core;
+            core.setFileName(clip(6));
+            core.adjustments = adjustments;
+            core.showsOutputFrames = shown;
+            QSignalSpy progress(&core, &Core::outputProgress);
+            core.beginOutput(dir.filePath("shown"), &panel);
+            return progress.count() == 1 ? progress.first().at(1).value<QImage>() : QImage();
+        };
+        const QImage plain = reportedFrame(PictureAdjustments(), true);
+        QVERIFY(!plain.isNull());
+        PictureAdjustments adjustments;
+        adjustments.saturation = 1.4;
+        adjustments.gamma = 1.8;
+        const QImage whole = AdjustmentStage::adjusted(plain, adjustments);
+        QCOMPARE(reportedFrame(adjustments, true), whole);
+        // Not shown: the pixels left of the fan are left as decoded.
+        const QImage partly = reportedFrame(adjustments, false);
+        int changed = 0;
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 0; x < 8; ++x) {
+                QCOMPARE(partly.pixel(x, y), plain.pixel(x, y));
+                changed += whole.pixel(x, y) != plain.pixel(x, y) ? 1 : 0;
+            }
+        }
+        QVERIFY(changed > 0);
+        QCOMPARE(partly.pixel(20, 15), whole.pixel(20, 15));
     }
 
     void repeatedPicturesGiveTwoRecords()

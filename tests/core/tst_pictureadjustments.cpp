@@ -59,6 +59,8 @@ private slots:
     void turnMovesPixelsExactly_data();
     void turnMovesPixelsExactly();
     void neutralValuesLeaveThePictureAlone();
+    void onlyThePixelsReadAreAdjustedUntilCompleted_data();
+    void onlyThePixelsReadAreAdjustedUntilCompleted();
     void turnedImagesAreReusedOnlyWhenFree();
     void problemNamesTheValueOutsideItsRange_data();
     void problemNamesTheValueOutsideItsRange();
@@ -166,6 +168,62 @@ void TestPictureAdjustments::neutralValuesLeaveThePictureAlone()
     const QImage after = stage.apply(picture);
     QCOMPARE(after.constBits(), picture.constBits()); // the same pixels, not a copy
     QCOMPARE(after, before);
+}
+
+void TestPictureAdjustments::onlyThePixelsReadAreAdjustedUntilCompleted_data()
+{
+    QTest::addColumn<double>("saturation");
+    QTest::addColumn<VectorKernel>("kernel");
+    for (VectorKernel kernel : {VectorKernel::Portable, VectorKernel::Avx2}) {
+        if (!runsHere(kernel))
+            continue;
+        const char* name = kernel == VectorKernel::Portable ? "portable" : "avx2";
+        QTest::addRow("table, %s", name) << 1.0 << kernel;
+        QTest::addRow("pixel-wise, %s", name) << 1.4 << kernel;
+    }
+}
+
+// Runs of every length up to beyond two vector blocks, at every offset against the blocks:
+// the pixels of the runs become what adjusting the whole picture makes of them, the others
+// stay as they are until the picture is completed, which adjusts each of them once.
+void TestPictureAdjustments::onlyThePixelsReadAreAdjustedUntilCompleted()
+{
+    QFETCH(double, saturation);
+    QFETCH(VectorKernel, kernel);
+    PictureAdjustments a;
+    a.brightness = 0.1;
+    a.contrast = 1.2;
+    a.gamma = 1.8;
+    a.saturation = saturation;
+    const QImage original = sweepPicture();
+    QImage whole = original.copy();
+    ColourAdjustment(a, kernel).apply(whole.bits(), whole.width(), whole.height(),
+                                      whole.bytesPerLine());
+    PixelRuns runs;
+    for (int y = 0; y < original.height(); ++y) {
+        for (int x = y % 7, length = 1 + y % 19; x + length <= original.width();
+             x += length + 1 + (x + y) % 5, length = 1 + (length + 5) % 19)
+            runs.push_back({y, x, x + length});
+    }
+    QVector<bool> inRuns(original.width() * original.height());
+    for (const PixelRun& run : runs) {
+        for (int x = run.begin; x < run.end; ++x)
+            inRuns[run.row * original.width() + x] = true;
+    }
+
+    AdjustmentStage stage(a, kernel);
+    stage.setReadPixels([&](QSize, int) { return runs; });
+    QImage picture = original.copy();
+    const QImage adjusted = stage.apply(picture);
+    for (int y = 0; y < original.height(); ++y) {
+        for (int x = 0; x < original.width(); ++x) {
+            const QImage& expected = inRuns[y * original.width() + x] ? whole : original;
+            if (adjusted.pixel(x, y) != expected.pixel(x, y))
+                QFAIL(qPrintable(QString("pixel %1, %2").arg(x).arg(y)));
+        }
+    }
+    stage.completePicture(adjusted);
+    QCOMPARE(adjusted, whole);
 }
 
 // A consumer may keep a turned frame while the next is made: it is never written again.

@@ -72,6 +72,7 @@ ClipOutcome convertClip(const ClipJob& job, Panel* panel, const Options& options
     core.setFileName(job.input);
     core.sourceOptions = options.source;
     core.adjustments = options.adjustments;
+    core.showsOutputFrames = false;
     const VideoInfo info = core.readFirstFrame();
     if (info.firstFrame.isNull()) {
         // FFmpeg also reads URLs, which name no file of their own.
