@@ -11,7 +11,7 @@ QImage AdjustmentStage::apply(const QImage& picture)
 {
     if (adjustments.unchanged() || picture.isNull())
         return picture;
-    // The colours are changed after the turn (each pixel's own), where the region is given.
+    // The colours are changed after the turn (each pixel's own), where they are read.
     QImage adjusted = picture;
     if (!adjustments.turnUnchanged()) {
         adjusted = freeTurnedImage(adjustments.turnedSize(picture.size()));
@@ -20,13 +20,8 @@ QImage AdjustmentStage::apply(const QImage& picture)
         turn(picture, adjustments.rotation, adjustments.mirror, &adjusted);
     }
     if (!colours.changesNothing()) {
-        // Written through the constant pixels: a write through the image would detach it
-        // from the holder of the buffer, which is the caller (or this stage).
-        uchar* pixels = const_cast<uchar*>(adjusted.constBits());
-        if (const PixelRuns* runs = runsFor(adjusted))
-            colours.applyRuns(pixels, adjusted.bytesPerLine(), *runs);
-        else
-            colours.apply(pixels, adjusted.width(), adjusted.height(), adjusted.bytesPerLine());
+        prepareRuns(adjusted);
+        adjustRuns(adjusted, readRuns, readParts);
     }
     return adjusted;
 }
@@ -34,30 +29,73 @@ QImage AdjustmentStage::apply(const QImage& picture)
 void AdjustmentStage::setReadPixels(ReadPixels pixels)
 {
     readPixels = std::move(pixels);
-    runsSize = QSize();
+    runsSize = QSize(); // the runs are asked for again
 }
 
 void AdjustmentStage::completePicture(const QImage& picture)
 {
     if (colours.changesNothing() || !readPixels || picture.isNull())
         return;
-    runsFor(picture);
-    // Written through the constant pixels, for the reason apply() gives.
-    colours.applyRuns(const_cast<uchar*>(picture.constBits()), picture.bytesPerLine(), otherRuns);
+    prepareRuns(picture);
+    adjustRuns(picture, otherRuns, otherParts);
 }
 
-// The runs apply() adjusts in a picture like `picture`; null for the whole picture.
-const PixelRuns* AdjustmentStage::runsFor(const QImage& picture)
+namespace {
+
+// Where each of `parts` parts of `runs` with about as many pixels starts, and the end.
+std::vector<size_t> partsOf(const PixelRuns& runs, int parts)
 {
-    if (!readPixels)
-        return nullptr;
-    if (picture.size() != runsSize || picture.bytesPerLine() != runsBytesPerLine) {
-        readRuns = readPixels(picture.size(), int(picture.bytesPerLine()));
-        otherRuns = pixelRunsOutside(readRuns, picture.size());
-        runsSize = picture.size();
-        runsBytesPerLine = int(picture.bytesPerLine());
+    qint64 pixels = 0;
+    for (const PixelRun& run : runs)
+        pixels += run.end - run.begin;
+    std::vector<size_t> starts{0};
+    qint64 counted = 0;
+    for (size_t r = 0; r < runs.size(); ++r) {
+        counted += runs[r].end - runs[r].begin;
+        if (counted * parts >= pixels * qint64(starts.size()) && int(starts.size()) < parts)
+            starts.push_back(r + 1);
     }
-    return &readRuns;
+    while (starts.size() < size_t(parts) + 1)
+        starts.push_back(runs.size());
+    return starts;
+}
+
+} // namespace
+
+// The runs of pictures like `picture`, worked out again when the size changes.
+void AdjustmentStage::prepareRuns(const QImage& picture)
+{
+    if (picture.size() == runsSize && picture.bytesPerLine() == runsBytesPerLine)
+        return;
+    runsSize = picture.size();
+    runsBytesPerLine = int(picture.bytesPerLine());
+    if (readPixels) {
+        readRuns = readPixels(picture.size(), runsBytesPerLine);
+    } else {
+        readRuns.clear();
+        for (int y = 0; y < picture.height(); ++y)
+            readRuns.push_back({y, 0, picture.width()});
+    }
+    otherRuns = pixelRunsOutside(readRuns, picture.size());
+    // A few parts per thread, so that one slowed down is made up for by the others.
+    constexpr int parts = 8;
+    readParts = partsOf(readRuns, parts);
+    otherParts = partsOf(otherRuns, parts);
+}
+
+void AdjustmentStage::adjustRuns(const QImage& picture, const PixelRuns& runs,
+                                 const std::vector<size_t>& partStarts)
+{
+    if (!workers)
+        workers = std::make_unique<FanWorkers>(2);
+    // Written through the constant pixels: a write through the image would detach it from
+    // the holder of the buffer, which is the caller (or this stage).
+    uchar* pixels = const_cast<uchar*>(picture.constBits());
+    const qsizetype rowBytes = picture.bytesPerLine();
+    workers->run(int(partStarts.size()) - 1, [&](int part) {
+        colours.applyRuns(pixels, rowBytes, runs.data() + partStarts[size_t(part)],
+                          runs.data() + partStarts[size_t(part) + 1]);
+    });
 }
 
 QImage AdjustmentStage::adjusted(const QImage& picture, const PictureAdjustments& adjustments)

@@ -2,13 +2,14 @@
 #define ROTAVIS_ADJUSTMENTSTAGE_H
 
 #include "colouradjustment.h"
+#include "fanworkers.h"
 #include "pictureadjustments.h"
-
 #include "pixelruns.h"
 
 #include <QImage>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 // The picture adjustments as a stage of the data path: between the decoded RGB888 picture
@@ -46,17 +47,25 @@ public:
 
 private:
     QImage freeTurnedImage(const QSize& size);
-    const PixelRuns* runsFor(const QImage& picture);
+    void prepareRuns(const QImage& picture);
+    void adjustRuns(const QImage& picture, const PixelRuns& runs,
+                    const std::vector<size_t>& partStarts);
 
     PictureAdjustments adjustments;
     ColourAdjustment colours;
     std::vector<QImage> turnedImages;
     ReadPixels readPixels;
-    // The runs of the last size asked for, and those outside them.
+    // The runs apply() adjusts in pictures of the last size it met (every row whole, without
+    // readPixels), those it leaves out, and where each part of them starts (see adjustRuns).
     QSize runsSize;
     int runsBytesPerLine = 0;
     PixelRuns readRuns;
     PixelRuns otherRuns;
+    std::vector<size_t> readParts;
+    std::vector<size_t> otherParts;
+    // Helpers that adjust parts of a picture beside the caller: the frame source's thread,
+    // which the conversion waits for. Made with the first picture whose colours change.
+    std::unique_ptr<FanWorkers> workers;
 };
 
 #endif

@@ -98,39 +98,28 @@ void ColourAdjustment::prepareFloatSteps()
     const double lumaTerm = l * 255 + c0;
     const double lumaTermError = l * lumaError + u * l * 255 + u * c0 + u * lumaTerm;
     const double valueError = lumaTermError + u * a * 255 + u * (a * 255 + lumaTerm);
-    // Twice that, the value and the first values rounded to fixed point, and the double's own
-    // rounding; in whole units of the fixed point, with one to spare.
-    const double fixedUnit = std::ldexp(1.0, -FloatSteps::fractionBits);
-    const double fixedMargin = std::ceil((2 * valueError + fixedUnit + 1e-9) / fixedUnit) + 1;
-    const double margin = fixedMargin * fixedUnit;
-    // The margin must stay well inside a stretch.
-    if (margin >= 0.5 / FloatSteps::stretchesPerUnit)
+    // Twice that, the rounding of the stretch's number (far less) and the double's own.
+    const double margin = 2 * valueError + 1e-6;
+    // Beyond a few stretches most values would be doubtful: the double loop does as well.
+    if (margin >= 8.0 / FloatSteps::stretchesPerUnit)
         return;
     floatPath = true;
-    floatSteps.fixedMargin = qint32(fixedMargin);
     // The stretches run from the lowest value, which stands for all below 0, to the highest,
-    // for all above 255; those beyond the range hold no first value of a byte.
+    // for all above 255; those beyond the range hold no first value of a byte. The stretches
+    // and the first values both grow: one pass over both.
     const int count =
         int(FloatSteps::highest - FloatSteps::lowest) * FloatSteps::stretchesPerUnit + 1;
     floatSteps.stretches.resize(size_t(count));
+    int byte = 0; // the byte of the values just above the stretch's low end
     for (int i = 0; i < count; ++i) {
         const double start = FloatSteps::lowest + double(i) / FloatSteps::stretchesPerUnit;
         const double low = start - margin;
         const double high = start + 1.0 / FloatSteps::stretchesPerUnit + margin;
-        const int below = low > 0 ? gamma.byteOf(std::min(low, 255.0)) : 0;
-        // Bytes that begin from just above `low` up to `high`: one is compared, more are
-        // looked up in double precision.
-        int beginning = 0;
-        while (below + beginning < 255 && gamma.firstValueOf(below + beginning + 1) < high)
-            ++beginning;
-        quint32 entry = quint32(FloatSteps::unreached) << 8;
-        if (beginning > 1)
-            entry = FloatSteps::crowded;
-        else if (beginning == 1)
-            entry = quint32(std::lround(
-                        std::ldexp(gamma.firstValueOf(below + 1), FloatSteps::fractionBits)))
-                    << 8;
-        floatSteps.stretches[size_t(i)] = qint32(entry | quint32(below));
+        while (byte < 255 && gamma.firstValueOf(byte + 1) <= low)
+            ++byte;
+        // Clean where the next byte begins beyond the stretch and its margins.
+        const bool clean = byte == 255 || gamma.firstValueOf(byte + 1) >= high;
+        floatSteps.stretches[size_t(i)] = clean ? qint32(byte) : qint32(FloatSteps::doubtful);
     }
 }
 
@@ -142,12 +131,13 @@ void ColourAdjustment::apply(uchar* pixels, int width, int height, qsizetype row
         applyRow(pixels + y * rowBytes, width);
 }
 
-void ColourAdjustment::applyRuns(uchar* pixels, qsizetype rowBytes, const PixelRuns& runs) const
+void ColourAdjustment::applyRuns(uchar* pixels, qsizetype rowBytes, const PixelRun* first,
+                                 const PixelRun* last) const
 {
     if (unchanged)
         return;
-    for (const PixelRun& run : runs)
-        applyRow(pixels + run.row * rowBytes + run.begin * 3, run.end - run.begin);
+    for (const PixelRun* run = first; run != last; ++run)
+        applyRow(pixels + run->row * rowBytes + run->begin * 3, run->end - run->begin);
 }
 
 void ColourAdjustment::applyRow(uchar* row, int width) const

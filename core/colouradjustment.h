@@ -49,28 +49,20 @@ private:
 };
 
 // The single-precision look-up of the AVX2 path: the channel values are worked out in floats,
-// whose error is bounded (`margin`), and looked up in short stretches. A value nearer than the
-// margin to the first value of a byte, or in a stretch where several bytes begin, is worked
-// out again in double precision, so that every byte is the formula's.
+// whose error is bounded (`margin`), and their bytes read from a table of very short stretches
+// of values. A stretch that lies within the margin of the first value of a byte is marked
+// doubtful: its values are worked out again in double precision, so that every byte is the
+// formula's.
 struct FloatSteps
 {
-    static constexpr int stretchesPerUnit = 64;
-    // The values and the first values of the bytes are compared in fixed point, 14 bits after
-    // the point, so that the highest value takes 23 bits.
-    static constexpr int fractionBits = 14;
-    // Per stretch: the byte below the stretch's first value less the margin (bits 0 to 7) and
-    // the first value of the byte after it (bits 8 to 30), which is all that begins within
-    // the margin around the stretch; `unreached` where none does. The sign bit marks a
-    // `crowded` stretch, where more bytes begin.
-    static constexpr qint32 unreached = 0x7fffff;
-    static constexpr quint32 crowded = 0x80000000u;
+    static constexpr int stretchesPerUnit = 512;
+    // Per stretch: its byte, or `doubtful`.
+    static constexpr quint32 doubtful = 0x80000000u;
     std::vector<qint32> stretches;
     // The values are clamped to this range, which holds [0, 255] with a stretch to spare on
     // either side, so that values clamped from beyond the range are never doubtful.
     static constexpr float lowest = -1;
     static constexpr float highest = 256;
-    // A value is doubtful nearer than this to a first value, in the fixed point's units.
-    qint32 fixedMargin = 0;
     // Steps 1 and 2 as value = channelFactor c + lumaFactor Y + offset.
     float channelFactor = 0;
     float lumaFactor = 0;
@@ -93,8 +85,10 @@ public:
 
     // Adjusts `height` rows of `width` pixels (three bytes each), `rowBytes` apart, in place.
     void apply(uchar* pixels, int width, int height, qsizetype rowBytes) const;
-    // Adjusts the pixels of `runs` in the picture at `pixels`, rows `rowBytes` apart.
-    void applyRuns(uchar* pixels, qsizetype rowBytes, const PixelRuns& runs) const;
+    // Adjusts the pixels of the runs from `first` to before `last` in the picture at
+    // `pixels`, rows `rowBytes` apart.
+    void applyRuns(uchar* pixels, qsizetype rowBytes, const PixelRun* first,
+                   const PixelRun* last) const;
 
     // The values of steps 1 and 2 that the pixel-wise path works with.
     struct PixelSteps

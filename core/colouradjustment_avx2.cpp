@@ -25,14 +25,19 @@ __attribute__((target("avx2"))) inline __m256 channelOfEight(__m256i pixels, int
     return _mm256_cvtepi32_ps(_mm256_shuffle_epi8(pixels, pick));
 }
 
-// The first three bytes of each 32-bit lane, packed into 24 bytes at `out`.
-__attribute__((target("avx2"))) inline void storeTwentyFour(uchar* out, __m256i words)
+// The bytes of eight pixels' three channels (one per 32-bit lane, red, green, blue apart)
+// interleaved into 24 bytes at `out`. A lane outside [0, 255] gives a wrong byte.
+__attribute__((target("avx2"))) inline void storeTwentyFour(uchar* out, __m256i red, __m256i green,
+                                                            __m256i blue)
 {
-    const __m256i packedLanes = _mm256_shuffle_epi8(
-        words, _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, //
-                                0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
+    // Per 128-bit half, four pixels: their red, green, blue and blue again, a byte each.
+    const __m256i channels =
+        _mm256_packus_epi16(_mm256_packus_epi32(red, green), _mm256_packus_epi32(blue, blue));
+    const __m256i pixels = _mm256_shuffle_epi8(
+        channels, _mm256_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, -1, -1, -1, -1, //
+                                   0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, -1, -1, -1, -1));
     const __m256i packed =
-        _mm256_permutevar8x32_epi32(packedLanes, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
+        _mm256_permutevar8x32_epi32(pixels, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), _mm256_extracti128_si256(packed, 1));
 }
@@ -54,20 +59,26 @@ struct FloatConstants
 {
     __m256 lumaR, lumaG, lumaB;
     __m256 channelFactor, lumaFactor, offset;
-    __m256 lowest, highest, perUnit, firstStretch, fixedScale;
-    __m256i fixedMargin, byteMask, minusOne;
+    __m256 lowest, highest, perUnit, firstStretch;
     const int* stretches;
 };
 
-// Eight pixels: their bytes (three in each lane) and which of them are doubtful.
-struct Block
+// The doubtful pixels of a block, from its pixels as they were.
+void adjustDoubtful(uchar* pixels, const uchar* original, int lanes,
+                    const ColourAdjustment::PixelSteps& steps, const GammaSteps& gamma)
 {
-    __m256i words;
-    int doubtfulLanes;
-};
+    for (; lanes != 0; lanes &= lanes - 1) {
+        const int p = __builtin_ctz(unsigned(lanes));
+        for (int c = 0; c < 3; ++c)
+            pixels[p * 3 + c] = exactByte(original + p * 3, c, steps, gamma);
+    }
+}
 
-__attribute__((target("avx2,fma"))) inline Block adjustBlock(const uchar* pixels,
-                                                             const FloatConstants& k)
+// Eight pixels in place; the first 28 bytes at `pixels` are read. `lanes` limits which of the
+// doubtful ones are worked out again (those the caller keeps).
+__attribute__((target("avx2,fma"))) inline void
+adjustBlock(uchar* pixels, const FloatConstants& k, const ColourAdjustment::PixelSteps& steps,
+            const GammaSteps& gamma, int lanes = 0xff)
 {
     const __m256i both = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(pixels + 12),
                                              reinterpret_cast<const __m128i*>(pixels));
@@ -78,40 +89,25 @@ __attribute__((target("avx2,fma"))) inline Block adjustBlock(const uchar* pixels
         k.lumaB, rgb[2], _mm256_fmadd_ps(k.lumaG, rgb[1], _mm256_mul_ps(k.lumaR, rgb[0])));
     const __m256 lumaTerm = _mm256_fmadd_ps(k.lumaFactor, y, k.offset);
     __m256i bytes[3];
-    __m256i doubtful = _mm256_setzero_si256();
+#pragma GCC unroll 3
     for (int c = 0; c < 3; ++c) {
         __m256 value = _mm256_fmadd_ps(k.channelFactor, rgb[c], lumaTerm);
         value = _mm256_min_ps(_mm256_max_ps(value, k.lowest), k.highest);
         const __m256i stretch =
             _mm256_cvttps_epi32(_mm256_fmadd_ps(value, k.perUnit, k.firstStretch));
-        const __m256i entry = _mm256_i32gather_epi32(k.stretches, stretch, 4);
-        // How far the value lies past the first value of the next byte, in fixed point; of a
-        // crowded stretch far below, which leaves it undecided and not near.
-        const __m256i past = _mm256_sub_epi32(
-            _mm256_cvtps_epi32(_mm256_mul_ps(value, k.fixedScale)), _mm256_srli_epi32(entry, 8));
-        bytes[c] = _mm256_sub_epi32(_mm256_and_si256(entry, k.byteMask),
-                                    _mm256_cmpgt_epi32(past, k.minusOne));
-        // Doubtful: near the first value, or in a crowded stretch (the entry's sign).
-        const __m256i near = _mm256_cmpgt_epi32(k.fixedMargin, _mm256_abs_epi32(past));
-        doubtful = _mm256_or_si256(doubtful, _mm256_or_si256(near, entry));
+        bytes[c] = _mm256_i32gather_epi32(k.stretches, stretch, 4);
     }
-    const __m256i words = _mm256_or_si256(
-        bytes[0], _mm256_or_si256(_mm256_slli_epi32(bytes[1], 8), _mm256_slli_epi32(bytes[2], 16)));
-    return Block{words, _mm256_movemask_ps(_mm256_castsi256_ps(doubtful))};
-}
-
-// Stores a block's bytes; its doubtful pixels are worked out again from `original`.
-__attribute__((target("avx2"))) inline void storeBlock(uchar* pixels, const Block& done,
-                                                       const uchar* original,
-                                                       const ColourAdjustment::PixelSteps& steps,
-                                                       const GammaSteps& gamma)
-{
-    storeTwentyFour(pixels, done.words);
-    for (int lanes = done.doubtfulLanes; lanes != 0; lanes &= lanes - 1) {
-        const int p = __builtin_ctz(unsigned(lanes));
-        for (int c = 0; c < 3; ++c)
-            pixels[p * 3 + c] = exactByte(original + p * 3, c, steps, gamma);
+    // The pixels with a doubtful stretch: the sign bit of one of their channels.
+    const int doubtful = lanes & _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_or_si256(
+                                     bytes[0], _mm256_or_si256(bytes[1], bytes[2]))));
+    if (doubtful == 0) {
+        storeTwentyFour(pixels, bytes[0], bytes[1], bytes[2]);
+        return;
     }
+    uchar original[24];
+    std::memcpy(original, pixels, sizeof original);
+    storeTwentyFour(pixels, bytes[0], bytes[1], bytes[2]);
+    adjustDoubtful(pixels, original, doubtful, steps, gamma);
 }
 
 } // namespace
@@ -132,33 +128,19 @@ __attribute__((target("avx2,fma"))) void adjustRowAvx2(uchar* row, int width,
     k.highest = _mm256_set1_ps(FloatSteps::highest);
     k.perUnit = _mm256_set1_ps(float(FloatSteps::stretchesPerUnit));
     k.firstStretch = _mm256_set1_ps(-FloatSteps::lowest * FloatSteps::stretchesPerUnit);
-    k.fixedScale = _mm256_set1_ps(std::ldexp(1.0f, FloatSteps::fractionBits));
-    k.fixedMargin = _mm256_set1_epi32(floatSteps.fixedMargin);
-    k.byteMask = _mm256_set1_epi32(0xff);
-    k.minusOne = _mm256_set1_epi32(-1);
     k.stretches = floatSteps.stretches.data();
 
     int x = 0;
     // The last load of a block reads sixteen bytes from its fifth pixel, four bytes past the
     // block: the last pixels of a row go through a copy with room for them.
-    for (; x + 10 <= width; x += 8) {
-        uchar* pixels = row + size_t(x) * 3;
-        const Block only = adjustBlock(pixels, k);
-        uchar original[24];
-        if (only.doubtfulLanes != 0)
-            std::memcpy(original, pixels, sizeof original);
-        storeBlock(pixels, only, original, steps, gamma);
-    }
+    for (; x + 10 <= width; x += 8)
+        adjustBlock(row + size_t(x) * 3, k, steps, gamma);
     for (; x < width; x += 8) {
         const int count = std::min(8, width - x);
         uchar* pixels = row + size_t(x) * 3;
         uchar block[28] = {};
         std::memcpy(block, pixels, size_t(count) * 3);
-        Block only = adjustBlock(block, k);
-        only.doubtfulLanes &= (1 << count) - 1;
-        uchar original[24];
-        std::memcpy(original, block, sizeof original);
-        storeBlock(block, only, original, steps, gamma);
+        adjustBlock(block, k, steps, gamma, (1 << count) - 1);
         std::memcpy(pixels, block, size_t(count) * 3);
     }
 }

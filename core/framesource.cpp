@@ -148,8 +148,7 @@ const FrameSource::Media::RgbBuffer* FrameSource::Media::freeRgbBuffer()
 
 FrameSource::FrameSource(Core* core, quint64 job, qint64 limit, bool waitForWindow)
     : core(core), job(job), limit(limit), waitForWindow(waitForWindow),
-      options(core->sourceOptions), media(std::make_unique<Media>()),
-      adjustment(core->adjustments)
+      options(core->sourceOptions), media(std::make_unique<Media>()), adjustment(core->adjustments)
 {
 }
 
