@@ -90,25 +90,38 @@ cat > "$work/fanconfig.xml" << 'CONFIG'
   </panel>
 </panels>
 CONFIG
+# A lossless RGB clip (the program's own arithmetic from the decoded pixels on) and an H.264
+# one (FFmpeg's YUV to RGB conversion too).
 ffmpeg -hide_banner -loglevel error -f lavfi -i "testsrc2=size=160x96:rate=18" -frames:v 6 \
     -c:v png "$work/clip.mkv"
+ffmpeg -hide_banner -loglevel error -f lavfi -i "testsrc2=size=160x96:rate=18" -frames:v 6 \
+    -c:v libx264 -pix_fmt yuv420p "$work/clip.mp4"
 compared=0
 differ=0
-for panel in pair "every blade"; do
+for run in "pair|clip.mkv" "every blade|clip.mkv" "every blade|clip.mp4"; do
+    panel=${run%|*}
+    clip=${run#*|}
+    name="$panel ${clip#clip.}"
     for arch in x86-64 arm64; do
         mkdir -p "$work/$arch"
         converter=(build/bin/rotavis-convert)
         [ "$arch" = arm64 ] && converter=(qemu-aarch64 "$build/bin/rotavis-convert")
-        "${converter[@]}" --config "$work/fanconfig.xml" --panel "$panel" --input "$work/clip.mkv" \
-            --output "$work/$arch/$panel" --quiet >> "$log" 2>&1
+        "${converter[@]}" --config "$work/fanconfig.xml" --panel "$panel" --input "$work/$clip" \
+            --output "$work/$arch/$name" --quiet >> "$log" 2>&1
     done
-    for file in "$work/x86-64/$panel"__*.bin; do
-        name=$(basename "$file")
+    for file in "$work/x86-64/$name"__*.bin; do
+        base=$(basename "$file")
         compared=$((compared + 1))
-        if cmp "$file" "$work/arm64/$name" >> "$log" 2>&1; then
-            echo "  $name: identical ($(stat -c %s "$file") bytes)" | tee -a "$log"
+        if cmp -s "$file" "$work/arm64/$base"; then
+            echo "  $base: identical ($(stat -c %s "$file") bytes)" | tee -a "$log"
         else
-            echo "  $name: DIFFERS" | tee -a "$log"
+            # How many bytes differ, and by how much at most.
+            # (cmp -l prints the bytes in octal.)
+            echo "  $base: DIFFERS in $(cmp -l "$file" "$work/arm64/$base" | awk '
+                function octal(s,  v, i) { for (i = 1; i <= length(s); ++i) v = v * 8 + substr(s, i, 1); return v }
+                { d = octal($2) - octal($3); if (d < 0) d = -d; if (d > m) m = d; n++ }
+                END { printf "%d bytes, by up to %d", n, m }') of $(stat -c %s "$file")" |
+                tee -a "$log"
             differ=$((differ + 1))
         fi
     done
