@@ -32,12 +32,16 @@ void AdjustmentStage::setReadPixels(ReadPixels pixels)
     runsSize = QSize(); // the runs are asked for again
 }
 
-void AdjustmentStage::completePicture(const QImage& picture)
+QImage AdjustmentStage::completed(const QImage& picture)
 {
     if (colours.changesNothing() || !readPixels || picture.isNull())
-        return;
+        return picture;
     prepareRuns(picture);
-    adjustRuns(picture, otherRuns, otherParts);
+    QImage copy = picture.copy();
+    if (copy.isNull())
+        return picture; // no memory for it: shown as it is
+    adjustRuns(copy, otherRuns, otherParts);
+    return copy;
 }
 
 namespace {

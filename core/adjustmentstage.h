@@ -29,9 +29,11 @@ public:
     using ReadPixels = std::function<PixelRuns(QSize size, int bytesPerLine)>;
     void setReadPixels(ReadPixels readPixels);
 
-    // Changes the colours of the pixels of `picture`, a picture that apply() returned, that
-    // apply() left as they were: for a picture that is also shown whole.
-    void completePicture(const QImage& picture);
+    // A copy of `picture`, a picture that apply() returned, with the colours of the pixels
+    // apply() left as they were changed too: for a picture that is also shown whole. The
+    // picture itself stays as it is: its consumer may be reading it, and it may be delivered
+    // again.
+    QImage completed(const QImage& picture);
 
     // The adjusted picture. The pixels of `picture` are changed in place (the caller holds
     // every reference to them); with a turn the result is another image, taken from images

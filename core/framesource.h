@@ -51,8 +51,8 @@ public:
     {
         adjustment.setReadPixels(std::move(pixels));
     }
-    // Adjusts the rest of a delivered frame (see AdjustmentStage::completePicture).
-    void completeAdjustment(const QImage& frame) { adjustment.completePicture(frame); }
+    // A delivered frame adjusted whole (see AdjustmentStage::completed).
+    QImage completed(const QImage& frame) { return adjustment.completed(frame); }
 
     // Runs the whole decoding and returns what it learned of the file.
     VideoInfo run(const FrameCallback& callback);

@@ -56,15 +56,12 @@ QString OutputJob::run(const QString& outputPath, Panel* panel)
 void OutputJob::convertFrame(const QImage& frame, int frameIndex, FrameSource& source)
 {
     converted += 1;
-    const bool reported = converted % outputProgressInterval == 0;
-    // Before the conversion reads it: the rest is not read, but must not be written meanwhile.
-    if (reported && core->showsOutputFrames)
-        source.completeAdjustment(frame);
     if (!files.convertFrame(frame)) {
         // Nothing more can be written: the run ends after this picture.
         source.endRun();
         return;
     }
-    if (reported)
-        emit core->outputProgress(frameIndex, frame);
+    if (converted % outputProgressInterval == 0)
+        emit core->outputProgress(frameIndex,
+                                  core->showsOutputFrames ? source.completed(frame) : frame);
 }

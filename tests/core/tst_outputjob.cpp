@@ -92,34 +92,42 @@ private slots:
     }
 
     // The conversion's files need the pixels it reads adjusted; a frame that is shown needs
-    // all of them.
+    // all of them, and a picture shown twice (2 fps on an 18 Hz panel: nine deliveries of
+    // each picture, reports after every sixth) is adjusted once for each showing.
     void shownFramesAreAdjustedWhole()
     {
         setFans(1);
         MessageCapture messages;
-        auto reportedFrame = [&](const PictureAdjustments& adjustments, bool shown) {
+        const QString slow = TestMedia::pngClip(dir.path(), "twofps.mkv", "2", 3, QSize(40, 30));
+        auto reportedFrames = [&](const PictureAdjustments& adjustments, bool shown) {
             Core core;
-            core.setFileName(clip(6));
+            core.setFileName(slow);
             core.adjustments = adjustments;
             core.showsOutputFrames = shown;
             QSignalSpy progress(&core, &Core::outputProgress);
             core.beginOutput(dir.filePath("shown"), &panel);
-            return progress.count() == 1 ? progress.first().at(1).value<QImage>() : QImage();
+            QList<QImage> frames;
+            for (const QList<QVariant>& report : progress)
+                frames << report.at(1).value<QImage>();
+            return frames;
         };
-        const QImage plain = reportedFrame(PictureAdjustments(), true);
-        QVERIFY(!plain.isNull());
+        const QList<QImage> plain = reportedFrames(PictureAdjustments(), true);
+        QCOMPARE(plain.size(), 4);
         PictureAdjustments adjustments;
         adjustments.saturation = 1.4;
         adjustments.gamma = 1.8;
-        const QImage whole = AdjustmentStage::adjusted(plain, adjustments);
-        QCOMPARE(reportedFrame(adjustments, true), whole);
+        const QList<QImage> shown = reportedFrames(adjustments, true);
+        QCOMPARE(shown.size(), plain.size());
+        for (int i = 0; i < plain.size(); ++i)
+            QCOMPARE(shown.at(i), AdjustmentStage::adjusted(plain.at(i), adjustments));
         // Not shown: the pixels left of the fan are left as decoded.
-        const QImage partly = reportedFrame(adjustments, false);
+        const QImage whole = shown.first();
+        const QImage partly = reportedFrames(adjustments, false).first();
         int changed = 0;
         for (int y = 0; y < 30; ++y) {
             for (int x = 0; x < 8; ++x) {
-                QCOMPARE(partly.pixel(x, y), plain.pixel(x, y));
-                changed += whole.pixel(x, y) != plain.pixel(x, y) ? 1 : 0;
+                QCOMPARE(partly.pixel(x, y), plain.first().pixel(x, y));
+                changed += whole.pixel(x, y) != plain.first().pixel(x, y) ? 1 : 0;
             }
         }
         QVERIFY(changed > 0);
