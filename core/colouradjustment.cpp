@@ -154,22 +154,20 @@ void ColourAdjustment::applyRow(uchar* row, int width) const
         return;
     }
 #endif
-    adjustRowPortable(row, width, steps, gamma);
+    for (uchar* pixel = row; pixel != row + size_t(width) * 3; pixel += 3)
+        adjustPixel(pixel, pixel, steps, gamma);
 }
 
-void adjustRowPortable(uchar* row, int width, const ColourAdjustment::PixelSteps& steps,
-                       const GammaSteps& gamma)
+void adjustPixel(const uchar* in, uchar* out, const ColourAdjustment::PixelSteps& steps,
+                 const GammaSteps& gamma)
 {
     using namespace AdjustmentFormula;
-    for (int x = 0; x < width; ++x) {
-        uchar* pixel = row + size_t(x) * 3;
-        const double rgb[3] = {double(pixel[0]), double(pixel[1]), double(pixel[2])};
-        const double y = luma(rgb[0], rgb[1], rgb[2]);
-        for (int c = 0; c < 3; ++c) {
-            double value = saturated(rgb[c], y, steps.saturation);
-            if (steps.contrastStep)
-                value = contrasted(value, steps.contrast, steps.brightness);
-            pixel[c] = gamma.byteOf(std::min(std::max(value, 0.0), 255.0));
-        }
+    const double rgb[3] = {double(in[0]), double(in[1]), double(in[2])};
+    const double y = luma(rgb[0], rgb[1], rgb[2]);
+    for (int c = 0; c < 3; ++c) {
+        double value = saturated(rgb[c], y, steps.saturation);
+        if (steps.contrastStep)
+            value = contrasted(value, steps.contrast, steps.brightness);
+        out[c] = gamma.byteOf(std::min(std::max(value, 0.0), 255.0));
     }
 }

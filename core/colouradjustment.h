@@ -113,10 +113,11 @@ private:
     FloatSteps floatSteps;
 };
 
-// The pixel-wise path over one row: the portable loop, and the AVX2 one (in a file of its own,
-// compiled for AVX2).
-void adjustRowPortable(uchar* row, int width, const ColourAdjustment::PixelSteps& steps,
-                       const GammaSteps& gamma);
+// The pixel-wise path: one pixel `in` by the formula in double precision into `out` (which
+// may be `in`), and the AVX2 loop over a row (in a file of its own, compiled for AVX2), which
+// leaves its doubtful pixels to the first.
+void adjustPixel(const uchar* in, uchar* out, const ColourAdjustment::PixelSteps& steps,
+                 const GammaSteps& gamma);
 #ifdef ROTAVIS_X86_KERNELS
 void adjustRowAvx2(uchar* row, int width, const ColourAdjustment::PixelSteps& steps,
                    const GammaSteps& gamma, const FloatSteps& floatSteps);

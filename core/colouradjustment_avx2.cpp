@@ -42,18 +42,6 @@ __attribute__((target("avx2"))) inline void storeTwentyFour(uchar* out, __m256i 
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), _mm256_extracti128_si256(packed, 1));
 }
 
-// The byte of one channel of the pixel `rgb` by the formula, in double precision.
-quint8 exactByte(const uchar* rgb, int channel, const ColourAdjustment::PixelSteps& steps,
-                 const GammaSteps& gamma)
-{
-    using namespace AdjustmentFormula;
-    const double y = luma(rgb[0], rgb[1], rgb[2]);
-    double value = saturated(rgb[channel], y, steps.saturation);
-    if (steps.contrastStep)
-        value = contrasted(value, steps.contrast, steps.brightness);
-    return gamma.byteOf(std::min(std::max(value, 0.0), 255.0));
-}
-
 // What the loop over a row works with, in registers.
 struct FloatConstants
 {
@@ -69,8 +57,7 @@ void adjustDoubtful(uchar* pixels, const uchar* original, int lanes,
 {
     for (; lanes != 0; lanes &= lanes - 1) {
         const int p = __builtin_ctz(unsigned(lanes));
-        for (int c = 0; c < 3; ++c)
-            pixels[p * 3 + c] = exactByte(original + p * 3, c, steps, gamma);
+        adjustPixel(original + p * 3, pixels + p * 3, steps, gamma);
     }
 }
 
