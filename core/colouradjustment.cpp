@@ -98,7 +98,7 @@ void ColourAdjustment::prepareFloatSteps()
     const double lumaTerm = l * 255 + c0;
     const double lumaTermError = l * lumaError + u * l * 255 + u * c0 + u * lumaTerm;
     const double valueError = lumaTermError + u * a * 255 + u * (a * 255 + lumaTerm);
-    // Twice that, the rounding of the stretch's number (far less) and the double's own.
+    // Twice that (which also covers rounding the stretch's number), and the double's own.
     const double margin = 2 * valueError + 1e-6;
     // Beyond a few stretches most values would be doubtful: the double loop does as well.
     if (margin >= 8.0 / FloatSteps::stretchesPerUnit)
